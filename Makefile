@@ -1,0 +1,51 @@
+# One-command set-up, build, run and test on Debian 12.
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+# Debian packages the build, the tests and the screenshots need.
+PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
+            libgtest-dev libgmock-dev googletest fonts-dejavu-core
+BENCH_PACKAGES := libbenchmark-dev
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+.PHONY: all deps build run test bench fuzz install clean format
+
+all: build
+
+deps:
+	@sh tools/install-deps.sh $(PACKAGES)
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: deps $(BUILD_DIR)/CMakeCache.txt
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# Starts the controller on the built-in simulated machine, from the folder that holds cfg.ini.
+run: build
+	./$(BUILD_DIR)/app/ostrel --port=sim
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@sh tools/install-deps.sh $(BENCH_PACKAGES)
+	cmake -S . -B $(BUILD_DIR)-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON
+	cmake --build $(BUILD_DIR)-bench -j $(JOBS)
+	cd $(BUILD_DIR)-bench && sh ../tools/run-benchmarks.sh
+
+fuzz: deps
+	@sh tools/install-deps.sh $(FUZZ_PACKAGES)
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Debug -DOSTREL_FUZZ=ON
+	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
+	sh tools/run-fuzzers.sh $(BUILD_DIR)-fuzz $${FUZZ_SECONDS:-60}
+
+install: build
+	cmake --install $(BUILD_DIR)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz

@@ -1,0 +1,75 @@
+// The machine as the main window's handlers drive it: state, port, and the small operations.
+#pragma once
+
+#include "motion/machine_state.h"
+#include "motion/operator.h"
+#include "motion/track_view.h"
+#include "port/lpt_port_connection.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+namespace ostrel {
+
+// The texts the settings tab shows for the machine parameters, in the order of its fields:
+// Edit1..3 (ratio), Edit6..8 (limits), ly_x, ly_y, ly_z (backlash).
+using ParameterTexts = std::array<QString, 9>;
+
+class Machine {
+public:
+    Machine(Operator& op, Panel& panel, Picture& track_picture);
+    ~Machine();
+
+    MachineState& state() { return state_; }
+    const MachineState& state() const { return state_; }
+    Operator& op() { return operator_; }
+    Panel& panel() { return panel_; }
+    TrackView& track() { return track_; }
+
+    // Port access, opened once at start-up.
+    void open_port(std::unique_ptr<PortBackend> backend);
+    TLptPortConnection& port_connection() { return *port_connection_; }
+    bool has_port() const { return port_connection_ != nullptr; }
+    // The names of the ports that answer the probe, "$3BC", "$378", "$278" in that order.
+    QStringList probe_port_list();
+    // The identifier of the port ComboBox1 shows now.
+    std::uint8_t get_port() const;
+
+    // Reads the settings file (cfg.ini in the working directory by default) and applies it:
+    // a missing file or bad values are told to the operator, and the defaults stand in.
+    void load_settings(const QString& path = QStringLiteral("cfg.ini"));
+    ParameterTexts parameter_texts() const;
+    // "Применить": checks the nine texts (a bad one is named in a message and nothing is
+    // applied), applies them, shows them again and writes the settings file. False on failure.
+    bool apply_parameter_texts(const ParameterTexts& texts,
+                               const QString& path = QStringLiteral("cfg.ini"));
+
+    // Jog selectors.
+    static double jog_speed(int position);         // TrackBar1: position² / 100 mm/s
+    static double jog_distance_mm(int position);   // TrackBar2: 1..12
+    double speed_ru() const;                       // jog speed of TrackBar1 now
+    double jog_distance() const;                   // jog distance of TrackBar2 now
+    std::int32_t mmtostep(Axis axis) const;        // jog distance of the axis in steps
+
+    // Reads the five job-parameter edits into the job parameters.
+    void get_rejim();
+
+    // Shows the position, draws the track and warns outside the travel area.
+    void view_xyz();
+
+    // ">0<": the axis's position becomes 0; returns the text its display shows.
+    QString zero_axis(Axis axis);
+    // "Принять новые значения": the position becomes Edit12..14; returns the texts shown.
+    std::array<QString, 3> Button8Click();
+
+private:
+    MachineState state_;
+    Operator& operator_;
+    Panel& panel_;
+    TrackView track_;
+    std::unique_ptr<TLptPortConnection> port_connection_;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,49 @@
+// Numbers as the operator types and reads them: four decimals, decimal comma, round half to even.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace ostrel {
+
+// "Extended precision" of the machine's arithmetic: 80-bit on x86-64 with g++.
+using Extended = long double;
+
+// Round half to even in the default rounding mode. Empty when the result does not fit.
+std::optional<std::int64_t> round_to_int64(Extended value);
+std::optional<std::int32_t> round_to_int32(Extended value);
+
+// Round half to even; throws OperationAbandoned ("Invalid floating point operation") when the
+// result does not fit a 64-bit count, as the processor's conversion would fault.
+std::int64_t round_half_even(Extended value);
+
+// Cuts toward zero.
+Extended trunc_toward_zero(Extended value);
+
+// a / b, abandoning the operation as the floating-point unit would on a zero divisor:
+// "Floating point division by zero", or "Invalid floating point operation" for 0 / 0.
+Extended divide(Extended dividend, Extended divisor);
+
+// The count of ten-thousandths a text stands for: blanks around it, an optional sign, digits with
+// the decimal comma, an optional exponent; extra decimals round half to even. Empty when the text
+// is not such a number or the count does not fit a signed 64-bit integer.
+std::optional<std::int64_t> parse_ten_thousandths(const QString& text);
+
+// The number-reading rule: parse_ten_thousandths / 10000, or OperationAbandoned with
+// "'TEXT' is not a valid floating point value".
+double read_number(const QString& text);
+
+// The message of a text that is not a number.
+QString not_a_number_message(const QString& text);
+
+// Fixed-point display form: at most four decimals, no trailing zeros, decimal comma ("0,0025").
+QString show_fixed4(double value);
+
+// Shortest general form with the decimal comma ("0", "0,1", "1E-5").
+QString show_general(double value);
+
+// A copy of the text with every "." replaced by ",".
+QString dot_to_comma(const QString& text);
+
+}  // namespace ostrel

@@ -1,0 +1,59 @@
+// What the machine logic asks of the person at the machine and of the window they work in.
+#pragma once
+
+#include <QString>
+
+namespace ostrel {
+
+enum class MessageKind {
+    Plain,         // an information box with the application title as caption
+    Error,         // an operation abandoned, or a fault
+    LimitWarning,  // "Выход за пределы, продолжить?" while the tool is outside the travel area
+};
+
+// Controls whose text the logic reads at the moment of use, or gives the focus to.
+enum class Field {
+    e_sped,
+    e_sped2,
+    e_pero,
+    e_sped_up,
+    e_sped_dow,
+    e_glubs,
+    name_files,
+    Edit15,
+    d_mark,
+    Edit9,
+    Edit10,
+    Edit11,
+    Edit12,
+    Edit13,
+    Edit14,
+    ComboBox1,
+};
+
+class Operator {
+public:
+    virtual ~Operator() = default;
+
+    // A modal box with one OK button; returns when the operator has closed it.
+    virtual void show_message(MessageKind kind, const QString& text) = 0;
+    virtual void focus_field(Field field) = 0;
+    // Lets the window handle what is pending (input, timers, repaints), then returns.
+    virtual void process_messages() = 0;
+    virtual void set_gauge(int percent) = 0;
+    virtual void show_position(const QString& x, const QString& y, const QString& z) = 0;
+    // Makes the track window visible (it reappears after the operator has closed it).
+    virtual void show_track_window() = 0;
+};
+
+// The window's controls as the logic reads them when it needs them.
+class Panel {
+public:
+    virtual ~Panel() = default;
+    virtual QString field_text(Field field) const = 0;
+    virtual int jog_speed_position() const = 0;     // TrackBar1, 1..20
+    virtual int jog_distance_position() const = 0;  // TrackBar2, 1..12
+    virtual bool return_to_origin() const = 0;      // CB_vozvrat
+};
+
+}  // namespace ostrel

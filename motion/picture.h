@@ -1,0 +1,58 @@
+// A picture the logic draws on with a pen, as the track and file-view windows show it.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <functional>
+
+namespace ostrel {
+
+class Picture {
+public:
+    virtual ~Picture() = default;
+    virtual void set_pen(const QColor& color, int width) = 0;
+    virtual void move_to(QPoint point) = 0;
+    // A line from the pen's position to point; the pen then stands at point.
+    virtual void line_to(QPoint point) = 0;
+    virtual void ellipse(const QRect& box) = 0;
+    virtual void fill(const QColor& color) = 0;
+    virtual QSize size() const = 0;
+    virtual void resize(QSize size) = 0;
+    virtual QPoint pen_position() const = 0;
+};
+
+// A picture kept in memory; whoever shows it hears which region changed.
+class ImagePicture final : public Picture {
+public:
+    explicit ImagePicture(QSize size, const QColor& background = Qt::white);
+
+    void set_pen(const QColor& color, int width) override;
+    void move_to(QPoint point) override { pen_position_ = point; }
+    void line_to(QPoint point) override;
+    void ellipse(const QRect& box) override;
+    void fill(const QColor& color) override;
+    QSize size() const override { return image_.size(); }
+    void resize(QSize size) override;
+    QPoint pen_position() const override { return pen_position_; }
+
+    const QImage& image() const { return image_; }
+    QColor pen_color() const { return pen_color_; }
+    int pen_width() const { return pen_width_; }
+
+    // Called with the changed region after every drawing call.
+    void set_change_listener(std::function<void(const QRect&)> listener);
+
+private:
+    void changed(const QRect& region);
+
+    QImage image_;
+    QColor pen_color_ = Qt::black;
+    int pen_width_ = 1;
+    QPoint pen_position_;
+    std::function<void(const QRect&)> listener_;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,30 @@
+// The tool's track as the track window draws it: 5 pixels per mm, red while working, grey raised.
+#pragma once
+
+#include "motion/picture.h"
+
+namespace ostrel {
+
+class TrackView {
+public:
+    static constexpr int kWidth = 585;
+    static constexpr int kHeight = 457;
+    static constexpr int kPixelsPerMm = 5;
+
+    explicit TrackView(Picture& picture) : picture_(picture) {}
+
+    // Draws from the pen's point to the tool's position; pen by whether the tool works.
+    void draw_to(double pos_x, double pos_y, double pos_z, double z_travel);
+    // White picture, pen back at the top-left corner.
+    void clear();
+
+    // Pixel of a position: X to the right, Y up from row 457, half to even.
+    static QPoint pixel_of(double pos_x, double pos_y);
+
+    Picture& picture() { return picture_; }
+
+private:
+    Picture& picture_;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,44 @@
+// The program's single way to the parallel-port registers: batches, single registers, the probe.
+#pragma once
+
+#include "port/port_backend.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace ostrel {
+
+// Byte 0 names the register, byte 1 is the value written or read.
+struct PortRecord {
+    std::uint8_t address = 0;
+    std::uint8_t value = 0;
+};
+
+class TLptPortConnection {
+public:
+    // Takes the back end and probes the three ports, as at every start.
+    explicit TLptPortConnection(std::unique_ptr<PortBackend> backend);
+    ~TLptPortConnection();
+    TLptPortConnection(const TLptPortConnection&) = delete;
+    TLptPortConnection& operator=(const TLptPortConnection&) = delete;
+
+    bool is_ready() const;
+    // The system's error code of the failed attempt to reach the ports (0 when ready).
+    int error_code() const;
+
+    bool read_ports(std::span<PortRecord> batch);
+    bool write_ports(std::span<PortRecord> batch);
+    std::uint8_t read_port(std::uint8_t port, std::uint8_t reg);
+    bool write_port(std::uint8_t port, std::uint8_t reg, std::uint8_t value);
+    bool port_present(std::uint8_t port);
+
+    bool present_3bc = false;
+    bool present_378 = false;
+    bool present_278 = false;
+
+private:
+    std::unique_ptr<PortBackend> backend_;
+};
+
+}  // namespace ostrel

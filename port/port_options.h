@@ -1,0 +1,41 @@
+// How the program reaches the parallel port: the back end chosen on the command line, and tracing.
+#pragma once
+
+#include "port/port_backend.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+namespace ostrel {
+
+enum class PortKind { Auto, Ppdev, Direct, Sim };
+
+struct PortOptions {
+    PortKind kind = PortKind::Auto;
+    // Which simulated ports exist, by base address; all three by default.
+    bool sim_3bc = true;
+    bool sim_378 = true;
+    bool sim_278 = true;
+    QString trace_path;  // empty: no trace
+};
+
+// "auto", "ppdev", "direct", "sim"; empty when the word names no back end.
+std::optional<PortKind> port_kind_from_name(const QString& name);
+
+// "3bc,378,278" or any subset; empty when a name is not one of the three.
+std::optional<PortOptions> with_sim_ports(PortOptions options, const QString& list);
+
+// Takes --port=P, --sim-ports=LIST and --trace FILE (or --trace=FILE) out of arguments, leaving
+// the rest; OSTREL_PORT gives the back end when --port is absent. On a bad value returns empty
+// and sets error to a line for the operator.
+std::optional<PortOptions> take_port_options(QStringList& arguments, PortKind default_kind,
+                                             QString& error);
+
+// The back end the options name; for Auto: ppdev if any port device opens, else direct I/O if
+// permitted, else a back end that is not open and carries the error code. Wrapped in the trace
+// writer when a trace file is named.
+std::unique_ptr<PortBackend> make_port_backend(const PortOptions& options);
+
+}  // namespace ostrel

@@ -1,0 +1,31 @@
+// A clock for tests: it advances on every read and jumps over busy-waits, recording each one.
+#pragma once
+
+#include "motion/clock.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace ostrel::testing {
+
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(std::int64_t frequency = 1'000'000'000) : frequency_(frequency) {}
+
+    std::int64_t counter() override;
+    std::int64_t frequency() override { return frequency_; }
+    void spin_until(std::int64_t target) override;
+
+    // Counts waited in each spin_until, measured from the last counter read before it.
+    const std::vector<std::int64_t>& waits() const { return waits_; }
+    std::int64_t total_wait() const;
+    std::int64_t now() const { return now_; }
+
+private:
+    std::int64_t frequency_;
+    std::int64_t now_ = 0;
+    std::int64_t last_read_ = 0;
+    std::vector<std::int64_t> waits_;
+};
+
+}  // namespace ostrel::testing

@@ -1,0 +1,58 @@
+// Recording operator and fake panel.
+#include "tests/support/recording_operator.h"
+
+namespace ostrel::testing {
+
+void RecordingOperator::show_message(MessageKind kind, const QString& text) {
+    messages.push_back({kind, text});
+    if (on_message) {
+        on_message(messages.back());
+    }
+}
+
+void RecordingOperator::process_messages() {
+    ++messages_processed;
+    if (on_process_messages) {
+        on_process_messages();
+    }
+}
+
+void RecordingOperator::show_position(const QString& x, const QString& y, const QString& z) {
+    view_x = x;
+    view_y = y;
+    view_z = z;
+    ++position_updates;
+}
+
+std::vector<QString> RecordingOperator::message_texts() const {
+    std::vector<QString> texts;
+    for (const auto& message : messages) {
+        texts.push_back(message.text);
+    }
+    return texts;
+}
+
+FakePanel::FakePanel() {
+    // The texts the window starts with.
+    texts[Field::e_sped] = QStringLiteral("e_sped");
+    texts[Field::e_sped2] = QStringLiteral("e_sped2");
+    texts[Field::e_pero] = QStringLiteral("e_pero");
+    texts[Field::e_sped_up] = QStringLiteral("e_sped_up");
+    texts[Field::e_sped_dow] = QStringLiteral("e_sped_dow");
+    texts[Field::e_glubs] = QStringLiteral("e_glubs");
+    texts[Field::name_files] = QStringLiteral("d:\\step\\dxf\\1.dxf");
+    texts[Field::Edit15] = QStringLiteral("Файл");
+    texts[Field::d_mark] = QStringLiteral("05");
+    for (Field f : {Field::Edit9, Field::Edit10, Field::Edit11, Field::Edit12, Field::Edit13,
+                    Field::Edit14}) {
+        texts[f] = QStringLiteral("0,0");
+    }
+    texts[Field::ComboBox1] = QStringLiteral("$378");
+}
+
+QString FakePanel::field_text(Field field) const {
+    const auto found = texts.find(field);
+    return found == texts.end() ? QString() : found->second;
+}
+
+}  // namespace ostrel::testing

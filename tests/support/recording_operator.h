@@ -1,0 +1,59 @@
+// An operator and a panel for tests: messages and displays recorded, control texts set by the test.
+#pragma once
+
+#include "motion/operator.h"
+
+#include <QString>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace ostrel::testing {
+
+struct RecordedMessage {
+    MessageKind kind;
+    QString text;
+};
+
+class RecordingOperator final : public Operator {
+public:
+    void show_message(MessageKind kind, const QString& text) override;
+    void focus_field(Field field) override { focused.push_back(field); }
+    void process_messages() override;
+    void set_gauge(int percent) override { gauge.push_back(percent); }
+    void show_position(const QString& x, const QString& y, const QString& z) override;
+    void show_track_window() override { ++track_window_shown; }
+
+    // Texts of the messages shown, in order.
+    std::vector<QString> message_texts() const;
+
+    std::vector<RecordedMessage> messages;
+    std::vector<Field> focused;
+    std::vector<int> gauge;
+    QString view_x = QStringLiteral("0.0");
+    QString view_y = QStringLiteral("0.0");
+    QString view_z = QStringLiteral("0.0");
+    int position_updates = 0;
+    int track_window_shown = 0;
+    int messages_processed = 0;
+    // Run while a message box is open (a test may request a stop there, as an operator would).
+    std::function<void(const RecordedMessage&)> on_message;
+    // Run each time pending messages are let through (a test may click something there).
+    std::function<void()> on_process_messages;
+};
+
+class FakePanel final : public Panel {
+public:
+    FakePanel();
+    QString field_text(Field field) const override;
+    int jog_speed_position() const override { return jog_speed; }
+    int jog_distance_position() const override { return jog_distance; }
+    bool return_to_origin() const override { return vozvrat; }
+
+    std::map<Field, QString> texts;
+    int jog_speed = 10;
+    int jog_distance = 1;
+    bool vozvrat = true;
+};
+
+}  // namespace ostrel::testing
