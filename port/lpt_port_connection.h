@@ -23,6 +23,8 @@ public:
     TLptPortConnection(const TLptPortConnection&) = delete;
     TLptPortConnection& operator=(const TLptPortConnection&) = delete;
 
+    // Whether port access was obtained; when not, reads give 0, writes fail and nothing reaches
+    // the back end.
     bool is_ready() const;
     // The system's error code of the failed attempt to reach the ports (0 when ready).
     int error_code() const;
@@ -32,6 +34,10 @@ public:
     std::uint8_t read_port(std::uint8_t port, std::uint8_t reg);
     bool write_port(std::uint8_t port, std::uint8_t reg, std::uint8_t value);
     bool port_present(std::uint8_t port);
+
+    // The back end the registers are reached through (null only when none was given); for
+    // asking a simulated machine what it saw.
+    PortBackend* backend();
 
     bool present_3bc = false;
     bool present_378 = false;

@@ -27,15 +27,24 @@ std::optional<PortKind> port_kind_from_name(const QString& name);
 // "3bc,378,278" or any subset; empty when a name is not one of the three.
 std::optional<PortOptions> with_sim_ports(PortOptions options, const QString& list);
 
-// Takes --port=P, --sim-ports=LIST and --trace FILE (or --trace=FILE) out of arguments, leaving
-// the rest; OSTREL_PORT gives the back end when --port is absent. On a bad value returns empty
-// and sets error to a line for the operator.
+// Takes --port=P (or --port P), --sim-ports=LIST (or --sim-ports LIST) and --trace FILE (or
+// --trace=FILE) out of arguments, leaving the rest in order; scanning stops at "--". OSTREL_PORT
+// gives the back end when --port is absent. On a bad or missing value returns empty and sets
+// error to a line for the operator.
 std::optional<PortOptions> take_port_options(QStringList& arguments, PortKind default_kind,
                                              QString& error);
 
 // The back end the options name; for Auto: ppdev if any port device opens, else direct I/O if
-// permitted, else a back end that is not open and carries the error code. Wrapped in the trace
-// writer when a trace file is named.
-std::unique_ptr<PortBackend> make_port_backend(const PortOptions& options);
+// permitted, else a back end that is not open and carries the error code of the ppdev attempt.
+// Wrapped in the trace writer when a trace file is named. When the trace file can't be opened
+// returns null and sets error (if given) to a line for the operator: a run asked to leave a trace
+// must not go on without one.
+std::unique_ptr<PortBackend> make_port_backend(const PortOptions& options,
+                                               QString* error = nullptr);
+
+// The simulated machine behind a back end made by make_port_backend, looking through a trace
+// writer; null for the other kinds.
+class SimBackend;
+SimBackend* find_sim_backend(PortBackend* backend);
 
 }  // namespace ostrel
