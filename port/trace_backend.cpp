@@ -67,7 +67,7 @@ bool TraceBackend::read_register(std::uint8_t address, std::uint8_t& value) {
 bool TraceBackend::write_register(std::uint8_t address, std::uint8_t value) {
     const bool ok = inner_->write_register(address, value);
     if (ok && file_ != nullptr) {
-        char text[8];
+        char text[16];
         const int n = format_line(text, address, value);
         if (std::fwrite(text, 1, static_cast<std::size_t>(n), file_) !=
             static_cast<std::size_t>(n)) {
@@ -78,7 +78,7 @@ bool TraceBackend::write_register(std::uint8_t address, std::uint8_t value) {
 }
 
 QString TraceBackend::line(std::uint8_t address, std::uint8_t value) {
-    char text[8];
+    char text[16];
     const int n = format_line(text, address, value);
     return QString::fromLatin1(text, n - 1);
 }

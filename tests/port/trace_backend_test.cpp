@@ -1,0 +1,102 @@
+// The trace writer: its line format, what it traces, and building traced back ends.
+#include "port/trace_backend.h"
+#include "port/port_options.h"
+#include "port/sim_backend.h"
+#include "tests/support/scripted_port.h"
+#include "tests/support/trace_decoder.h"
+
+#include <gtest/gtest.h>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace ostrel {
+namespace {
+
+QString file_text(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot read " << path.toStdString();
+        return {};
+    }
+    return QString::fromLatin1(file.readAll());
+}
+
+TEST(TraceLine, AddressInTwoLowerCaseHexDigitsValueInDecimal) {
+    EXPECT_EQ(TraceBackend::line(0x20, 19), QStringLiteral("0x20 19"));
+    EXPECT_EQ(TraceBackend::line(0x02, 0), QStringLiteral("0x02 0"));
+    EXPECT_EQ(TraceBackend::line(0x3a, 255), QStringLiteral("0x3a 255"));
+    EXPECT_EQ(TraceBackend::line(0xFF, 100), QStringLiteral("0xff 100"));
+    EXPECT_EQ(TraceBackend::line(0x10, 9), QStringLiteral("0x10 9"));
+}
+
+TEST(TraceBackend, WritesThatReachedThePortAreTracedReadsAreNot) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("run.trace"));
+    {
+        auto scripted = std::make_unique<testing::ScriptedBackend>();
+        scripted->failing_writes = {0x30};
+        TraceBackend trace(std::move(scripted), path);
+        ASSERT_TRUE(trace.trace_open());
+        std::uint8_t value = 0;
+        EXPECT_TRUE(trace.write_register(0x20, 3));
+        EXPECT_TRUE(trace.read_register(0x20, value));
+        EXPECT_EQ(value, 3);  // reads pass through
+        EXPECT_FALSE(trace.write_register(0x30, 7));
+        EXPECT_TRUE(trace.write_register(0x2a, 200));
+    }
+    EXPECT_EQ(file_text(path), QStringLiteral("0x20 3\n0x2a 200\n"));
+}
+
+TEST(TraceBackend, LongRunIsCompleteAfterDestruction) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("long.trace"));
+    const int steps = 50'000;  // well past any buffer size
+    {
+        TraceBackend trace(std::make_unique<SimBackend>(), path);
+        for (int i = 0; i < steps; ++i) {
+            const std::uint8_t pattern = StepDecoder::HALF_STEP_PATTERNS[(i + 1) % 8];
+            trace.write_register(0x20, pattern);
+            trace.write_register(0x20, static_cast<std::uint8_t>(pattern | 0x20));
+            trace.write_register(0x20, pattern);
+        }
+    }
+    const StepDecoder machine = testing::decode_writes(testing::read_trace_file(path), PORT_378);
+    EXPECT_EQ(machine.forward_steps(2), steps);
+    EXPECT_EQ(machine.faults(2), 0);
+}
+
+TEST(TraceBackend, MadeFromOptionsAroundTheChosenBackEnd) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    PortOptions options;
+    options.kind = PortKind::Sim;
+    options.sim_3bc = false;
+    options.trace_path = dir.filePath(QStringLiteral("sim.trace"));
+    {
+        QString error;
+        std::unique_ptr<PortBackend> backend = make_port_backend(options, &error);
+        ASSERT_NE(backend, nullptr) << error.toStdString();
+        SimBackend* sim = find_sim_backend(backend.get());
+        ASSERT_NE(sim, nullptr);
+        EXPECT_FALSE(sim->port_exists(PORT_3BC));
+        EXPECT_TRUE(backend->write_register(0x20, 0x11));
+        EXPECT_EQ(sim->machine(PORT_378).latched_pattern(1), 1);
+    }
+    EXPECT_EQ(file_text(options.trace_path), QStringLiteral("0x20 17\n"));
+}
+
+TEST(TraceBackend, UnwritableTraceFileIsReportedNotIgnored) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    PortOptions options;
+    options.kind = PortKind::Sim;
+    options.trace_path = dir.filePath(QStringLiteral("no/such/folder/run.trace"));
+    QString error;
+    EXPECT_EQ(make_port_backend(options, &error), nullptr);
+    EXPECT_TRUE(error.contains(options.trace_path)) << error.toStdString();
+}
+
+}  // namespace
+}  // namespace ostrel
