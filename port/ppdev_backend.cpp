@@ -107,6 +107,10 @@ PpdevBackend::Device* PpdevBackend::usable_device(std::uint8_t address) {
             return nullptr;
         }
         device.claimed = true;
+        // Another program may have left a bidirectional port reading; the machine needs the
+        // data pins driven. A port that can't turn around is driving already.
+        int forward = 0;
+        ::ioctl(device.fd, PPDATADIR, &forward);
     }
     return &device;
 }
