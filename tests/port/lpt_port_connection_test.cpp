@@ -143,14 +143,6 @@ TEST(PortConnection, WithoutAccessNothingReachesTheBackEnd) {
     EXPECT_EQ(port->failed_accesses, 0);
 }
 
-TEST(PortConnection, ErrorCodeIsZeroWhenReady) {
-    auto scripted = std::make_unique<ScriptedBackend>();
-    scripted->error = 5;  // stale code of an attempt that was not the last
-    TLptPortConnection connection(std::move(scripted));
-    EXPECT_TRUE(connection.is_ready());
-    EXPECT_EQ(connection.error_code(), 0);
-}
-
 TEST(PortConnection, WithoutBackEndIsNotReady) {
     TLptPortConnection connection(nullptr);
     EXPECT_FALSE(connection.is_ready());
