@@ -31,13 +31,13 @@ test: build
 
 bench: deps
 	@sh tools/install-deps.sh $(BENCH_PACKAGES)
-	cmake -S . -B $(BUILD_DIR)-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON
+	cmake -S . -B $(BUILD_DIR)-bench -DCMAKE_BUILD_TYPE=Release -DOSTREL_BENCH=ON -DOSTREL_TESTS=OFF
 	cmake --build $(BUILD_DIR)-bench -j $(JOBS)
 	cd $(BUILD_DIR)-bench && sh ../tools/run-benchmarks.sh
 
 fuzz: deps
 	@sh tools/install-deps.sh $(FUZZ_PACKAGES)
-	CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Debug -DOSTREL_FUZZ=ON
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Debug -DOSTREL_FUZZ=ON -DOSTREL_TESTS=OFF -DOSTREL_WINDOW=OFF
 	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
 	sh tools/run-fuzzers.sh $(BUILD_DIR)-fuzz $${FUZZ_SECONDS:-60}
 

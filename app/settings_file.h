@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace ostrel {
 
@@ -26,6 +27,13 @@ SettingsRead read_settings_file(const QString& path);
 // Writes all nine keys atomically (the old file stays whole if writing fails). Returns an empty
 // string on success, else the reason for the operator.
 QString write_settings_file(const QString& path, const MachineParameters& parameters);
+
+enum class ParameterKind { Ratio, Limit, Backlash };
+
+// A machine parameter as typed in the file or on the settings tab: a point or a comma, full
+// precision. Empty when unusable: not a number, a ratio of 0, a limit that is not a whole number
+// of the 32-bit range, a negative backlash.
+std::optional<double> read_parameter(ParameterKind kind, const QString& text);
 
 // The key of a parameter in the file, e.g. "mm_per_step_x".
 QString settings_key(const char* parameter, Axis axis);

@@ -13,6 +13,9 @@
 
 namespace ostrel {
 
+// A step count of the axis, or the move refused with a message when it does not fit 32 bits.
+std::int32_t step_count(long double steps, Axis axis);
+
 // The texts the settings tab shows for the machine parameters, in the order of its fields:
 // Edit1..3 (ratio), Edit6..8 (limits), ly_x, ly_y, ly_z (backlash).
 using ParameterTexts = std::array<QString, 9>;
@@ -47,11 +50,11 @@ public:
                                const QString& path = QStringLiteral("cfg.ini"));
 
     // Jog selectors.
-    static double jog_speed(int position);         // TrackBar1: position² / 100 mm/s
-    static double jog_distance_mm(int position);   // TrackBar2: 1..12
-    double speed_ru() const;                       // jog speed of TrackBar1 now
-    double jog_distance() const;                   // jog distance of TrackBar2 now
-    std::int32_t mmtostep(Axis axis) const;        // jog distance of the axis in steps
+    static double jog_speed(int position);        // TrackBar1: position² / 100 mm/s
+    static double jog_distance_mm(int position);  // TrackBar2: 1..12
+    double speed_ru() const;                      // jog speed of TrackBar1 now
+    double jog_distance() const;                  // jog distance of TrackBar2 now
+    std::int32_t mmtostep(Axis axis) const;       // jog distance of the axis in steps
 
     // Reads the five job-parameter edits into the job parameters.
     void get_rejim();
@@ -59,13 +62,21 @@ public:
     // Shows the position, draws the track and warns outside the travel area.
     void view_xyz();
 
-    // ">0<": the axis's position becomes 0; returns the text its display shows.
+    // The texts the three position displays show now.
+    const std::array<QString, 3>& shown_position() const { return shown_; }
+
+    // ">0<": the axis's position becomes 0 and its display "0"; returns that text.
     QString zero_axis(Axis axis);
-    // "Принять новые значения": the position becomes Edit12..14; returns the texts shown.
+    // "Принять новые значения": the position becomes Edit12..14, whose texts the displays then
+    // show as typed; returns those texts.
     std::array<QString, 3> Button8Click();
 
 private:
+    void show_displays(QString x, QString y, QString z);
+
     MachineState state_;
+    std::array<QString, 3> shown_ = {QStringLiteral("0.0"), QStringLiteral("0.0"),
+                                     QStringLiteral("0.0")};
     Operator& operator_;
     Panel& panel_;
     TrackView track_;

@@ -14,9 +14,9 @@ using PerAxis = std::array<T, 4>;
 
 // The nine machine parameters kept in the settings file.
 struct MachineParameters {
-    PerAxis<double> mm_per_step{};     // mm per motor step; never 0 once applied
+    PerAxis<double> mm_per_step{};         // mm per motor step; never 0 once applied
     PerAxis<std::int32_t> travel_limit{};  // whole mm; X and Y are checked against the upper limit
-    PerAxis<double> backlash{};        // mm of slack taken up at a reversal
+    PerAxis<double> backlash{};            // mm of slack taken up at a reversal
 
     // The values a machine without a settings file is taken to have.
     static MachineParameters defaults();

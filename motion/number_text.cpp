@@ -13,7 +13,9 @@ namespace {
 constexpr Extended kInt64Bound = 9223372036854775808.0L;  // 2^63
 constexpr Extended kInt32Bound = 2147483648.0L;           // 2^31
 
-bool is_blank(QChar c) { return c == u' ' || c == u'\t'; }
+bool is_blank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 // Digits as text, without leading zeros, times 10^exponent is the value; exact arithmetic on the
 // digit string keeps "1,00005" a true tie however many digits the text has.
@@ -94,7 +96,9 @@ std::int64_t round_half_even(Extended value) {
     return *rounded;
 }
 
-Extended trunc_toward_zero(Extended value) { return std::trunc(value); }
+Extended trunc_toward_zero(Extended value) {
+    return std::trunc(value);
+}
 
 Extended divide(Extended dividend, Extended divisor) {
     if (divisor == 0) {
@@ -192,9 +196,8 @@ QString show_fixed4(double value) {
         return show_general(value);
     }
     const bool negative = *count < 0;
-    const unsigned long long magnitude =
-        negative ? 0ULL - static_cast<unsigned long long>(*count)
-                 : static_cast<unsigned long long>(*count);
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(*count)
+                                                  : static_cast<unsigned long long>(*count);
     QString text = QString::number(magnitude / 10000);
     unsigned long long fraction = magnitude % 10000;
     if (fraction != 0) {
@@ -217,7 +220,8 @@ QString show_general(double value) {
     const qsizetype e = text.indexOf(u'E');
     if (e >= 0) {
         qsizetype digits_start = e + 1;
-        if (digits_start < text.size() && (text[digits_start] == u'-' || text[digits_start] == u'+')) {
+        if (digits_start < text.size() &&
+            (text[digits_start] == u'-' || text[digits_start] == u'+')) {
             if (text[digits_start] == u'+') {
                 text.remove(digits_start, 1);
             } else {

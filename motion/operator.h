@@ -6,8 +6,8 @@
 namespace ostrel {
 
 enum class MessageKind {
-    Plain,         // an information box with the application title as caption
-    Error,         // an operation abandoned, or a fault
+    Plain,  // an information box with the application title as caption
+    Error,  // an operation abandoned, or a fault
     LimitWarning,  // "Выход за пределы, продолжить?" while the tool is outside the travel area
 };
 

@@ -1,0 +1,67 @@
+// What one position update costs the step loop: the three display texts and one track line.
+#include "motion/machine.h"
+#include "motion/number_text.h"
+#include "motion/picture.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace ostrel;
+
+// An operator that only keeps the texts, as the window's throttled display does between repaints.
+class KeepingOperator final : public Operator {
+public:
+    void show_message(MessageKind, const QString&) override {}
+    void focus_field(Field) override {}
+    void process_messages() override {}
+    void set_gauge(int) override {}
+    void show_position(const QString& x, const QString& y, const QString& z) override {
+        texts[0] = x;
+        texts[1] = y;
+        texts[2] = z;
+    }
+    void show_track_window() override {}
+    QString texts[3];
+};
+
+class IdlePanel final : public Panel {
+public:
+    QString field_text(Field) const override { return {}; }
+    int jog_speed_position() const override { return 10; }
+    int jog_distance_position() const override { return 1; }
+    bool return_to_origin() const override { return true; }
+};
+
+void BM_show_fixed4(benchmark::State& state) {
+    double value = 12.3456;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(show_fixed4(value));
+        value += 0.0025;
+    }
+    state.SetLabel("one position text");
+}
+BENCHMARK(BM_show_fixed4);
+
+void BM_view_xyz_one_step(benchmark::State& state) {
+    KeepingOperator op;
+    IdlePanel panel;
+    ImagePicture picture(QSize(TrackView::kWidth, TrackView::kHeight));
+    Machine machine(op, panel, picture);
+    machine.state().apply(MachineParameters::defaults());
+    machine.state().job.z_travel = 0.5;
+    for (auto _ : state) {
+        // One X step along the picture, wrapping so the line stays in view.
+        machine.state().pos_x += 0.0025;
+        if (machine.state().pos_x > 100) {
+            machine.state().pos_x = 0;
+        }
+        machine.view_xyz();
+    }
+    state.SetLabel("texts + one track line per step");
+}
+BENCHMARK(BM_view_xyz_one_step);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,200 @@
+// The machine's small operations: settings, jog selectors, job parameters, position display.
+#include "motion/machine.h"
+
+#include "app/settings_file.h"
+#include "motion/number_text.h"
+#include "motion/operation_abandoned.h"
+#include "port/port_selection.h"
+
+#include <QLocale>
+#include <algorithm>
+
+namespace ostrel {
+
+namespace {
+
+// Jog distances of TrackBar2's twelve positions, in mm: a 1-2-5 series from 0.01 to 50.
+constexpr double kJogDistances[12] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50};
+
+const char* axis_name(Axis axis) {
+    return axis == AXIS_X ? "X" : axis == AXIS_Y ? "Y" : "Z";
+}
+
+// The ratio as the settings tab shows it: four decimals where that is exact, all of it otherwise,
+// so that "Применить" never rounds a finer ratio away.
+QString show_ratio(double ratio) {
+    const QString fixed = show_fixed4(ratio);
+    const auto count = parse_ten_thousandths(fixed);
+    if (count && static_cast<double>(static_cast<Extended>(*count) / 10000.0L) == ratio) {
+        return fixed;
+    }
+    return show_general(ratio);
+}
+
+}  // namespace
+
+std::int32_t step_count(Extended steps, Axis axis) {
+    const auto count = round_to_int32(steps);
+    if (!count) {
+        throw OperationAbandoned(
+            QStringLiteral("Перемещение слишком велико: число шагов по оси %1 не помещается в "
+                           "счётчик шагов (не больше 2147483647)")
+                .arg(QLatin1String(axis_name(axis))));
+    }
+    return *count;
+}
+
+Machine::Machine(Operator& op, Panel& panel, Picture& track_picture)
+    : operator_(op), panel_(panel), track_(track_picture) {}
+
+Machine::~Machine() = default;
+
+void Machine::open_port(std::unique_ptr<PortBackend> backend) {
+    port_connection_ = std::make_unique<TLptPortConnection>(std::move(backend));
+}
+
+QStringList Machine::probe_port_list() {
+    if (!port_connection_) {
+        return {};
+    }
+    return port_list(*port_connection_);
+}
+
+std::uint8_t Machine::get_port() const {
+    return port_id_for_name(panel_.field_text(Field::ComboBox1));
+}
+
+void Machine::load_settings(const QString& path) {
+    const SettingsRead read = read_settings_file(path);
+    if (!read.file_exists) {
+        operator_.show_message(MessageKind::Plain, QStringLiteral("Фай конфигурации отсутствует"));
+    } else if (!read.message.isEmpty()) {
+        operator_.show_message(MessageKind::Error, read.message);
+    }
+    // Without a file the table's values stand in, so that a first start can move the machine.
+    state_.apply(read.parameters);
+}
+
+ParameterTexts Machine::parameter_texts() const {
+    ParameterTexts texts;
+    for (int a = AXIS_X; a <= AXIS_Z; ++a) {
+        texts[a - 1] = show_ratio(state_.mm_per_step[a]);
+        texts[a + 2] = QString::number(state_.travel_limit[a]);
+        texts[a + 5] = show_general(state_.backlash[a]);
+    }
+    return texts;
+}
+
+bool Machine::apply_parameter_texts(const ParameterTexts& texts, const QString& path) {
+    MachineParameters parameters;
+    for (int a = AXIS_X; a <= AXIS_Z; ++a) {
+        const Axis axis = static_cast<Axis>(a);
+        const QString letter = QLatin1String(axis_name(axis));
+        const auto ratio = read_parameter(ParameterKind::Ratio, texts[a - 1]);
+        if (!ratio) {
+            operator_.show_message(
+                MessageKind::Error,
+                QStringLiteral("Передаточное отношение по оси %1: \"%2\" не число или равно 0. "
+                               "Настройки не изменены.")
+                    .arg(letter, texts[a - 1]));
+            return false;
+        }
+        const auto limit = read_parameter(ParameterKind::Limit, texts[a + 2]);
+        if (!limit) {
+            operator_.show_message(
+                MessageKind::Error,
+                QStringLiteral("Предел перемещения по оси %1: \"%2\" не целое число миллиметров. "
+                               "Настройки не изменены.")
+                    .arg(letter, texts[a + 2]));
+            return false;
+        }
+        const auto slack = read_parameter(ParameterKind::Backlash, texts[a + 5]);
+        if (!slack) {
+            operator_.show_message(
+                MessageKind::Error,
+                QStringLiteral("Коррекция люфта по оси %1: \"%2\" не число или меньше 0. "
+                               "Настройки не изменены.")
+                    .arg(letter, texts[a + 5]));
+            return false;
+        }
+        parameters.mm_per_step[a] = *ratio;
+        parameters.travel_limit[a] = static_cast<std::int32_t>(*limit);
+        parameters.backlash[a] = *slack;
+    }
+    state_.apply(parameters);
+    const QString failure = write_settings_file(path, parameters);
+    if (!failure.isEmpty()) {
+        operator_.show_message(
+            MessageKind::Error,
+            QStringLiteral("Настройки применены, но файл %1 не записан: %2").arg(path, failure));
+    }
+    return true;
+}
+
+double Machine::jog_speed(int position) {
+    return static_cast<double>(position) * position / 100.0;
+}
+
+double Machine::jog_distance_mm(int position) {
+    const int index = std::clamp(position, 1, 12) - 1;
+    return kJogDistances[index];
+}
+
+double Machine::speed_ru() const {
+    return jog_speed(panel_.jog_speed_position());
+}
+
+double Machine::jog_distance() const {
+    return jog_distance_mm(panel_.jog_distance_position());
+}
+
+std::int32_t Machine::mmtostep(Axis axis) const {
+    const Extended reciprocal = divide(1.0L, state_.mm_per_step[axis]);
+    return step_count(reciprocal * static_cast<Extended>(jog_distance()), axis);
+}
+
+void Machine::get_rejim() {
+    JobParameters& job = state_.job;
+    job.speed_xy = read_number(panel_.field_text(Field::e_sped));
+    job.speed_xy_rapid = read_number(panel_.field_text(Field::e_sped2));
+    job.z_travel = read_number(panel_.field_text(Field::e_pero));
+    job.speed_z_up = read_number(panel_.field_text(Field::e_sped_up));
+    job.speed_z_down = read_number(panel_.field_text(Field::e_sped_dow));
+}
+
+void Machine::show_displays(QString x, QString y, QString z) {
+    shown_ = {std::move(x), std::move(y), std::move(z)};
+    operator_.show_position(shown_[0], shown_[1], shown_[2]);
+}
+
+void Machine::view_xyz() {
+    show_displays(show_fixed4(state_.pos_x), show_fixed4(state_.pos_y), show_fixed4(state_.pos_z));
+    operator_.show_track_window();
+    track_.draw_to(state_.pos_x, state_.pos_y, state_.pos_z, state_.job.z_travel);
+    if (state_.pos_x > state_.travel_limit[AXIS_X] || state_.pos_y > state_.travel_limit[AXIS_Y]) {
+        operator_.show_message(MessageKind::LimitWarning,
+                               QStringLiteral("Выход за пределы, продолжить?"));
+    }
+}
+
+QString Machine::zero_axis(Axis axis) {
+    state_.position(axis) = 0;
+    std::array<QString, 3> texts = shown_;
+    texts[axis - 1] = QStringLiteral("0");
+    show_displays(texts[0], texts[1], texts[2]);
+    return texts[axis - 1];
+}
+
+std::array<QString, 3> Machine::Button8Click() {
+    const std::array<QString, 3> typed = {panel_.field_text(Field::Edit12),
+                                          panel_.field_text(Field::Edit13),
+                                          panel_.field_text(Field::Edit14)};
+    // Each coordinate is stored as soon as it is read: a bad Y leaves the new X in force.
+    state_.pos_x = read_number(dot_to_comma(typed[0]));
+    state_.pos_y = read_number(dot_to_comma(typed[1]));
+    state_.pos_z = read_number(dot_to_comma(typed[2]));
+    show_displays(typed[0], typed[1], typed[2]);
+    return typed;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,273 @@
+// Machine state operations: settings, jog selectors, job parameters, the position display.
+#include "motion/machine.h"
+#include "motion/number_text.h"
+#include "motion/operation_abandoned.h"
+#include "tests/support/recording_operator.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace ostrel {
+namespace {
+
+using testing::FakePanel;
+using testing::RecordingOperator;
+
+// The track picture reports every line; the test reads the pen and the end points.
+class RecordingPicture final : public Picture {
+public:
+    struct Line {
+        QPoint from, to;
+        QColor color;
+        int width;
+    };
+    void set_pen(const QColor& c, int w) override {
+        color = c;
+        width = w;
+    }
+    void move_to(QPoint p) override { pen = p; }
+    void line_to(QPoint p) override {
+        lines.push_back({pen, p, color, width});
+        pen = p;
+    }
+    void ellipse(const QRect&) override {}
+    void fill(const QColor&) override { ++fills; }
+    QSize size() const override { return {585, 457}; }
+    void resize(QSize) override {}
+    QPoint pen_position() const override { return pen; }
+
+    std::vector<Line> lines;
+    QColor color;
+    int width = 1;
+    QPoint pen;
+    int fills = 0;
+};
+
+class MachineTest : public ::testing::Test {
+protected:
+    MachineTest() : machine(op, panel, picture) {
+        machine.state().apply(MachineParameters::defaults());
+    }
+
+    QString write_file(const QString& name, const QByteArray& content) {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+
+    QTemporaryDir dir;
+    RecordingOperator op;
+    FakePanel panel;
+    RecordingPicture picture;
+    Machine machine;
+};
+
+TEST_F(MachineTest, MissingSettingsFileGivesOneMessageAndTheDefaults) {
+    machine.state().apply(MachineParameters{});
+    machine.load_settings(dir.filePath("cfg.ini"));
+    ASSERT_EQ(op.messages.size(), 1u);
+    EXPECT_EQ(op.messages[0].kind, MessageKind::Plain);
+    EXPECT_EQ(op.messages[0].text, QStringLiteral("Фай конфигурации отсутствует"));
+    const ParameterTexts texts = machine.parameter_texts();
+    EXPECT_EQ(texts[0], QStringLiteral("0,0025"));
+    EXPECT_EQ(texts[3], QStringLiteral("100"));
+    EXPECT_EQ(texts[8], QStringLiteral("0"));
+    EXPECT_EQ(machine.state().mm_per_step[AXIS_Z], 0.0025);
+}
+
+TEST_F(MachineTest, SettingsFileWithBadValuesNamesThemOnceAndKeepsTheRest) {
+    const QString path = write_file("cfg.ini",
+                                    "[machine]\nmm_per_step_x = 0,005\nmm_per_step_y = 0\n"
+                                    "travel_limit_x = 250\ntravel_limit_y = 12.5\n"
+                                    "backlash_z = abc\n");
+    machine.load_settings(path);
+    ASSERT_EQ(op.messages.size(), 1u);
+    const QString text = op.messages[0].text;
+    EXPECT_TRUE(text.contains(path));
+    EXPECT_TRUE(text.contains("mm_per_step_y"));
+    EXPECT_TRUE(text.contains("travel_limit_y"));
+    EXPECT_TRUE(text.contains("backlash_z"));
+    EXPECT_FALSE(text.contains("mm_per_step_x"));
+    const MachineState& s = machine.state();
+    EXPECT_EQ(s.mm_per_step[AXIS_X], 0.005);
+    EXPECT_EQ(s.mm_per_step[AXIS_Y], 0.0025);
+    EXPECT_EQ(s.travel_limit[AXIS_X], 250);
+    EXPECT_EQ(s.travel_limit[AXIS_Y], 100);
+    EXPECT_EQ(s.backlash[AXIS_Z], 0);
+}
+
+TEST_F(MachineTest, ApplyChecksEveryFieldBeforeApplyingAnyAndWritesTheFile) {
+    const QString path = dir.filePath("cfg.ini");
+    ParameterTexts texts = {"0,005", "0.004", "0,0025", "200", "150", "50", "0,1", "0", "0"};
+    texts[5] = "50,5";
+    EXPECT_FALSE(machine.apply_parameter_texts(texts, path));
+    ASSERT_EQ(op.messages.size(), 1u);
+    EXPECT_TRUE(op.messages[0].text.contains("50,5"));
+    EXPECT_TRUE(op.messages[0].text.contains(" Z"));
+    EXPECT_EQ(machine.state().mm_per_step[AXIS_X], 0.0025);  // nothing applied
+    EXPECT_FALSE(QFile::exists(path));
+
+    texts[5] = "50";
+    EXPECT_TRUE(machine.apply_parameter_texts(texts, path));
+    EXPECT_EQ(machine.state().mm_per_step[AXIS_Y], 0.004);
+    EXPECT_EQ(machine.state().travel_limit[AXIS_X], 200);
+    EXPECT_EQ(machine.state().backlash[AXIS_X], 0.1);
+
+    // What was written reads back the same on the next start.
+    Machine next(op, panel, picture);
+    next.load_settings(path);
+    EXPECT_EQ(next.parameter_texts(), machine.parameter_texts());
+    EXPECT_EQ(next.state().parameters().mm_per_step, machine.state().parameters().mm_per_step);
+}
+
+TEST_F(MachineTest, ApplyRefusesAZeroRatio) {
+    ParameterTexts texts = machine.parameter_texts();
+    texts[1] = "0";
+    EXPECT_FALSE(machine.apply_parameter_texts(texts, dir.filePath("cfg.ini")));
+    EXPECT_EQ(machine.state().mm_per_step[AXIS_Y], 0.0025);
+}
+
+TEST_F(MachineTest, AFineRatioSurvivesTheSettingsTab) {
+    machine.state().mm_per_step[AXIS_X] = 0.00125;
+    const ParameterTexts texts = machine.parameter_texts();
+    EXPECT_EQ(texts[0], QStringLiteral("0,00125"));
+    ASSERT_TRUE(machine.apply_parameter_texts(texts, dir.filePath("cfg.ini")));
+    EXPECT_EQ(machine.state().mm_per_step[AXIS_X], 0.00125);
+}
+
+TEST_F(MachineTest, JogSpeedAndDistanceSelectors) {
+    EXPECT_DOUBLE_EQ(Machine::jog_speed(1), 0.01);
+    EXPECT_DOUBLE_EQ(Machine::jog_speed(10), 1);
+    EXPECT_DOUBLE_EQ(Machine::jog_speed(20), 4);
+    EXPECT_EQ(show_fixed4(Machine::jog_speed(1)), QStringLiteral("0,01"));
+    EXPECT_EQ(show_fixed4(Machine::jog_speed(20)), QStringLiteral("4"));
+    EXPECT_DOUBLE_EQ(Machine::jog_distance_mm(1), 0.01);
+    double previous = 0;
+    for (int position = 1; position <= 12; ++position) {
+        EXPECT_GT(Machine::jog_distance_mm(position), previous) << position;
+        previous = Machine::jog_distance_mm(position);
+    }
+    panel.jog_distance = 7;
+    EXPECT_EQ(machine.jog_distance(), 1);
+    EXPECT_EQ(machine.mmtostep(AXIS_X), 400);
+}
+
+TEST_F(MachineTest, MmToStepRoundsAndFailsOnZeroRatioOrOverflow) {
+    panel.jog_distance = 1;                      // 0.01 mm
+    machine.state().mm_per_step[AXIS_Y] = 0.02;  // half a step: rounds to even 0
+    EXPECT_EQ(machine.mmtostep(AXIS_Y), 0);
+    machine.state().mm_per_step[AXIS_Y] = 0.004;  // 2.5 steps: even 2
+    EXPECT_EQ(machine.mmtostep(AXIS_Y), 2);
+    machine.state().mm_per_step[AXIS_Y] = -0.0025;
+    EXPECT_EQ(machine.mmtostep(AXIS_Y), -4);
+    machine.state().mm_per_step[AXIS_Z] = 0;
+    EXPECT_THROW(machine.mmtostep(AXIS_Z), OperationAbandoned);
+    machine.state().mm_per_step[AXIS_Z] = 1e-12;
+    panel.jog_distance = 12;
+    EXPECT_THROW(machine.mmtostep(AXIS_Z), OperationAbandoned);
+}
+
+TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
+    panel.texts[Field::e_sped] = "2,5";
+    panel.texts[Field::e_sped2] = "5";
+    panel.texts[Field::e_pero] = "0.5";  // a point is not read here
+    panel.texts[Field::e_sped_up] = "1,5";
+    try {
+        machine.get_rejim();
+        FAIL() << "the point should abandon the reading";
+    } catch (const OperationAbandoned& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("'0.5' is not a valid floating point value"));
+    }
+    EXPECT_EQ(machine.state().job.speed_xy, 2.5);
+    EXPECT_EQ(machine.state().job.speed_xy_rapid, 5);
+    EXPECT_EQ(machine.state().job.z_travel, 0);
+    EXPECT_EQ(machine.state().job.speed_z_up, 0);
+
+    panel.texts[Field::e_pero] = "0,5";
+    panel.texts[Field::e_sped_dow] = "0,2";
+    machine.get_rejim();
+    EXPECT_EQ(machine.state().job.z_travel, 0.5);
+    EXPECT_EQ(machine.state().job.speed_z_down, 0.2);
+}
+
+TEST_F(MachineTest, ViewXyzShowsDrawsAndWarnsBeyondTheUpperLimits) {
+    machine.state().job.z_travel = 0.5;
+    MachineState& s = machine.state();
+    s.pos_x = 0.5;
+    s.pos_y = 1.5;
+    s.pos_z = 0.5;  // at z_travel: raised, grey
+    machine.view_xyz();
+    EXPECT_EQ(op.view_x, QStringLiteral("0,5"));
+    EXPECT_EQ(op.view_y, QStringLiteral("1,5"));
+    EXPECT_EQ(op.track_window_shown, 1);
+    ASSERT_EQ(picture.lines.size(), 1u);
+    EXPECT_EQ(picture.lines[0].from, QPoint(0, 0));
+    EXPECT_EQ(picture.lines[0].to, QPoint(2, 457 - 8));  // 2.5 -> 2, 7.5 -> 8
+    EXPECT_EQ(picture.lines[0].color, QColor(128, 128, 128));
+    EXPECT_EQ(picture.lines[0].width, 1);
+    EXPECT_TRUE(op.messages.empty());
+
+    s.pos_z = 0.4999;
+    s.pos_x = 100;
+    machine.view_xyz();
+    EXPECT_EQ(picture.lines[1].color, QColor(255, 0, 0));
+    EXPECT_EQ(picture.lines[1].width, 2);
+    EXPECT_EQ(picture.lines[1].from, QPoint(2, 449));
+    EXPECT_TRUE(op.messages.empty());
+
+    s.pos_x = -500;
+    s.pos_y = 100.0025;
+    machine.view_xyz();
+    ASSERT_EQ(op.messages.size(), 1u);
+    EXPECT_EQ(op.messages[0].kind, MessageKind::LimitWarning);
+    EXPECT_EQ(op.messages[0].text, QStringLiteral("Выход за пределы, продолжить?"));
+
+    s.pos_y = 0;
+    s.pos_x = 100.0025;
+    machine.view_xyz();
+    EXPECT_EQ(op.messages.size(), 2u);
+    s.pos_x = 0;
+    s.pos_z = 1000;  // Z is never checked
+    machine.view_xyz();
+    EXPECT_EQ(op.messages.size(), 2u);
+}
+
+TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
+    machine.state().pos_x = 3;
+    machine.view_xyz();
+    EXPECT_EQ(machine.zero_axis(AXIS_X), QStringLiteral("0"));
+    EXPECT_EQ(op.view_x, QStringLiteral("0"));
+    EXPECT_EQ(op.view_y, QStringLiteral("0"));
+    EXPECT_EQ(machine.state().pos_x, 0);
+    const std::size_t lines_before = picture.lines.size();
+
+    panel.texts[Field::Edit12] = "12.5";
+    panel.texts[Field::Edit13] = "-1,25";
+    panel.texts[Field::Edit14] = "2";
+    machine.Button8Click();
+    EXPECT_EQ(machine.state().pos_x, 12.5);
+    EXPECT_EQ(machine.state().pos_y, -1.25);
+    EXPECT_EQ(op.view_x, QStringLiteral("12.5"));   // as typed, point and all
+    EXPECT_EQ(picture.lines.size(), lines_before);  // nothing drawn
+    machine.view_xyz();
+    EXPECT_EQ(op.view_x, QStringLiteral("12,5"));
+
+    panel.texts[Field::Edit12] = "7";
+    panel.texts[Field::Edit13] = "y";
+    EXPECT_THROW(machine.Button8Click(), OperationAbandoned);
+    EXPECT_EQ(machine.state().pos_x, 7);  // stored before the bad field
+    EXPECT_EQ(machine.state().pos_y, -1.25);
+    EXPECT_EQ(op.view_x, QStringLiteral("12,5"));  // displays untouched
+}
+
+TEST_F(MachineTest, AMoveTooLongForTheStepCounterIsRefused) {
+    EXPECT_EQ(step_count(2147483647.0L, AXIS_X), INT32_MAX);
+    EXPECT_THROW(step_count(1e9L / 0.0025L, AXIS_X), OperationAbandoned);
+}
+
+}  // namespace
+}  // namespace ostrel
