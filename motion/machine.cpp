@@ -49,6 +49,10 @@ Machine::Machine(Operator& op, Panel& panel, Picture& track_picture)
 
 Machine::~Machine() = default;
 
+QString Machine::busy_message() {
+    return QStringLiteral("Станок занят: дождитесь конца движения или остановите его (Esc)");
+}
+
 void Machine::open_port(std::unique_ptr<PortBackend> backend) {
     port_connection_ = std::make_unique<TLptPortConnection>(std::move(backend));
 }

@@ -31,6 +31,36 @@ public:
     Panel& panel() { return panel_; }
     TrackView& track() { return track_; }
 
+    // Moves run inside one another through message processing; jobs never do. A job button
+    // asks busy() first and refuses while anything moves.
+    bool busy() const { return moves_running_ > 0 || job_running_; }
+    int moves_running() const { return moves_running_; }
+    bool job_running() const { return job_running_; }
+
+    // Marks a move (engine call) or a job as running for the scope's lifetime.
+    class MoveScope {
+    public:
+        explicit MoveScope(Machine& m) : machine_(m) { ++machine_.moves_running_; }
+        ~MoveScope() { --machine_.moves_running_; }
+        MoveScope(const MoveScope&) = delete;
+        MoveScope& operator=(const MoveScope&) = delete;
+
+    private:
+        Machine& machine_;
+    };
+    class JobScope {
+    public:
+        explicit JobScope(Machine& m) : machine_(m) { machine_.job_running_ = true; }
+        ~JobScope() { machine_.job_running_ = false; }
+        JobScope(const JobScope&) = delete;
+        JobScope& operator=(const JobScope&) = delete;
+
+    private:
+        Machine& machine_;
+    };
+    // The message a job button gives while something runs.
+    static QString busy_message();
+
     // Port access, opened once at start-up.
     void open_port(std::unique_ptr<PortBackend> backend);
     TLptPortConnection& port_connection() { return *port_connection_; }
@@ -81,6 +111,8 @@ private:
     Panel& panel_;
     TrackView track_;
     std::unique_ptr<TLptPortConnection> port_connection_;
+    int moves_running_ = 0;
+    bool job_running_ = false;
 };
 
 }  // namespace ostrel

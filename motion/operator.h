@@ -54,6 +54,13 @@ public:
     virtual int jog_speed_position() const = 0;     // TrackBar1, 1..20
     virtual int jog_distance_position() const = 0;  // TrackBar2, 1..12
     virtual bool return_to_origin() const = 0;      // CB_vozvrat
+    // Job-file page of PageControl2: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR".
+    virtual int file_page() const { return 1; }
+    // DXF preview settings: SE_zoom's value (0 when its text is not a whole number), "Auto",
+    // "холстые перем.".
+    virtual int preview_zoom() const { return 1; }
+    virtual bool auto_zoom() const { return false; }
+    virtual bool idle_moves() const { return false; }
 };
 
 }  // namespace ostrel

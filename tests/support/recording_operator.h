@@ -49,11 +49,19 @@ public:
     int jog_speed_position() const override { return jog_speed; }
     int jog_distance_position() const override { return jog_distance; }
     bool return_to_origin() const override { return vozvrat; }
+    int file_page() const override { return page; }
+    int preview_zoom() const override { return zoom; }
+    bool auto_zoom() const override { return autozoom; }
+    bool idle_moves() const override { return holost; }
 
     std::map<Field, QString> texts;
     int jog_speed = 10;
     int jog_distance = 1;
     bool vozvrat = true;
+    int page = 1;
+    int zoom = 1;
+    bool autozoom = false;
+    bool holost = false;
 };
 
 }  // namespace ostrel::testing

@@ -1,0 +1,26 @@
+// The motion interface of every job: a straight X-Y move to a point, and a Z move to a height.
+#pragma once
+
+#include "motion/machine.h"
+#include "motion/step_engine.h"
+
+namespace ostrel {
+
+class Mover {
+public:
+    Mover(Machine& machine, StepEngine& engine) : machine_(machine), engine_(engine) {}
+
+    // Straight interpolated move to the absolute point (mm) at speed mm/s; Z stays.
+    void move_to_xy(double x, double y, double speed);
+    // Z to the absolute height z (mm) at speed mm/s; X and Y stay.
+    void down_up(double z, double speed);
+
+    Machine& machine() { return machine_; }
+    StepEngine& engine() { return engine_; }
+
+private:
+    Machine& machine_;
+    StepEngine& engine_;
+};
+
+}  // namespace ostrel
