@@ -22,6 +22,7 @@ public:
         texts[2] = z;
     }
     void show_track_window() override {}
+    bool ask_continue() override { return true; }
     QString texts[3];
 };
 

@@ -35,7 +35,8 @@ QString show_ratio(double ratio) {
 
 std::int32_t step_count(Extended steps, Axis axis) {
     const auto count = round_to_int32(steps);
-    if (!count) {
+    // The lowest count is refused too: its negation, a reversed move, would not fit.
+    if (!count || *count == INT32_MIN) {
         throw OperationAbandoned(
             QStringLiteral("Перемещение слишком велико: число шагов по оси %1 не помещается в "
                            "счётчик шагов (не больше 2147483647)")

@@ -44,6 +44,8 @@ public:
     virtual void show_position(const QString& x, const QString& y, const QString& z) = 0;
     // Makes the track window visible (it reappears after the operator has closed it).
     virtual void show_track_window() = 0;
+    // Asks "Продолжить?" and lets messages through until answered; true only for "ДА".
+    virtual bool ask_continue() = 0;
 };
 
 // The window's controls as the logic reads them when it needs them.

@@ -39,7 +39,6 @@ void TrackView::draw_to(double pos_x, double pos_y, double pos_z, double z_trave
 
 void TrackView::clear() {
     picture_.fill(Qt::white);
-    picture_.move_to(QPoint(0, 0));
 }
 
 }  // namespace ostrel

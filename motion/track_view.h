@@ -15,7 +15,8 @@ public:
 
     // Draws from the pen's point to the tool's position; pen by whether the tool works.
     void draw_to(double pos_x, double pos_y, double pos_z, double z_travel);
-    // White picture, pen back at the top-left corner.
+    // White picture; the pen stays where the last line ended, so the next job's track goes on
+    // from there.
     void clear();
 
     // Pixel of a position: X to the right, Y up from row 457, half to even.

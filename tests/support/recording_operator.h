@@ -23,6 +23,10 @@ public:
     void set_gauge(int percent) override { gauge.push_back(percent); }
     void show_position(const QString& x, const QString& y, const QString& z) override;
     void show_track_window() override { ++track_window_shown; }
+    bool ask_continue() override {
+        ++questions;
+        return continue_answer;
+    }
 
     // Texts of the messages shown, in order.
     std::vector<QString> message_texts() const;
@@ -36,6 +40,8 @@ public:
     int position_updates = 0;
     int track_window_shown = 0;
     int messages_processed = 0;
+    int questions = 0;
+    bool continue_answer = true;
     // Run while a message box is open (a test may request a stop there, as an operator would).
     std::function<void(const RecordedMessage&)> on_message;
     // Run each time pending messages are let through (a test may click something there).

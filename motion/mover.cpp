@@ -1,0 +1,61 @@
+// Straight X-Y moves by interleaved single steps, and Z moves, in absolute millimetres.
+#include "motion/mover.h"
+
+#include "motion/number_text.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ostrel {
+
+void Mover::move_to_xy(double x, double y, double speed) {
+    MachineState& s = machine_.state();
+    // Differences and quotients in extended precision; the counts must fit the step counter.
+    const std::int32_t dx = step_count(
+        divide(static_cast<Extended>(x) - s.pos_x, static_cast<Extended>(s.mm_per_step[AXIS_X])),
+        AXIS_X);
+    const std::int32_t dy = step_count(
+        divide(static_cast<Extended>(y) - s.pos_y, static_cast<Extended>(s.mm_per_step[AXIS_Y])),
+        AXIS_Y);
+    if (s.stop_requested) {
+        return;
+    }
+    if (dx == 0 && dy == 0) {
+        return;
+    }
+    const std::int64_t n = std::llabs(dy) >= std::llabs(dx) ? dy : dx;
+    const double kx = static_cast<double>(std::fabs(static_cast<Extended>(dx) / n));
+    const double ky = static_cast<double>(std::fabs(static_cast<Extended>(dy) / n));
+    const std::int32_t sx = dx > 0 ? 1 : dx < 0 ? -1 : 0;
+    const std::int32_t sy = dy > 0 ? 1 : dy < 0 ? -1 : 0;
+    std::int64_t issued_x = 0;
+    std::int64_t issued_y = 0;
+    const std::int64_t passes = std::llabs(n);
+    for (std::int64_t k = 1; k <= passes; ++k) {
+        const std::int64_t cx = round_half_even(static_cast<Extended>(k) * kx);
+        const std::int64_t cy = round_half_even(static_cast<Extended>(k) * ky);
+        const std::int64_t ddx = cx - issued_x;
+        const std::int64_t ddy = cy - issued_y;
+        issued_x = cx;
+        issued_y = cy;
+        if (ddx != 0) {
+            engine_.lpt_out(AXIS_X, static_cast<std::int32_t>(sx * ddx), speed);
+        }
+        if (ddy != 0) {
+            engine_.lpt_out(AXIS_Y, static_cast<std::int32_t>(sy * ddy), speed);
+        }
+    }
+}
+
+void Mover::down_up(double z, double speed) {
+    MachineState& s = machine_.state();
+    const std::int32_t d = step_count(
+        divide(static_cast<Extended>(z) - s.pos_z, static_cast<Extended>(s.mm_per_step[AXIS_Z])),
+        AXIS_Z);
+    if (d != 0) {
+        // Forward Z steps lower the tool: a higher target is backward steps.
+        engine_.lpt_out(AXIS_Z, -d, speed);
+    }
+}
+
+}  // namespace ostrel

@@ -1,0 +1,143 @@
+// The step output engine: half-step patterns, backlash take-up, busy-wait timing, live display.
+#include "motion/step_engine.h"
+
+#include "motion/number_text.h"
+#include "motion/operation_abandoned.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ostrel {
+
+namespace {
+
+const char* axis_letter(Axis axis) {
+    return axis == AXIS_X ? "X" : axis == AXIS_Y ? "Y" : "Z";
+}
+
+QString port_name(std::uint8_t port) {
+    return port == PORT_3BC   ? QStringLiteral("$3BC")
+           : port == PORT_378 ? QStringLiteral("$378")
+                              : QStringLiteral("$278");
+}
+
+}  // namespace
+
+StepEngine::StepEngine(Machine& machine, Clock& clock) : machine_(machine), clock_(clock) {}
+
+void StepEngine::step_delay(Axis axis, double speed) {
+    const std::int64_t frequency = clock_.frequency();
+    const std::int64_t t0 = clock_.counter();
+    const Extended ratio = std::fabs(static_cast<Extended>(machine_.state().mm_per_step[axis]));
+    const std::int64_t ticks =
+        round_half_even(divide(ratio * static_cast<Extended>(frequency), speed));
+    totals_.wait_ticks += ticks > 0 ? ticks : 0;
+    clock_.spin_until(t0 + ticks);
+}
+
+bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {
+    TLptPortConnection& port = machine_.port_connection();
+    // The axis takes the pattern on the second write, while its select bit is high: the step is
+    // made once that write went through, whatever becomes of the third.
+    if (!port.write_port(machine_.get_port(), REG_DATA, pattern)) {
+        return false;
+    }
+    if (!port.write_port(machine_.get_port(), REG_DATA, pattern + axis_strobe[axis])) {
+        return false;
+    }
+    if (!port.write_port(machine_.get_port(), REG_DATA, pattern)) {
+        machine_.state().stop_requested = true;
+        machine_.op().show_message(
+            MessageKind::Error,
+            QStringLiteral("Порт %1 не принял запись: ось %2 сделала шаг, но её линия выбора "
+                           "осталась включённой. Движение остановлено.")
+                .arg(port_name(machine_.get_port()), QLatin1String(axis_letter(axis))));
+    }
+    return true;
+}
+
+void StepEngine::take_back(Axis axis, std::int32_t dir, std::int64_t steps) {
+    MachineState& s = machine_.state();
+    const double amount =
+        static_cast<double>(dir) * static_cast<double>(steps) * s.mm_per_step[axis];
+    if (axis == AXIS_Z) {
+        s.pos_z += amount;
+    } else {
+        s.position(axis) -= amount;
+    }
+}
+
+void StepEngine::lpt_out(Axis axis, std::int32_t steps, double speed) {
+    MachineState& s = machine_.state();
+    if (s.stop_requested) {
+        return;
+    }
+    if (steps == 0) {
+        throw OperationAbandoned(QStringLiteral("Division by zero"));
+    }
+    // A zero speed would divide by zero at the first wait: refuse before the phase moves on.
+    if (speed == 0 || std::isnan(speed)) {
+        throw OperationAbandoned(QStringLiteral("Floating point division by zero"));
+    }
+    Machine::MoveScope running(machine_);
+    ++totals_.calls;
+    const std::int32_t dir = steps > 0 ? 1 : -1;
+    std::int64_t count = std::llabs(static_cast<std::int64_t>(steps));
+    if (dir != last_dir[axis]) {
+        // Slack is a length: the motor's sense (the ratio's sign) does not turn it negative.
+        const Extended slack = divide(static_cast<Extended>(s.backlash[axis]),
+                                      std::fabs(static_cast<Extended>(s.mm_per_step[axis])));
+        backlash_steps = step_count(slack, axis);
+        count += backlash_steps;
+        last_dir[axis] = dir;
+    } else {
+        backlash_steps = 0;
+    }
+    const std::int32_t extra = backlash_steps;
+
+    std::int64_t made = 0;
+    bool stopped_in_loop = false;
+    for (std::int64_t i = 1; i <= count && !s.stop_requested; ++i) {
+        machine_.op().process_messages();
+        if (s.stop_requested) {
+            stopped_in_loop = true;
+            break;
+        }
+        machine_.op().set_gauge(static_cast<int>(i * 100 / count));
+        std::int32_t phase = phase_index[axis] + dir;
+        phase = phase > 8 ? 1 : phase < 1 ? 8 : phase;
+        step_delay(axis, speed);
+        if (!write_step(axis, phase_table[phase])) {
+            // The axis never took the pattern: it stays on the last phase it has, so the next
+            // move goes on without a lost step.
+            s.stop_requested = true;
+            machine_.op().show_message(
+                MessageKind::Error,
+                QStringLiteral("Порт %1 не принял запись: шаг по оси %2 не сделан. Движение "
+                               "остановлено.")
+                    .arg(port_name(machine_.get_port()), QLatin1String(axis_letter(axis))));
+            stopped_in_loop = true;
+            break;
+        }
+        phase_index[axis] = phase;
+        ++made;
+        (dir > 0 ? totals_.forward_steps : totals_.backward_steps)[axis] += 1;
+        const double step = static_cast<double>(dir) * s.mm_per_step[axis];
+        if (axis == AXIS_Z) {
+            s.pos_z -= step;
+        } else {
+            s.position(axis) += step;
+        }
+        machine_.view_xyz();
+    }
+    // The extra steps took up slack, not distance: only those really made come off again.
+    const std::int64_t extra_made = std::min<std::int64_t>(made, extra);
+    if (extra_made > 0) {
+        take_back(axis, dir, extra_made);
+    }
+    if (!stopped_in_loop || extra_made > 0) {
+        machine_.view_xyz();
+    }
+}
+
+}  // namespace ostrel

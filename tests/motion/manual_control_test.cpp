@@ -1,0 +1,146 @@
+// Manual control: jogs, go to point, keys and the pause question, on the decoded machine.
+#include "motion/manual_control.h"
+#include "motion/operation_abandoned.h"
+#include "tests/support/machine_rig.h"
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+using testing::MachineRig;
+
+class ManualControlTest : public ::testing::Test {
+protected:
+    MachineRig rig;
+    ManualControl manual{rig.machine, rig.engine, rig.mover};
+};
+
+TEST_F(ManualControlTest, JogButtonsMoveTheirAxisByTheJogDistance) {
+    rig.panel.jog_distance = 7;  // 1 mm
+    rig.machine.state().backlash[AXIS_X] = 0.1;
+    manual.B_rightClick();
+    EXPECT_EQ(rig.motors().forward_steps(AXIS_X), 400);
+    EXPECT_NEAR(rig.machine.state().pos_x, 1, 1e-12);
+    manual.B_leftClick();
+    EXPECT_EQ(rig.motors().backward_steps(AXIS_X), 440);
+    EXPECT_NEAR(rig.machine.state().pos_x, 0, 1e-12);
+    manual.B_upClick();
+    manual.B_downClick();
+    EXPECT_EQ(rig.motors().forward_steps(AXIS_Y), 400);
+    EXPECT_EQ(rig.motors().backward_steps(AXIS_Y), 400);
+    manual.B_z_upClick();
+    EXPECT_EQ(rig.motors().backward_steps(AXIS_Z), 400);
+    EXPECT_NEAR(rig.machine.state().pos_z, 1, 1e-12);
+    manual.B_z_downClick();
+    EXPECT_NEAR(rig.machine.state().pos_z, 0, 1e-12);
+    // Jog speed 1 mm/s at position 10: 2.5 ms a step.
+    EXPECT_EQ(rig.clock.waits().front(), 2'500'000);
+}
+
+TEST_F(ManualControlTest, AJogTooShortForAStepSaysDivisionByZero) {
+    rig.machine.state().mm_per_step[AXIS_X] = 0.05;  // 0.01 mm is a fifth of a step
+    try {
+        manual.B_rightClick();
+        FAIL();
+    } catch (const OperationAbandoned& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Division by zero"));
+    }
+    EXPECT_TRUE(rig.writes().empty());
+}
+
+TEST_F(ManualControlTest, GoToPointRaisesZFirstThenMovesXAndYTogether) {
+    rig.panel.texts[Field::Edit9] = "0.1";
+    rig.panel.texts[Field::Edit10] = "0,05";
+    rig.panel.texts[Field::Edit11] = "0,02";
+    manual.BitBtn1Click();
+    const auto& writes = rig.writes();
+    ASSERT_EQ(writes.size(), 3u * (8 + 40 + 20));
+    for (std::size_t step = 0; step < 8; ++step) {
+        EXPECT_EQ(writes[3 * step + 1].value & 0x70, 0x40);
+    }
+    EXPECT_EQ(rig.motors().position(AXIS_X), 40);
+    EXPECT_EQ(rig.motors().position(AXIS_Y), 20);
+    EXPECT_EQ(rig.motors().position(AXIS_Z), -8);
+    EXPECT_FALSE(rig.machine.state().stop_requested);
+}
+
+TEST_F(ManualControlTest, GoToWhereTheToolStandsMovesNothing) {
+    manual.BitBtn1Click();
+    EXPECT_TRUE(rig.writes().empty());
+    EXPECT_EQ(rig.op.position_updates, 0);
+}
+
+TEST_F(ManualControlTest, ABadZTextMovesNothingAndLeavesTheStopAlone) {
+    rig.panel.texts[Field::Edit9] = "10";
+    rig.panel.texts[Field::Edit10] = "5";
+    rig.panel.texts[Field::Edit11] = "z";
+    rig.machine.state().stop_requested = true;
+    EXPECT_THROW(manual.BitBtn1Click(), OperationAbandoned);
+    EXPECT_TRUE(rig.writes().empty());
+    EXPECT_TRUE(rig.machine.state().stop_requested);
+}
+
+TEST_F(ManualControlTest, EscapeMidMoveAsksAndNoStopsTheJogWhichThenClearsTheStop) {
+    rig.panel.jog_distance = 7;
+    rig.op.continue_answer = false;
+    int processed = 0;
+    rig.op.on_process_messages = [&] {
+        if (++processed == 101) {
+            manual.pause_requested();
+        }
+    };
+    manual.B_rightClick();
+    EXPECT_EQ(rig.op.questions, 1);
+    EXPECT_EQ(rig.motors().position(AXIS_X), 100);
+    EXPECT_FALSE(rig.machine.state().stop_requested);
+}
+
+TEST_F(ManualControlTest, EscapeAnsweredYesGoesOnAndEscapeAtRestAsksNothing) {
+    rig.panel.jog_distance = 7;
+    int processed = 0;
+    rig.op.on_process_messages = [&] {
+        if (++processed == 5) {
+            manual.pause_requested();
+        }
+    };
+    manual.B_upClick();
+    EXPECT_EQ(rig.op.questions, 1);
+    EXPECT_EQ(rig.motors().position(AXIS_Y), 400);
+    manual.pause_requested();
+    EXPECT_EQ(rig.op.questions, 1);
+}
+
+TEST_F(ManualControlTest, AJogClickedDuringAMoveRunsToItsEndInsideIt) {
+    rig.panel.jog_distance = 7;
+    int processed = 0;
+    rig.op.on_process_messages = [&] {
+        if (++processed == 10) {
+            manual.B_z_upClick();
+        }
+    };
+    manual.B_rightClick();
+    EXPECT_EQ(rig.motors().position(AXIS_X), 400);
+    EXPECT_EQ(rig.motors().position(AXIS_Z), -400);
+    const std::string order = [&] {
+        std::string axes;
+        for (std::size_t i = 1; i < rig.writes().size(); i += 3) {
+            axes += (rig.writes()[i].value & 0x40) ? 'Z' : 'X';
+        }
+        return axes;
+    }();
+    EXPECT_EQ(order, std::string(9, 'X') + std::string(400, 'Z') + std::string(391, 'X'));
+}
+
+TEST_F(ManualControlTest, KeysJogOneStepAtEachPress) {
+    EXPECT_TRUE(manual.key_jog(Qt::Key_Right));
+    EXPECT_TRUE(manual.key_jog(Qt::Key_PageUp));
+    EXPECT_TRUE(manual.key_jog(Qt::Key_Down));
+    EXPECT_FALSE(manual.key_jog(Qt::Key_A));
+    EXPECT_EQ(rig.motors().position(AXIS_X), 4);
+    EXPECT_EQ(rig.motors().position(AXIS_Y), -4);
+    EXPECT_EQ(rig.motors().position(AXIS_Z), -4);
+}
+
+}  // namespace
+}  // namespace ostrel

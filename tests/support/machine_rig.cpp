@@ -1,0 +1,18 @@
+// The test machine's wiring.
+#include "tests/support/machine_rig.h"
+
+namespace ostrel::testing {
+
+MachineRig::MachineRig(std::int64_t clock_frequency) : clock(clock_frequency) {
+    auto backend = std::make_unique<SimBackend>();
+    sim = backend.get();
+    machine.open_port(std::move(backend));
+    machine.state().apply(MachineParameters::defaults());
+    panel.texts[Field::ComboBox1] = QStringLiteral("$378");
+    // The probe's 0x55 and 0xAA are no coil patterns; what matters starts after it.
+    sim->machine(PORT_378).clear_counts();
+    sim->keep_write_log(true);
+    sim->clear_write_log();
+}
+
+}  // namespace ostrel::testing
