@@ -1,0 +1,143 @@
+// The DXF entity reader: one forward pass over a text DXF file yielding its LINE or POINT records.
+#pragma once
+
+#include "motion/operator.h"
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ostrel {
+
+// A LINE entity: first point (groups 10, 20) and second point (groups 11, 21), in mm.
+struct dxf_line {
+    double x1 = 0;
+    double y1 = 0;
+    double x2 = 0;
+    double y2 = 0;
+    // The same values as counts of ten-thousandths of a millimetre, exactly as they were read;
+    // the preview maps these rather than the doubles.
+    std::int64_t q_x1 = 0;
+    std::int64_t q_y1 = 0;
+    std::int64_t q_x2 = 0;
+    std::int64_t q_y2 = 0;
+};
+
+// A POINT entity: groups 10 and 20, in mm.
+struct dxf_point {
+    double x = 0;
+    double y = 0;
+    std::int64_t q_x = 0;
+    std::int64_t q_y = 0;
+};
+
+// Text lines of a file descriptor through one large buffer: a line ends at LF, and every CR is
+// dropped from the text (the CR of a CR LF belongs to the line end; a lone CR is no line end).
+// Lines come back as views into the buffer, so reading costs no allocation per line. A line
+// longer than the buffer is skipped through, keeping only its first kKeptPrefix bytes.
+class DxfLineReader {
+public:
+    static constexpr std::size_t kDefaultBuffer = 256 * 1024;
+    static constexpr std::size_t kKeptPrefix = 4096;
+
+    struct Line {
+        std::string_view text;
+        // True when text holds only the beginning of a line longer than kKeptPrefix that did
+        // not fit the buffer.
+        bool cut = false;
+    };
+
+    // Takes ownership of fd. path names the file in messages. The buffer is at least 16 bytes.
+    DxfLineReader(int fd, QString path, std::size_t buffer_size = kDefaultBuffer);
+    ~DxfLineReader();
+    DxfLineReader(const DxfLineReader&) = delete;
+    DxfLineReader& operator=(const DxfLineReader&) = delete;
+
+    // The next line, or false at the end of the file. The view stays valid until the next
+    // call. A failing read throws OperationAbandoned naming the file and the system's reason.
+    bool next(Line& line);
+
+    // The bytes the first read brought, without consuming them (empty for an empty file).
+    std::string_view peek_start();
+
+private:
+    void fill();
+    Line finish(char* start, std::size_t length);
+    Line skip_overlong();
+
+    int fd_;
+    QString path_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    std::string prefix_;
+};
+
+// The count of ten-thousandths a value text read from a DXF file stands for, by the operator's
+// number-reading rule after every "." has become ",". Empty when it is not such a number.
+std::optional<std::int64_t> dxf_value_count(std::string_view text);
+
+// One pass of the reader over a file: opened on construction, closed on destruction. The value
+// texts of the group codes persist from one entity to the next within the pass, so an entity
+// lacking a code takes the text of the last entity that had it.
+class dxf_reader {
+public:
+    enum class Entity { Line, Point };
+
+    // Opens the file for a pass over the given entity kind. The caller has already told the
+    // operator about a file that does not exist. Throws OperationAbandoned naming the file and
+    // the reason when it can't be opened or read, is not a regular file, or is not a text DXF
+    // (a binary DXF, or a file holding NUL bytes at its start).
+    dxf_reader(const QString& path, Entity entity,
+               std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
+    // A pass over an already open descriptor (taken over), for tests and fuzzing.
+    dxf_reader(int fd, const QString& path, Entity entity,
+               std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
+    ~dxf_reader();
+    dxf_reader(const dxf_reader&) = delete;
+    dxf_reader& operator=(const dxf_reader&) = delete;
+
+    // The next LINE (a pass opened for Entity::Line), or nothing at the end of the file.
+    // A value that is not a number throws OperationAbandoned with the conversion message.
+    std::optional<dxf_line> next_line_entity();
+    // The next POINT (a pass opened for Entity::Point), or nothing at the end of the file.
+    std::optional<dxf_point> next_point_entity();
+
+    // True once the file ended inside an entity (after its marker, before its closing "  0").
+    // Such an entity is not handed out: its values may be cut short mid-number.
+    bool cut_off() const { return cut_off_; }
+    // The message telling the operator about a cut-off entity.
+    QString cut_off_message() const;
+
+    const QString& path() const { return path_; }
+
+private:
+    // Value slots: 10, 20, 11, 21.
+    static constexpr int kSlots = 4;
+    struct ValueText {
+        std::string text;  // at most kKeptPrefix bytes
+        bool too_long = false;
+    };
+
+    void check_text_file();
+    bool scan_entity(std::string_view marker, int slots);
+    std::int64_t convert(int slot);
+
+    QString path_;
+    Entity entity_;
+    DxfLineReader lines_;
+    ValueText values_[kSlots];
+    bool cut_off_ = false;
+};
+
+// Every DXF pass starts here: false, after telling the operator "такого файла не существует" and
+// putting the focus on the file-name field, when nothing is found at path.
+bool dxf_file_exists(const QString& path, Operator& op);
+
+}  // namespace ostrel

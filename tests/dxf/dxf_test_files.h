@@ -1,0 +1,29 @@
+// DXF texts in AutoCAD's layout for the DXF tests, and a folder to write them to.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace ostrel::testing {
+
+// A LINE entity with handle, layer and subclass lines around the four values, closed by "  0".
+// Values are written as given, so tests choose the number forms.
+QByteArray line_entity(const char* x1, const char* y1, const char* x2, const char* y2);
+// A POINT entity at x, y (Z 0), closed by "  0".
+QByteArray point_entity(const char* x, const char* y);
+// A whole file: header, the entities' section around body, and the end of file.
+QByteArray dxf_file(const QByteArray& body);
+
+// A temporary folder the tests write their DXF files into.
+class DxfFolder {
+public:
+    // Writes content to name in the folder; returns the path.
+    QString write(const QString& name, const QByteArray& content);
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+}  // namespace ostrel::testing
