@@ -1,0 +1,30 @@
+// Job-parameter files: the texts of the program-mode fields, saved and loaded on the operator's
+// word.
+#pragma once
+
+#include <QString>
+
+namespace ostrel {
+
+// The fields as typed; numbers stay texts so that a file gives back exactly what was typed.
+struct JobParameterTexts {
+    QString speed_xy;              // e_sped
+    QString speed_xy_rapid;        // e_sped2
+    QString z_travel;              // e_pero
+    QString speed_z_up;            // e_sped_up
+    QString speed_z_down;          // e_sped_dow
+    QString drill_depth;           // e_glubs
+    QString marker_diameter;       // d_mark: its two digits, "05" for 0,5 mm
+    bool return_to_origin = true;  // CB_vozvrat
+};
+
+// Writes every field under [job], atomically: a failed write leaves an older file whole.
+// Returns an empty string on success, else the reason for the operator.
+QString write_job_parameters_file(const QString& path, const JobParameterTexts& texts);
+
+// Reads a file written by write_job_parameters_file. Keys the file lacks keep what texts held;
+// on any error (unreadable file, no job parameters in it, a value that can't be used) texts is
+// left unchanged and the reason for the operator is returned. Empty on success.
+QString read_job_parameters_file(const QString& path, JobParameterTexts& texts);
+
+}  // namespace ostrel

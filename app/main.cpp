@@ -1,0 +1,98 @@
+// The operator's program: port options, then Form1, F_stop, Form2 and Form3, then the message loop.
+#include "app/Unit1.h"
+#include "app/stopyn.h"
+#include "app/window_operator.h"
+#include "dxf/video.h"
+#include "motion/Vir_stol.h"
+#include "port/port_options.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+const char kUsage[] =
+    "usage: ostrel [--port=auto|ppdev|direct|sim] [--sim-ports=3bc,378,278] [--trace FILE]\n"
+    "              [--screenshot-dir DIR]\n";
+
+// For the documentation: every tab and window as a PNG, taken once the splash has gone.
+void take_screenshots(const QString& dir, ostrel::TForm1* form1, QWidget* f_stop, QWidget* form2,
+                      QWidget* form3) {
+    QDir().mkpath(dir);
+    const auto save = [dir](QWidget* widget, const QString& name) {
+        widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    };
+    QTimer::singleShot(500, form1, [=] { save(form1, QStringLiteral("splash")); });
+    QTimer::singleShot(ostrel::TForm1::kSplashMs + 500, form1, [=] {
+        auto* tabs = form1->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        auto* inner = form1->findChild<QTabWidget*>(QStringLiteral("PageControl2"));
+        const char* names[] = {"manual", "program", "settings", "about"};
+        for (int i = 0; i < tabs->count() && i < 4; ++i) {
+            tabs->setCurrentIndex(i);
+            if (i != 1) {
+                save(form1, QString::fromLatin1(names[i]));
+                continue;
+            }
+            for (int j = 0; j < inner->count(); ++j) {
+                inner->setCurrentIndex(j);
+                save(form1,
+                     j == 0 ? QStringLiteral("program-dxf") : QStringLiteral("program-gerber"));
+            }
+        }
+        for (QWidget* window : {f_stop, form2, form3}) {
+            window->show();
+        }
+        QTimer::singleShot(300, form1, [=] {
+            save(f_stop, QStringLiteral("f_stop"));
+            save(form2, QStringLiteral("form2"));
+            save(form3, QStringLiteral("form3"));
+            QApplication::quit();
+        });
+    });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationVersion(QStringLiteral("7"));
+
+    QStringList arguments = QApplication::arguments().mid(1);
+    QString error;
+    const std::optional<ostrel::PortOptions> port_options =
+        ostrel::take_port_options(arguments, ostrel::PortKind::Auto, error);
+    if (!port_options) {
+        std::fprintf(stderr, "ostrel: %s\n%s", qPrintable(error), kUsage);
+        return 2;
+    }
+    QString screenshot_dir;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--screenshot-dir") && i + 1 < arguments.size()) {
+            screenshot_dir = arguments[++i];
+        } else if (arguments[i].startsWith(QStringLiteral("--screenshot-dir="))) {
+            screenshot_dir = arguments[i].section(u'=', 1);
+        } else {
+            std::fprintf(stderr, "ostrel: unknown argument %s\n%s", qPrintable(arguments[i]),
+                         kUsage);
+            return 2;
+        }
+    }
+
+    ostrel::QtDesktop desktop;
+    ostrel::TForm1 form1(desktop,
+                         [&port_options] { return ostrel::make_port_backend(*port_options); });
+    ostrel::TF_stop f_stop;
+    ostrel::TForm2 form2;
+    ostrel::TForm3 form3(form1.track_picture());
+    form1.attach_windows(f_stop, form2, form3);
+
+    form1.show();
+    if (!screenshot_dir.isEmpty()) {
+        take_screenshots(screenshot_dir, &form1, &f_stop, &form2, &form3);
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,72 @@
+// PictureView: the picture windows' canvas, throttled so that a move does not pay a repaint per
+// step.
+#include "app/picture_view.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace ostrel {
+
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    repaint_timer_.setInterval(kRepaintIntervalMs);
+    connect(&repaint_timer_, &QTimer::timeout, this, &PictureView::repaint_timer_fired);
+}
+
+PictureView::~PictureView() {
+    set_picture(nullptr);
+}
+
+void PictureView::set_picture(ImagePicture* picture) {
+    if (picture_) {
+        picture_->set_change_listener(nullptr);
+    }
+    picture_ = picture;
+    if (picture_) {
+        picture_->set_change_listener([this](const QRect& region) { picture_changed(region); });
+        if (follows_size_) {
+            picture_->resize(size());
+        }
+    }
+    update();
+}
+
+void PictureView::picture_changed(const QRect& region) {
+    pending_ = pending_.united(region);
+    if (!repaint_timer_.isActive()) {
+        flush();
+        repaint_timer_.start();
+    }
+}
+
+void PictureView::repaint_timer_fired() {
+    if (pending_.isEmpty()) {
+        repaint_timer_.stop();
+        return;
+    }
+    flush();
+}
+
+void PictureView::flush() {
+    ++repaint_requests_;
+    update(pending_);
+    pending_ = QRect();
+}
+
+void PictureView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect area = event->rect();
+    painter.fillRect(area, palette().window());
+    if (picture_) {
+        painter.drawImage(area.topLeft(), picture_->image(), area);
+    }
+}
+
+void PictureView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (follows_size_ && picture_) {
+        picture_->resize(size());
+    }
+}
+
+}  // namespace ostrel
