@@ -1,0 +1,58 @@
+// The DXF preview: the file's LINE entities, travel moves and origin cross drawn on a picture.
+#pragma once
+
+#include "dxf/dxf_reader.h"
+#include "motion/machine.h"
+#include "motion/picture.h"
+
+#include <QPoint>
+#include <cstdint>
+#include <functional>
+
+namespace ostrel {
+
+class DxfPreview {
+public:
+    // Rows above the window's outer bottom edge where Y = 0 lies (before offsets).
+    static constexpr int kBaselineMargin = 50;
+
+    explicit DxfPreview(Machine& machine) : machine_(machine) {}
+
+    // Renders the file named in name_files on picture, as every preview event does ("Просмотр",
+    // the zoom field, "Auto", "холстые перем."). outer_height is the file-view window's outer
+    // height (frame and title included) once shown; show_window makes it visible. Refused with a
+    // message while a job or move runs. A value that can't be read, or a file that can't be,
+    // throws OperationAbandoned; the lines drawn by then stay on the picture.
+    void render_dxf_preview(Picture& picture, int outer_height,
+                            const std::function<void()>& show_window = {});
+
+    // Whole pixels per mm that fit the drawing's box, with a 10 mm margin, into the picture;
+    // sets the offsets (whole mm) that put the box's lower left corner on column 0, baseline_y.
+    // 0, offsets unchanged, when the file does not exist.
+    std::int32_t dxf_auto_zoom(const Picture& picture);
+
+    double preview_zoom() const { return preview_zoom_; }
+    // Whole mm after dxf_auto_zoom; pixels once the rendering has scaled them.
+    std::int64_t preview_offset_x() const { return preview_offset_x_; }
+    std::int64_t preview_offset_y() const { return preview_offset_y_; }
+    int baseline_y() const { return baseline_y_; }
+
+    // The picture point of a file point given as counts of ten-thousandths of a millimetre.
+    // Far-off points are held to a distance the painter copes with.
+    std::int64_t column_of(std::int64_t q_x) const;
+    std::int64_t row_of(std::int64_t q_y) const;
+
+private:
+    // Draws a line between two mapped points, cut to a frame far outside any picture so that the
+    // painter's integer coordinates never overflow.
+    void draw_segment(Picture& picture, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                      std::int64_t y2);
+
+    Machine& machine_;
+    double preview_zoom_ = 1;
+    std::int64_t preview_offset_x_ = 0;
+    std::int64_t preview_offset_y_ = 0;
+    int baseline_y_ = 0;
+};
+
+}  // namespace ostrel
