@@ -1,0 +1,135 @@
+// Block-wise line reading of job files, safe against folders, devices and pipes named as a file.
+#include "gerber/gerber_file.h"
+
+#include "motion/operation_abandoned.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace ostrel {
+
+namespace {
+
+QString read_failure(const QString& path, const QString& reason) {
+    return QStringLiteral("Не удаётся прочитать файл \"%1\": %2").arg(path, reason);
+}
+
+int open_for_reading(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    // Non-blocking, so that a FIFO named as the job file can't hold the window on open.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        throw OperationAbandoned(read_failure(path, qt_error_string(errno)));
+    }
+    struct stat info {};
+    QString refusal;
+    if (::fstat(fd, &info) != 0) {
+        refusal = qt_error_string(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        refusal = qt_error_string(EISDIR);
+    } else if (!S_ISREG(info.st_mode)) {
+        refusal = QStringLiteral("это не обычный файл");
+    }
+    if (!refusal.isEmpty()) {
+        ::close(fd);
+        throw OperationAbandoned(read_failure(path, refusal));
+    }
+    return fd;
+}
+
+}  // namespace
+
+GerberLineReader::GerberLineReader(const QString& path)
+    : GerberLineReader(open_for_reading(path), path) {}
+
+GerberLineReader::GerberLineReader(int fd, QString path)
+    : fd_(fd), path_(std::move(path)), block_(kBlock, '\0') {}
+
+GerberLineReader::~GerberLineReader() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool GerberLineReader::fill() {
+    if (eof_) {
+        return false;
+    }
+    for (;;) {
+        const ssize_t got = ::read(fd_, block_.data(), block_.size());
+        if (got > 0) {
+            pos_ = 0;
+            end_ = static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got == 0) {
+            eof_ = true;
+            return false;
+        }
+        if (errno != EINTR) {
+            throw OperationAbandoned(read_failure(path_, qt_error_string(errno)));
+        }
+    }
+}
+
+bool GerberLineReader::next(std::string_view& line) {
+    long_line_.clear();
+    bool any = false;  // something of a line was seen: even an empty line counts once its end is
+    for (;;) {
+        if (pos_ == end_ && !fill()) {
+            if (any) {
+                line = long_line_;
+                return true;
+            }
+            return false;
+        }
+        if (skip_lf_) {
+            skip_lf_ = false;
+            if (block_[pos_] == '\n') {
+                ++pos_;
+                continue;
+            }
+        }
+        const char* start = block_.data() + pos_;
+        const std::size_t left = end_ - pos_;
+        const void* lf = std::memchr(start, '\n', left);
+        const void* cr = std::memchr(start, '\r', left);
+        const char* stop = static_cast<const char*>(lf);
+        if (cr != nullptr && (stop == nullptr || cr < lf)) {
+            stop = static_cast<const char*>(cr);
+        }
+        if (stop == nullptr) {
+            // The line goes on in the next block.
+            long_line_.append(start, left);
+            pos_ = end_;
+            any = true;
+            continue;
+        }
+        const std::size_t length = static_cast<std::size_t>(stop - start);
+        skip_lf_ = *stop == '\r';
+        pos_ += length + 1;
+        if (long_line_.empty()) {
+            line = std::string_view(start, length);
+        } else {
+            long_line_.append(start, length);
+            line = long_line_;
+        }
+        return true;
+    }
+}
+
+bool gerber_file_exists(const QString& path, Operator& op) {
+    if (!path.isEmpty() && QFileInfo::exists(path)) {
+        return true;
+    }
+    op.show_message(MessageKind::Plain, QStringLiteral("такого файла не существует"));
+    op.focus_field(Field::Edit15);
+    return false;
+}
+
+}  // namespace ostrel

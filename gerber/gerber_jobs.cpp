@@ -1,0 +1,30 @@
+// The Gerber plotting and drilling job: the file's data lines handed to the interpreter in turn.
+#include "gerber/gerber_jobs.h"
+
+#include "gerber/gerber_file.h"
+
+namespace ostrel {
+
+void GerberJobs::risunok_gbr() {
+    machine_.get_rejim();
+    // A preview's drawing mode would otherwise paint the job's millimetres as pixels over it.
+    interpreter_.registers().gbr_preview = false;
+    if (view_ != nullptr) {
+        view_->show();
+    }
+    const QString path = machine_.panel().field_text(Field::Edit15);
+    if (!gerber_file_exists(path, machine_.op())) {
+        return;
+    }
+    GerberLineReader reader(path);
+    const MachineState& s = machine_.state();
+    std::string_view line;
+    while (!s.stop_requested && reader.next(line)) {
+        if (line.empty() || line.front() == '%') {
+            continue;
+        }
+        interpreter_.out_str(line);
+    }
+}
+
+}  // namespace ostrel
