@@ -1,0 +1,144 @@
+// The job buttons and the DXF drawing and drilling jobs, expressed in moves of the Mover.
+#include "dxf/dxf_jobs.h"
+
+#include "dxf/dxf_reader.h"
+#include "motion/number_text.h"
+
+#include <QColor>
+
+namespace ostrel {
+
+void DxfJobs::raise() {
+    const JobParameters& job = machine_.state().job;
+    mover_.down_up(job.z_travel, job.speed_z_up);
+}
+
+void DxfJobs::travel_to(double x, double y) {
+    mover_.move_to_xy(x, y, machine_.state().job.speed_xy_rapid);
+}
+
+void DxfJobs::B_risovClick() {
+    if (machine_.busy()) {
+        machine_.op().show_message(MessageKind::Error, Machine::busy_message());
+        return;
+    }
+    Machine::JobScope running(machine_);
+    // White picture, pen left where it was: the job's track goes on from the last one's end.
+    machine_.track().picture().fill(QColor(255, 255, 255));
+    if (machine_.panel().file_page() == 0) {
+        if (gerber_) {
+            gerber_->set_plot_mode(false);
+        }
+        risunok();
+    } else if (gerber_) {
+        gerber_->set_plot_mode(true);
+        gerber_->set_drill_mode(false);
+        gerber_->clear_app_pending();
+        gerber_->risunok_gbr();
+    }
+    if (machine_.panel().return_to_origin()) {
+        raise();
+        travel_to(0, 0);
+    }
+    if (gerber_) {
+        gerber_->set_plot_mode(false);
+    }
+    machine_.state().stop_requested = false;
+}
+
+void DxfJobs::risunok() {
+    machine_.get_rejim();
+    const QString path = machine_.panel().field_text(Field::name_files);
+    if (!dxf_file_exists(path, machine_.op())) {
+        return;
+    }
+    MachineState& s = machine_.state();
+    const JobParameters& job = s.job;
+    dxf_reader pass(path, dxf_reader::Entity::Line);
+    while (!s.stop_requested) {
+        const auto line = pass.next_line_entity();
+        if (!line) {
+            break;
+        }
+        // Exact comparisons: a position that differs in any digit counts as elsewhere.
+        if (s.pos_x != line->x1 || s.pos_y != line->y1) {
+            raise();
+            travel_to(line->x1, line->y1);
+        }
+        if (s.pos_x != line->x2 || s.pos_y != line->y2) {
+            mover_.down_up(0, job.speed_z_down);
+            mover_.move_to_xy(line->x2, line->y2, job.speed_xy);
+        }
+    }
+    if (pass.cut_off()) {
+        machine_.op().show_message(MessageKind::Error, pass.cut_off_message());
+    }
+}
+
+void DxfJobs::B_drillClick() {
+    if (machine_.busy()) {
+        machine_.op().show_message(MessageKind::Error, Machine::busy_message());
+        return;
+    }
+    Machine::JobScope running(machine_);
+    if (gerber_) {
+        gerber_->set_plot_mode(false);
+    }
+    drill_depth_ = read_number(machine_.panel().field_text(Field::e_glubs));
+    if (machine_.panel().file_page() == 0) {
+        if (gerber_) {
+            gerber_->set_drill_mode(false);
+        }
+        go_drill();
+    } else if (gerber_) {
+        gerber_->set_drill_depth(drill_depth_);
+        gerber_->set_drill_mode(true);
+        gerber_->risunok_gbr();
+    }
+    if (machine_.panel().return_to_origin()) {
+        raise();
+        travel_to(0, 0);
+    }
+    if (gerber_) {
+        gerber_->set_plot_mode(false);
+    }
+    machine_.state().stop_requested = false;
+}
+
+void DxfJobs::go_drill() {
+    MachineState& s = machine_.state();
+    s.pos_x = 0;
+    s.pos_y = 0;
+    const Panel& panel = machine_.panel();
+    JobParameters& job = s.job;
+    job.speed_xy = read_number(panel.field_text(Field::e_sped));
+    job.speed_xy_rapid = read_number(panel.field_text(Field::e_sped2));
+    job.z_travel = read_number(panel.field_text(Field::e_pero));
+    job.speed_z_up = read_number(panel.field_text(Field::e_sped_up));
+    job.speed_z_down = read_number(panel.field_text(Field::e_sped_dow));
+    drill_depth_ = read_number(panel.field_text(Field::e_glubs));
+    const QString path = panel.field_text(Field::name_files);
+    if (!dxf_file_exists(path, machine_.op())) {
+        return;
+    }
+    {
+        dxf_reader pass(path, dxf_reader::Entity::Point);
+        while (const auto point = pass.next_point_entity()) {
+            if (s.pos_x != point->x || s.pos_y != point->y) {
+                raise();
+                travel_to(point->x, point->y);
+            }
+            mover_.down_up(0, job.speed_z_up);
+            mover_.down_up(-drill_depth_, job.speed_z_down);
+        }
+        if (pass.cut_off()) {
+            machine_.op().show_message(MessageKind::Error, pass.cut_off_message());
+        }
+    }
+    raise();
+    if (panel.return_to_origin()) {
+        travel_to(0, 0);
+    }
+}
+
+}  // namespace ostrel

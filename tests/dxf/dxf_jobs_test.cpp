@@ -1,0 +1,282 @@
+// The drawing and drilling jobs on the simulated machine, checked through its decoded motors.
+#include "dxf/dxf_jobs.h"
+#include "motion/operation_abandoned.h"
+#include "tests/dxf/dxf_test_files.h"
+#include "tests/dxf/tool_path.h"
+
+#include <gtest/gtest.h>
+#include <QStringList>
+#include <vector>
+
+namespace ostrel {
+namespace {
+
+using testing::dxf_file;
+using testing::DxfFolder;
+using testing::line_entity;
+using testing::MachineRig;
+using testing::PathMove;
+using testing::point_entity;
+using testing::ToolPath;
+
+using Moves = std::vector<PathMove>;
+
+constexpr double kRatio = 0.0025;  // the rig's factory ratio
+constexpr double kDraw = 2.5;      // e_sped
+constexpr double kRapid = 5;       // e_sped2
+constexpr double kUp = 1.25;       // e_sped_up
+constexpr double kDown = 0.5;      // e_sped_dow
+
+PathMove xy(double x, double y, double z, double speed) {
+    return testing::xy_move(x, y, z, speed, kRatio);
+}
+PathMove zm(double x, double y, double z, double speed) {
+    return testing::z_move(x, y, z, speed, kRatio);
+}
+
+// Records what the jobs ask of the Gerber side.
+class RecordingGerber final : public GerberJobHooks {
+public:
+    void set_plot_mode(bool on) override { calls << (on ? "plot on" : "plot off"); }
+    void set_drill_mode(bool on) override { calls << (on ? "drill on" : "drill off"); }
+    void clear_app_pending() override { calls << "app_pending off"; }
+    void set_drill_depth(double mm) override { calls << QStringLiteral("depth %1").arg(mm); }
+    void risunok_gbr() override { calls << "risunok_gbr"; }
+    QStringList calls;
+};
+
+class DxfJobsTest : public ::testing::Test {
+protected:
+    DxfJobsTest() {
+        rig.panel.page = 0;
+        rig.panel.texts[Field::e_sped] = "2,5";
+        rig.panel.texts[Field::e_sped2] = "5";
+        rig.panel.texts[Field::e_pero] = "0,5";
+        rig.panel.texts[Field::e_sped_up] = "1,25";
+        rig.panel.texts[Field::e_sped_dow] = "0,5";
+        rig.panel.texts[Field::e_glubs] = "2";
+    }
+
+    void use_file(const QByteArray& body) {
+        rig.panel.texts[Field::name_files] = folder.write("job.dxf", dxf_file(body));
+    }
+    // Declares where the tool stands, as "Принять новые значения" would, and starts watching.
+    void start_at(double x, double y, double z) {
+        rig.machine.state().pos_x = x;
+        rig.machine.state().pos_y = y;
+        rig.machine.state().pos_z = z;
+        path = std::make_unique<ToolPath>(rig, std::llround(x / kRatio), std::llround(y / kRatio),
+                                          std::llround(z / kRatio));
+    }
+    Moves moves() const { return path->moves(); }
+
+    DxfFolder folder;
+    MachineRig rig;
+    DxfJobs jobs{rig.machine, rig.mover};
+    std::unique_ptr<ToolPath> path = std::make_unique<ToolPath>(rig);
+};
+
+TEST_F(DxfJobsTest, TwoLinesFromTheOriginAreDrawnAndTheToolReturnsRaised) {
+    use_file(line_entity("0", "0", "10", "0") + line_entity("20", "0", "20", "10"));
+    jobs.B_risovClick();
+    EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw), zm(10, 0, 0.5, kUp), xy(20, 0, 0.5, kRapid),
+                              zm(20, 0, 0, kDown), xy(20, 10, 0, kDraw), zm(20, 10, 0.5, kUp),
+                              xy(0, 0, 0.5, kRapid)}));
+    EXPECT_TRUE(rig.op.messages.empty());
+    EXPECT_FALSE(rig.machine.state().stop_requested);
+    EXPECT_FALSE(rig.machine.busy());
+}
+
+TEST_F(DxfJobsTest, TheTrackIsClearedButGoesOnFromWhereItEnded) {
+    use_file(line_entity("0", "0", "10", "0"));
+    rig.track.fill(Qt::black);
+    rig.track.move_to(QPoint(300, 100));
+    jobs.B_risovClick();
+    const QImage& image = rig.track.image();
+    EXPECT_EQ(image.pixelColor(500, 20), QColor(Qt::white));
+    // The first segment of the job starts at the old pen point.
+    EXPECT_NE(image.pixelColor(300, 100), QColor(Qt::white));
+}
+
+TEST_F(DxfJobsTest, ALineIsDrawnAsWrittenAndWithoutReturnTheToolStaysDown) {
+    use_file(line_entity("5", "5", "0", "0"));
+    rig.panel.vozvrat = false;
+    jobs.B_risovClick();
+    EXPECT_EQ(moves(), (Moves{zm(0, 0, 0.5, kUp), xy(5, 5, 0.5, kRapid), zm(5, 5, 0, kDown),
+                              xy(0, 0, 0, kDraw)}));
+}
+
+TEST_F(DxfJobsTest, ZeroLengthLinesMoveNothingWhereTheToolStandsAndOnlyTravelElsewhere) {
+    // A ratio of 1/128 mm keeps every position exact, so the job's exact tests see the point.
+    for (Axis axis : {AXIS_X, AXIS_Y, AXIS_Z}) {
+        rig.machine.state().mm_per_step[axis] = 0.0078125;
+    }
+    use_file(line_entity("0", "0", "0", "0") + line_entity("3", "4", "3", "4"));
+    rig.panel.vozvrat = false;
+    jobs.B_risovClick();
+    const Moves moved = moves();
+    ASSERT_EQ(moved.size(), 2u);
+    EXPECT_EQ(moved[0], testing::z_move(0, 0, 0.5, kUp, 0.0078125));
+    EXPECT_EQ(moved[1], testing::xy_move(3, 4, 0.5, kRapid, 0.0078125));
+    EXPECT_EQ(rig.machine.state().pos_z, 0.5);  // never lowered
+}
+
+TEST_F(DxfJobsTest, AZeroLengthLineAtTheToolMakesNoEngineCallAtAll) {
+    use_file(line_entity("0", "0", "0", "0"));
+    rig.panel.vozvrat = false;
+    jobs.B_risovClick();
+    EXPECT_EQ(rig.engine.totals().calls, 0);
+    EXPECT_TRUE(rig.writes().empty());
+}
+
+TEST_F(DxfJobsTest, AMissingFileIsToldAndTheReturnStillRuns) {
+    rig.panel.texts[Field::name_files] = folder.path("none.dxf");
+    start_at(3, 4, 0);
+    rig.machine.state().stop_requested = false;
+    jobs.B_risovClick();
+    EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
+    EXPECT_EQ(rig.op.focused, std::vector<Field>{Field::name_files});
+    EXPECT_EQ(moves(), (Moves{zm(3, 4, 0.5, kUp), xy(0, 0, 0.5, kRapid)}));
+}
+
+TEST_F(DxfJobsTest, ABadCoordinateAbandonsTheJobWhereTheLastMoveLeftTheTool) {
+    use_file(line_entity("0", "0", "10", "0") + line_entity("20", "0", "2O", "10"));
+    EXPECT_THROW(
+        {
+            try {
+                jobs.B_risovClick();
+            } catch (const OperationAbandoned& e) {
+                EXPECT_EQ(e.message(), QStringLiteral("'2O' is not a valid floating point value"));
+                throw;
+            }
+        },
+        OperationAbandoned);
+    // No return: the tool stays lowered at the end of the first line.
+    EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw)}));
+    EXPECT_FALSE(rig.machine.busy());
+}
+
+TEST_F(DxfJobsTest, ABadJobParameterStopsBeforeAnythingMoves) {
+    use_file(line_entity("0", "0", "10", "0"));
+    rig.panel.texts[Field::e_pero] = "0.5";
+    EXPECT_THROW(jobs.B_risovClick(), OperationAbandoned);
+    EXPECT_TRUE(moves().empty());
+    EXPECT_EQ(rig.machine.state().job.speed_xy_rapid, 5);  // read before the bad one
+}
+
+TEST_F(DxfJobsTest, AStopEndsThePassBeforeTheNextLineAndTheReturnMovesNothing) {
+    // The third line can't be read: a job that looked at it would be abandoned.
+    use_file(line_entity("0", "0", "10", "0") + line_entity("10", "0", "10", "10") +
+             line_entity("x", "0", "0", "0"));
+    int steps = 0;
+    rig.op.on_process_messages = [&] {
+        path->sample();
+        if (++steps == 100) {
+            rig.machine.state().stop_requested = true;
+        }
+    };
+    jobs.B_risovClick();
+    EXPECT_EQ(moves(), (Moves{xy(99 * kRatio, 0, 0, kDraw)}));
+    EXPECT_FALSE(rig.machine.state().stop_requested);
+    EXPECT_TRUE(rig.op.messages.empty());
+}
+
+TEST_F(DxfJobsTest, AFileCutOffInsideALineIsToldAndTheJobEndsNormally) {
+    rig.panel.texts[Field::name_files] = folder.write(
+        "cut.dxf", "  0\n" + line_entity("0", "0", "10", "0") + "LINE\n  8\n0\n 10\n5");
+    jobs.B_risovClick();
+    EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw), zm(10, 0, 0.5, kUp), xy(0, 0, 0.5, kRapid)}));
+    ASSERT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.op.messages[0].kind, MessageKind::Error);
+    EXPECT_TRUE(rig.op.messages[0].text.contains(QStringLiteral("LINE")));
+}
+
+TEST_F(DxfJobsTest, TheGerberPageRunsTheGerberJobAndNeverReadsTheDxfFile) {
+    use_file(line_entity("bad", "0", "1", "1"));
+    RecordingGerber gerber;
+    jobs.set_gerber(&gerber);
+    rig.panel.page = 1;
+    start_at(1, 0, 0.5);
+    rig.machine.get_rejim();  // the Gerber job reads them itself; this one does nothing
+    jobs.B_risovClick();
+    EXPECT_EQ(gerber.calls,
+              QStringList({"plot on", "drill off", "app_pending off", "risunok_gbr", "plot off"}));
+    EXPECT_EQ(moves(), (Moves{xy(0, 0, 0.5, kRapid)}));
+}
+
+TEST_F(DxfJobsTest, AJobButtonPressedDuringAJobIsRefused) {
+    use_file(line_entity("0", "0", "1", "0"));
+    int steps = 0;
+    rig.op.on_process_messages = [&] {
+        path->sample();
+        if (++steps == 10) {
+            jobs.B_risovClick();
+            jobs.B_drillClick();
+        }
+    };
+    jobs.B_risovClick();
+    EXPECT_EQ(rig.op.message_texts(),
+              (std::vector<QString>{Machine::busy_message(), Machine::busy_message()}));
+    EXPECT_EQ(rig.op.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(moves(), (Moves{xy(1, 0, 0, kDraw), zm(1, 0, 0.5, kUp), xy(0, 0, 0.5, kRapid)}));
+}
+
+TEST_F(DxfJobsTest, DrillingFromAJoggedPositionMeasuresFromThere) {
+    use_file(line_entity("1", "1", "2", "2") + point_entity("10", "5"));
+    start_at(37, 12, 0.5);
+    jobs.B_drillClick();
+    EXPECT_EQ(moves(), (Moves{xy(47, 17, 0.5, kRapid), zm(47, 17, 0, kUp), zm(47, 17, -2, kDown),
+                              zm(47, 17, 0.5, kUp), xy(37, 12, 0.5, kRapid)}));
+    // Back where the job started, which is now the origin.
+    EXPECT_NEAR(rig.machine.state().pos_x, 0, 1e-9);
+    EXPECT_NEAR(rig.machine.state().pos_y, 0, 1e-9);
+    EXPECT_EQ(jobs.drill_depth(), 2);
+}
+
+TEST_F(DxfJobsTest, PointsAtTheOriginAreDrilledInPlaceAgainAndAgain) {
+    use_file(point_entity("0", "0") + point_entity("0.0", "0.0"));
+    rig.panel.vozvrat = false;
+    jobs.B_drillClick();
+    EXPECT_EQ(moves(), (Moves{zm(0, 0, -2, kDown), zm(0, 0, 0, kUp), zm(0, 0, -2, kDown),
+                              zm(0, 0, 0.5, kUp)}));
+}
+
+TEST_F(DxfJobsTest, ANegativeDepthDrillsAboveTheSurface) {
+    use_file(point_entity("0", "0"));
+    rig.panel.texts[Field::e_glubs] = "-1";
+    jobs.B_drillClick();
+    EXPECT_EQ(moves(), (Moves{zm(0, 0, 1, kDown), zm(0, 0, 0.5, kUp)}));
+}
+
+TEST_F(DxfJobsTest, ABadDepthMovesNothingAndKeepsThePosition) {
+    use_file(point_entity("1", "1"));
+    start_at(7, 8, 0);
+    rig.panel.texts[Field::e_glubs] = "2 mm";
+    EXPECT_THROW(jobs.B_drillClick(), OperationAbandoned);
+    EXPECT_TRUE(moves().empty());
+    EXPECT_EQ(rig.machine.state().pos_x, 7);
+}
+
+TEST_F(DxfJobsTest, DrillingAMissingFileStillSetsTheOriginAndRaises) {
+    rig.panel.texts[Field::name_files] = folder.path("none.dxf");
+    start_at(7, 8, 0);
+    jobs.B_drillClick();
+    EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
+    EXPECT_EQ(moves(), (Moves{zm(7, 8, 0.5, kUp)}));
+    EXPECT_EQ(rig.machine.state().pos_x, 0);
+}
+
+TEST_F(DxfJobsTest, TheDrillingGerberPageGetsTheDepth) {
+    RecordingGerber gerber;
+    jobs.set_gerber(&gerber);
+    rig.panel.page = 1;
+    rig.panel.vozvrat = false;
+    rig.panel.texts[Field::e_glubs] = "1,5";
+    jobs.B_drillClick();
+    EXPECT_EQ(gerber.calls,
+              QStringList({"plot off", "depth 1.5", "drill on", "risunok_gbr", "plot off"}));
+    EXPECT_TRUE(moves().empty());
+}
+
+}  // namespace
+}  // namespace ostrel
