@@ -26,4 +26,19 @@ public:
     std::int64_t frequency() override { return 1'000'000'000; }
 };
 
+// A clock for dry runs: waits take no real time, the counter jumps past them.
+class SimulatedClock final : public Clock {
+public:
+    std::int64_t counter() override { return now_++; }
+    std::int64_t frequency() override { return 1'000'000'000; }
+    void spin_until(std::int64_t target) override {
+        if (now_ <= target) {
+            now_ = target + 1;
+        }
+    }
+
+private:
+    std::int64_t now_ = 0;
+};
+
 }  // namespace ostrel

@@ -167,12 +167,29 @@ void Machine::get_rejim() {
     job.speed_z_down = read_number(panel_.field_text(Field::e_sped_dow));
 }
 
+void PathExtents::include(double x, double y, double z) {
+    if (empty) {
+        min_x = max_x = x;
+        min_y = max_y = y;
+        min_z = max_z = z;
+        empty = false;
+        return;
+    }
+    min_x = std::min(min_x, x);
+    max_x = std::max(max_x, x);
+    min_y = std::min(min_y, y);
+    max_y = std::max(max_y, y);
+    min_z = std::min(min_z, z);
+    max_z = std::max(max_z, z);
+}
+
 void Machine::show_displays(QString x, QString y, QString z) {
     shown_ = {std::move(x), std::move(y), std::move(z)};
     operator_.show_position(shown_[0], shown_[1], shown_[2]);
 }
 
 void Machine::view_xyz() {
+    extents_.include(state_.pos_x, state_.pos_y, state_.pos_z);
     show_displays(show_fixed4(state_.pos_x), show_fixed4(state_.pos_y), show_fixed4(state_.pos_z));
     operator_.show_track_window();
     track_.draw_to(state_.pos_x, state_.pos_y, state_.pos_z, state_.job.z_travel);

@@ -16,6 +16,13 @@ namespace ostrel {
 // A step count of the axis, or the move refused with a message when it does not fit 32 bits.
 std::int32_t step_count(long double steps, Axis axis);
 
+// The box the tool has visited, updated at every position display.
+struct PathExtents {
+    bool empty = true;
+    double min_x = 0, max_x = 0, min_y = 0, max_y = 0, min_z = 0, max_z = 0;
+    void include(double x, double y, double z);
+};
+
 // The texts the settings tab shows for the machine parameters, in the order of its fields:
 // Edit1..3 (ratio), Edit6..8 (limits), ly_x, ly_y, ly_z (backlash).
 using ParameterTexts = std::array<QString, 9>;
@@ -92,6 +99,9 @@ public:
     // Shows the position, draws the track and warns outside the travel area.
     void view_xyz();
 
+    const PathExtents& extents() const { return extents_; }
+    void reset_extents() { extents_ = PathExtents{}; }
+
     // The texts the three position displays show now.
     const std::array<QString, 3>& shown_position() const { return shown_; }
 
@@ -113,6 +123,7 @@ private:
     std::unique_ptr<TLptPortConnection> port_connection_;
     int moves_running_ = 0;
     bool job_running_ = false;
+    PathExtents extents_;
 };
 
 }  // namespace ostrel
