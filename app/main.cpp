@@ -7,6 +7,7 @@
 #include "port/port_options.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QTabWidget>
 #include <QTimer>
@@ -41,6 +42,12 @@ void take_screenshots(const QString& dir, ostrel::TForm1* form1, QWidget* f_stop
                 save(form1,
                      j == 0 ? QStringLiteral("program-dxf") : QStringLiteral("program-gerber"));
             }
+            // The drilling kind shows the hole-depth row and the other job button.
+            auto* programs = form1->findChild<QComboBox*>(QStringLiteral("Programs"));
+            programs->setCurrentIndex(1);
+            save(form1, QStringLiteral("program-drill"));
+            programs->setCurrentIndex(0);
+            save(form1, QStringLiteral("program-draw"));
         }
         for (QWidget* window : {f_stop, form2, form3}) {
             window->show();

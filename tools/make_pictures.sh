@@ -6,10 +6,10 @@ FONT=DejaVu-Sans-Bold
 FONT_REG=DejaVu-Sans
 
 # A plotter gantry over a board: two rails, a bridge, the pen carriage, a drawn track and holes.
-plotter() {  # x0 y0 scale
-    x=$1; y=$2; s=$3
+plotter() {  # x0 y0 scale rail-colour
+    x=$1; y=$2; s=$3; rail=${4:-#e8eef7}
     echo "fill none stroke #9fb8d8 stroke-width 2 rectangle $x,$y $((x + 40 * s)),$((y + 26 * s))"
-    echo "stroke #e8eef7 stroke-width 3 line $((x - 4 * s)),$((y - 2 * s)) $((x - 4 * s)),$((y + 28 * s))"
+    echo "stroke $rail stroke-width 3 line $((x - 4 * s)),$((y - 2 * s)) $((x - 4 * s)),$((y + 28 * s))"
     echo "line $((x + 44 * s)),$((y - 2 * s)) $((x + 44 * s)),$((y + 28 * s))"
     echo "stroke #ffd166 stroke-width 4 line $((x - 6 * s)),$((y + 10 * s)) $((x + 46 * s)),$((y + 10 * s))"
     echo "fill #ffd166 stroke #7a5a00 stroke-width 1 rectangle $((x + 22 * s)),$((y + 8 * s)) $((x + 28 * s)),$((y + 14 * s))"
@@ -29,7 +29,7 @@ convert -size 408x394 gradient:'#1d3557-#0b1320' \
     -quality 90 splash.jpg
 
 convert -size 396x276 gradient:'#f1faee-#a8dadc' \
-    -draw "$(plotter 18 40 3)" \
+    -draw "$(plotter 24 40 3 '#1d3557')" \
     -font "$FONT" -fill '#1d3557' -pointsize 34 -annotate +170+92 'Ostrel 7' \
     -font "$FONT_REG" -pointsize 12 -fill '#1d3557' \
     -annotate +170+118 'управление станком через LPT' \

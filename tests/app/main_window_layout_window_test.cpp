@@ -11,6 +11,8 @@
 #include <QProgressBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -56,6 +58,18 @@ bool lies_on(QWidget* widget, const char* holder) {
         }
     }
     return false;
+}
+
+// The style's own idea of where the title goes, so that a bold or wide title style counts too.
+void expect_title_fits(QGroupBox* group) {
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    const QRect title = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                       QStyle::SC_GroupBoxLabel, group);
+    EXPECT_TRUE(group->rect().contains(title))
+        << group->objectName().toStdString() << ": title cut off";
 }
 
 class LayoutTest : public MainWindowTest {
@@ -298,6 +312,30 @@ TEST_F(LayoutTest, SettingsTab) {
     }
 }
 
+// The header's letters X, Y, Z each stand over their column of edits.
+TEST_F(LayoutTest, SettingsHeaderLettersStandOverTheirColumns) {
+    auto* header = control<QLabel>("Label41");
+    ASSERT_NE(header, nullptr);
+    const QString text = header->text();
+    const QFontMetrics metrics = header->fontMetrics();
+    const char* columns[][3] = {
+        {"Edit1", "Edit6", "ly_x"}, {"Edit2", "Edit7", "ly_y"}, {"Edit3", "Edit8", "ly_z"}};
+    int column = 0;
+    for (QChar letter : {u'X', u'Y', u'Z'}) {
+        SCOPED_TRACE(QString(letter).toStdString());
+        const qsizetype at = text.indexOf(letter);
+        const int center = header->x() + header->contentsRect().left() +
+                           metrics.horizontalAdvance(text.left(at)) +
+                           metrics.horizontalAdvance(letter) / 2;
+        for (const char* name : columns[column]) {
+            const QRect edit = control<QWidget>(name)->geometry();
+            EXPECT_GE(center, edit.left() + edit.width() / 4) << name;
+            EXPECT_LE(center, edit.right() - edit.width() / 4) << name;
+        }
+        ++column;
+    }
+}
+
 TEST_F(LayoutTest, AboutTabAndSplash) {
     check({
         {"Image2", "TabSheet4", nullptr},
@@ -359,8 +397,23 @@ TEST_F(LayoutTest, EveryCaptionReadableAndNothingOverlaps) {
             }
             const QString text = text_of(w);
             if (auto* label = qobject_cast<QLabel*>(w); label && !text.isEmpty()) {
-                EXPECT_LE(label->sizeHint().width(), label->width()) << "caption cut off";
-                EXPECT_LE(label->fontMetrics().height(), label->height()) << "caption cut off";
+                if (label->wordWrap()) {
+                    for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+                        EXPECT_LE(label->fontMetrics().horizontalAdvance(word), label->width())
+                            << "word cut off";
+                    }
+                    EXPECT_LE(label->heightForWidth(label->width()), label->height())
+                        << "lines cut off";
+                } else {
+                    EXPECT_LE(label->sizeHint().width(), label->width()) << "caption cut off";
+                    EXPECT_LE(label->fontMetrics().height(), label->height()) << "caption cut off";
+                }
+            }
+            if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                // Frame and the edit's own margins take about 8 pixels.
+                EXPECT_LE(edit->fontMetrics().horizontalAdvance(edit->displayText()) + 8,
+                          edit->width())
+                    << "text cut off";
             }
             if (auto* button = qobject_cast<QAbstractButton*>(w); button && !text.isEmpty()) {
                 const int needed = qobject_cast<QCheckBox*>(w)
@@ -369,9 +422,7 @@ TEST_F(LayoutTest, EveryCaptionReadableAndNothingOverlaps) {
                 EXPECT_LE(needed, button->width()) << "caption cut off";
             }
             if (auto* group = qobject_cast<QGroupBox*>(w)) {
-                EXPECT_LE(group->fontMetrics().horizontalAdvance(group->title()) + 16,
-                          group->width())
-                    << "title cut off";
+                expect_title_fits(group);
             }
             if (qobject_cast<QGroupBox*>(w) || w->objectName() == QLatin1String("GroupBox2")) {
                 self(w, self);
@@ -392,6 +443,7 @@ TEST_F(LayoutTest, EveryCaptionReadableAndNothingOverlaps) {
         }
     }
     check_holder(box, check_holder);
+    expect_title_fits(qobject_cast<QGroupBox*>(box));
 
     // Both job buttons share a place, so show each job kind's controls too.
     tabs->setCurrentIndex(1);
