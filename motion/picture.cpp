@@ -5,6 +5,10 @@
 
 namespace ostrel {
 
+namespace {
+constexpr std::size_t kMaxPending = 4096;
+}  // namespace
+
 ImagePicture::ImagePicture(QSize size, const QColor& background)
     : image_(size, QImage::Format_RGB32) {
     image_.fill(background);
@@ -15,11 +19,38 @@ void ImagePicture::set_pen(const QColor& color, int width) {
     pen_width_ = width;
 }
 
+const QImage& ImagePicture::image() const {
+    paint_pending();
+    return image_;
+}
+
+void ImagePicture::paint_pending() const {
+    if (pending_.empty()) {
+        return;
+    }
+    QPainter painter(&image_);
+    QColor color;
+    int width = -1;
+    for (const Segment& segment : pending_) {
+        if (segment.color != color || segment.width != width) {
+            color = segment.color;
+            width = segment.width;
+            painter.setPen(QPen(color, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        }
+        painter.drawLine(segment.from, segment.to);
+    }
+    pending_.clear();
+}
+
 void ImagePicture::line_to(QPoint point) {
-    {
-        QPainter painter(&image_);
-        painter.setPen(QPen(pen_color_, pen_width_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        painter.drawLine(pen_position_, point);
+    // Many steps end on the pixel the last line ended on: drawing it again changes nothing.
+    if (point == pen_position_ && !pending_.empty() && pending_.back().to == point &&
+        pending_.back().color == pen_color_ && pending_.back().width == pen_width_) {
+        return;
+    }
+    pending_.push_back({pen_position_, point, pen_color_, pen_width_});
+    if (pending_.size() >= kMaxPending) {
+        paint_pending();  // nobody looked for a while: keep memory flat over a long job
     }
     const int margin = pen_width_ + 1;
     changed(QRect(pen_position_, point).normalized().adjusted(-margin, -margin, margin, margin));
@@ -27,6 +58,7 @@ void ImagePicture::line_to(QPoint point) {
 }
 
 void ImagePicture::ellipse(const QRect& box) {
+    paint_pending();
     {
         QPainter painter(&image_);
         painter.setPen(QPen(pen_color_, pen_width_));
@@ -38,6 +70,7 @@ void ImagePicture::ellipse(const QRect& box) {
 }
 
 void ImagePicture::fill(const QColor& color) {
+    pending_.clear();
     image_.fill(color);
     changed(image_.rect());
 }
@@ -46,6 +79,7 @@ void ImagePicture::resize(QSize size) {
     if (size == image_.size()) {
         return;
     }
+    paint_pending();
     QImage larger(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     larger.fill(Qt::white);
     {

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 #include <functional>
+#include <vector>
 
 namespace ostrel {
 
@@ -24,7 +25,9 @@ public:
     virtual QPoint pen_position() const = 0;
 };
 
-// A picture kept in memory; whoever shows it hears which region changed.
+// A picture kept in memory; whoever shows it hears which region changed. Lines are painted in
+// batches when the image is next looked at, since the track gets one line per motor step and a
+// painter per line would cost the step loop more than the step itself.
 class ImagePicture final : public Picture {
 public:
     explicit ImagePicture(QSize size, const QColor& background = Qt::white);
@@ -38,7 +41,8 @@ public:
     void resize(QSize size) override;
     QPoint pen_position() const override { return pen_position_; }
 
-    const QImage& image() const { return image_; }
+    // The picture with every line drawn so far.
+    const QImage& image() const;
     QColor pen_color() const { return pen_color_; }
     int pen_width() const { return pen_width_; }
 
@@ -46,9 +50,16 @@ public:
     void set_change_listener(std::function<void(const QRect&)> listener);
 
 private:
+    struct Segment {
+        QPoint from, to;
+        QColor color;
+        int width;
+    };
     void changed(const QRect& region);
+    void paint_pending() const;
 
-    QImage image_;
+    mutable QImage image_;
+    mutable std::vector<Segment> pending_;
     QColor pen_color_ = Qt::black;
     int pen_width_ = 1;
     QPoint pen_position_;
