@@ -2,6 +2,7 @@
 #include "tests/app/window_fixture.h"
 #include "tests/support/scripted_port.h"
 
+#include "app/stopyn.h"
 #include "motion/Vir_stol.h"
 #include "motion/number_text.h"
 
@@ -15,6 +16,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 namespace ostrel::testing {
 namespace {
@@ -72,13 +74,6 @@ TEST_F(StartUpTest, MissingSettingsFileGivesExactlyOneMessage) {
     EXPECT_EQ(desktop.boxes[0].text, QStringLiteral("Фай конфигурации отсутствует"));
     EXPECT_EQ(desktop.boxes[0].caption, QStringLiteral("Ostrel 7"));
     EXPECT_TRUE(desktop.end_requests.empty());
-}
-
-TEST_F(StartUpTest, PositionStartsAtZero) {
-    create();
-    const MachineState& state = form->machine().state();
-    EXPECT_EQ(std::tuple(state.pos_x, state.pos_y, state.pos_z), std::tuple(0.0, 0.0, 0.0));
-    EXPECT_TRUE(desktop.boxes.empty());
 }
 
 class JobKindTest : public MainWindowTest {
@@ -286,6 +281,28 @@ TEST_F(MainWindowTest, TrackWindowAppearsOnTheFirstPositionUpdate) {
     EXPECT_FALSE(track.isVisible());
     form->machine().view_xyz();
     EXPECT_TRUE(track.isVisible());
+}
+
+TEST_F(MainWindowTest, ContinueQuestionWaitsForTheAnswer) {
+    create();
+    TF_stop f_stop;
+    form->window_operator().set_stop_dialog(&f_stop);
+    const auto answer_with = [&](const char* button) {
+        QTimer::singleShot(0, &f_stop, [&f_stop, button] {
+            ASSERT_TRUE(f_stop.isVisible());
+            QTest::mouseClick(f_stop.findChild<QPushButton*>(QString::fromLatin1(button)),
+                              Qt::LeftButton);
+        });
+        return form->window_operator().ask_continue();
+    };
+    EXPECT_TRUE(answer_with("Button1"));
+    EXPECT_TRUE(f_stop.isHidden());
+    EXPECT_FALSE(answer_with("Button2"));
+
+    // Closed with the close box after an earlier "ДА": not taken as a yes.
+    EXPECT_TRUE(answer_with("Button1"));
+    QTimer::singleShot(0, &f_stop, [&f_stop] { f_stop.close(); });
+    EXPECT_FALSE(form->window_operator().ask_continue());
 }
 
 TEST_F(MainWindowTest, ApplyWithABadFieldNamesItAndAppliesNothing) {

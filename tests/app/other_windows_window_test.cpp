@@ -1,10 +1,12 @@
 // The continue/stop question, the file-view window and the track window.
 #include "app/picture_view.h"
 #include "app/stopyn.h"
+#include "app/window_operator.h"
 #include "dxf/video.h"
 #include "motion/Vir_stol.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -124,6 +126,13 @@ TEST(TrackWindowTest, ShowsTheTrackAndRepaintsAtMostOncePerTick) {
             return form3.picture_view().grab().toImage().pixelColor(150, 100) == QColor(0, 0, 255);
         },
         2000));
+}
+
+// The start-up asks for the end before the message loop runs; the loop must then end at once.
+TEST(QtDesktopTest, EndRequestedBeforeTheLoopEndsItWithTheStatus) {
+    QtDesktop desktop;
+    desktop.end_program(1);
+    EXPECT_EQ(QApplication::exec(), 1);
 }
 
 }  // namespace
