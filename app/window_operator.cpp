@@ -199,4 +199,21 @@ bool WindowOperator::return_to_origin() const {
     return ui_.CB_vozvrat->isChecked();
 }
 
+int WindowOperator::file_page() const {
+    return ui_.PageControl2->currentIndex();
+}
+
+// The spin box takes whole numbers in its range only, so its value is always the typed number.
+int WindowOperator::preview_zoom() const {
+    return ui_.SE_zoom->value();
+}
+
+bool WindowOperator::auto_zoom() const {
+    return ui_.C_autozoom->isChecked();
+}
+
+bool WindowOperator::idle_moves() const {
+    return ui_.CB_holost->isChecked();
+}
+
 }  // namespace ostrel

@@ -73,6 +73,10 @@ public:
     int jog_speed_position() const override;
     int jog_distance_position() const override;
     bool return_to_origin() const override;
+    int file_page() const override;
+    int preview_zoom() const override;
+    bool auto_zoom() const override;
+    bool idle_moves() const override;
 
     // Brings the latest position texts to the displays now, not at the next display tick.
     void flush_position();

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -204,6 +205,29 @@ TEST_F(MainWindowTest, TrackBarsShowSpeedAndDistance) {
     distance->setValue(12);
     EXPECT_EQ(control<QLabel>("Label5")->text(), show_fixed4(Machine::jog_distance_mm(12)));
     EXPECT_EQ(form->window_operator().jog_distance_position(), 12);
+}
+
+TEST_F(MainWindowTest, PanelReadsThePageAndPreviewSettingsShownNow) {
+    create();
+    const Panel& panel = form->window_operator();
+    EXPECT_EQ(panel.file_page(), 1);
+    EXPECT_EQ(panel.preview_zoom(), 1);
+    EXPECT_FALSE(panel.auto_zoom());
+    EXPECT_FALSE(panel.idle_moves());
+    EXPECT_TRUE(panel.return_to_origin());
+
+    control<QTabWidget>("PageControl2")->setCurrentIndex(0);
+    control<QSpinBox>("SE_zoom")->setValue(12);
+    control<QCheckBox>("C_autozoom")->setChecked(true);
+    control<QCheckBox>("CB_holost")->setChecked(true);
+    control<QCheckBox>("CB_vozvrat")->setChecked(false);
+    control<QComboBox>("ComboBox1")->setEditText(QStringLiteral("$3bc"));
+    EXPECT_EQ(panel.file_page(), 0);
+    EXPECT_EQ(panel.preview_zoom(), 12);
+    EXPECT_TRUE(panel.auto_zoom());
+    EXPECT_TRUE(panel.idle_moves());
+    EXPECT_FALSE(panel.return_to_origin());
+    EXPECT_EQ(panel.field_text(Field::ComboBox1), QStringLiteral("$3bc"));  // as typed
 }
 
 TEST_F(MainWindowTest, PinTestWritesTheByteToThePortShown) {
