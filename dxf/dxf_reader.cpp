@@ -99,13 +99,6 @@ void DxfLineReader::fill() {
     }
 }
 
-std::string_view DxfLineReader::peek_start() {
-    if (pos_ == 0 && end_ == 0 && !eof_) {
-        fill();
-    }
-    return {buffer_.get() + pos_, end_ - pos_};
-}
-
 DxfLineReader::Line DxfLineReader::finish(char* start, std::size_t length) {
     if (length > 0 && start[length - 1] == '\r') {
         --length;
@@ -270,19 +263,28 @@ dxf_reader::dxf_reader(int fd, const QString& path, Entity entity, std::size_t b
     for (auto& value : values_) {
         value.text.reserve(DxfLineReader::kKeptPrefix);
     }
-    check_text_file();
+    check_text_file(fd);
 }
 
 dxf_reader::~dxf_reader() = default;
 
-void dxf_reader::check_text_file() {
-    const std::string_view head = lines_.peek_start();
-    if (head.substr(0, kBinarySentinel.size()) == kBinarySentinel) {
+void dxf_reader::check_text_file(int fd) {
+    // The first bytes tell a text DXF from a binary one; read aside, the pass still starts at 0.
+    char head[kSniffed];
+    ssize_t got;
+    do {
+        got = ::pread(fd, head, sizeof head, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        throw OperationAbandoned(read_failure(path_, qt_error_string(errno)));
+    }
+    const std::string_view start(head, static_cast<std::size_t>(got));
+    if (start.substr(0, kBinarySentinel.size()) == kBinarySentinel) {
         throw OperationAbandoned(
             QStringLiteral("Файл \"%1\" записан как двоичный DXF; нужен текстовый DXF").arg(path_));
     }
     // A text DXF holds no NUL byte; a file that starts with one is something else.
-    if (head.find('\0') != std::string_view::npos) {
+    if (start.find('\0') != std::string_view::npos) {
         throw OperationAbandoned(
             QStringLiteral("Файл \"%1\" не текстовый DXF: в нём нулевые байты").arg(path_));
     }

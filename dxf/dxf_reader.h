@@ -61,9 +61,6 @@ public:
     // call. A failing read throws OperationAbandoned naming the file and the system's reason.
     bool next(Line& line);
 
-    // The bytes the first read brought, without consuming them (empty for an empty file).
-    std::string_view peek_start();
-
 private:
     void fill();
     Line finish(char* start, std::size_t length);
@@ -93,7 +90,7 @@ public:
     // Opens the file for a pass over the given entity kind. The caller has already told the
     // operator about a file that does not exist. Throws OperationAbandoned naming the file and
     // the reason when it can't be opened or read, is not a regular file, or is not a text DXF
-    // (a binary DXF, or a file holding NUL bytes at its start).
+    // (a binary DXF, or a file holding NUL bytes in its first kilobyte).
     dxf_reader(const QString& path, Entity entity,
                std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
     // A pass over an already open descriptor (taken over), for tests and fuzzing.
@@ -125,7 +122,10 @@ private:
         bool too_long = false;
     };
 
-    void check_text_file();
+    // Bytes looked at for the signs of a file that is no text DXF.
+    static constexpr std::size_t kSniffed = 1024;
+
+    void check_text_file(int fd);
     bool scan_entity(std::string_view marker, int slots);
     std::int64_t convert(int slot);
 
