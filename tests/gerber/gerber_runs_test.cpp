@@ -1,0 +1,201 @@
+// The Gerber preview's two passes and fit, and the plotting and drilling jobs of the job buttons.
+#include "gerber/gerber_jobs.h"
+#include "gerber/gerber_preview.h"
+#include "motion/operation_abandoned.h"
+#include "tests/gerber/gerber_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace ostrel {
+namespace {
+
+using testing::GerberFolder;
+using testing::GerberRig;
+using testing::RecordingPicture;
+
+constexpr std::int64_t kStepsPerMm = 400;
+
+class GerberRunsTest : public ::testing::Test {
+protected:
+    void use(const QByteArray& text) {
+        gerber.use_file(folder.write(QStringLiteral("board.gbr"), text));
+    }
+    GerberRegisters& regs() { return gerber.registers(); }
+    std::int64_t motor(Axis axis) const { return gerber.rig.motors().position(axis); }
+
+    GerberFolder folder;
+    GerberRig gerber;
+};
+
+TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
+    use("%FSLAX24Y24*%\n%ADD10C,0.0100*%\nG54D10*\nX1000Y1000D02*\nX10000Y5000D01*\n");
+    RecordingPicture picture;
+    testing::FakeFileView view(picture);
+    regs().gbr_plot = true;
+    regs().gbr_drill = true;
+    gerber.page.Button10Click(view);
+    EXPECT_NEAR(regs().view_scale, 3.16, 1e-12);  // 0.8 x 395 / 100
+    // The picture was whitened once, then the line drawn at that scale from the D02 point.
+    EXPECT_EQ(picture.fills, std::vector<QColor>{QColor(255, 255, 255)});
+    ASSERT_EQ(picture.lines.size(), 1u);
+    EXPECT_EQ(picture.lines[0].from, QPoint(32, 32));  // 31.6 rounded
+    EXPECT_EQ(picture.lines[0].to, QPoint(316, 158));
+    EXPECT_GE(view.shown, 3);  // by the click and by each pass
+    EXPECT_FALSE(regs().gbr_plot || regs().gbr_drill || regs().gbr_preview);
+    EXPECT_TRUE(gerber.rig.writes().empty());
+}
+
+TEST_F(GerberRunsTest, SmallAndEmptyFilesFitAsA20mmBoard) {
+    RecordingPicture picture;
+    testing::FakeFileView view(picture);
+    use("G54D10*\nX500Y300D02*\nX1500Y1200D01*\n");
+    gerber.page.Button10Click(view);
+    EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);  // 0.8 x 347 / 20
+    EXPECT_EQ(picture.lines.size(), 1u);
+    use("");
+    gerber.page.Button10Click(view);
+    EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);
+    EXPECT_TRUE(picture.lines.empty());
+    EXPECT_EQ(picture.fills.size(), 2u);
+}
+
+TEST_F(GerberRunsTest, PreviewKeepsYDownFromTheTopLeftCorner) {
+    ImagePicture picture(QSize(387, 320));
+    testing::FakeFileView view(picture);
+    // A horizontal line at Y 5 mm and one at Y 15 mm, in a 20 mm board: 13.88 px/mm.
+    use("G54D10*\nX100Y500D02*\nX1500Y500D01*\nX100Y1500D02*\nX200Y1500D01*\n");
+    gerber.page.Button10Click(view);
+    const QImage& image = picture.image();
+    EXPECT_EQ(image.pixelColor(100, 69), QColor(0, 0, 255));  // Y 5 mm: row 69.4
+    EXPECT_EQ(image.pixelColor(20, 208), QColor(0, 0, 255));  // Y 15 mm: row 208.2, lower
+    EXPECT_EQ(image.pixelColor(100, 250), QColor(255, 255, 255));
+}
+
+TEST_F(GerberRunsTest, PreviewStartsFromTheRegistersThePreviousRunLeft) {
+    RecordingPicture picture;
+    testing::FakeFileView view(picture);
+    // No G54 in this file: the selection and the G54 come from the file before it.
+    use("G54D10*\nX100Y100D02*\n");
+    gerber.page.Button10Click(view);
+    use("X1000Y1000D01*\n");
+    gerber.page.Button10Click(view);
+    ASSERT_EQ(picture.lines.size(), 1u);
+    // Drawn from where the first pass of this preview left the pen (the point at 1 px/mm).
+    EXPECT_EQ(picture.lines[0].from, QPoint(10, 10));
+    EXPECT_EQ(picture.lines[0].to, QPoint(139, 139));  // 138.8
+}
+
+TEST_F(GerberRunsTest, MissingFileIsToldByEachPassAndRunsNothing) {
+    RecordingPicture picture;
+    testing::FakeFileView view(picture);
+    gerber.use_file(folder.path(QStringLiteral("gone.gbr")));
+    gerber.page.Button10Click(view);
+    EXPECT_EQ(gerber.rig.op.message_texts(),
+              (std::vector<QString>{"такого файла не существует", "такого файла не существует"}));
+    EXPECT_EQ(gerber.rig.op.focused, (std::vector<Field>{Field::Edit15, Field::Edit15}));
+    EXPECT_TRUE(picture.lines.empty());
+
+    gerber.rig.op.messages.clear();
+    gerber.buttons.B_risovClick();
+    EXPECT_EQ(gerber.rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
+    EXPECT_TRUE(gerber.rig.writes().empty());
+}
+
+TEST_F(GerberRunsTest, PreviewIsRefusedWhileAJobRuns) {
+    use("G54D10*\nX100Y100D02*\nX200Y100D01*\nX300Y100D01*\n");
+    RecordingPicture picture;
+    testing::FakeFileView view(picture);
+    gerber.page.set_file_view(&view);
+    int previews = 0;
+    gerber.rig.op.on_process_messages = [&] {
+        if (previews++ == 0) {
+            gerber.page.Button10Click(view);  // "Проспотр" pressed in the middle of the job
+        }
+    };
+    gerber.buttons.B_risovClick();
+    ASSERT_EQ(gerber.rig.op.messages.size(), 1u);
+    EXPECT_EQ(gerber.rig.op.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(gerber.rig.op.messages[0].text, Machine::busy_message());
+    EXPECT_TRUE(picture.fills.empty());
+    // The job went on to its end.
+    EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
+}
+
+TEST_F(GerberRunsTest, DrawingJobPlotsLinesAndSkipsPercentLines) {
+    use("%FSLAX24Y24*%\n%ADD10C,0.0160*%\n%ADD11R,0.06X0.07*%\n\nG54D10*\nX100Y200D02*\n"
+        "X300Y200D01*\nM02*\n");
+    gerber.page.interpreter().registers().app_pending = true;  // cleared by the button
+    gerber.buttons.B_risovClick();
+    EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
+    EXPECT_EQ(motor(AXIS_Y), 2 * kStepsPerMm);
+    EXPECT_EQ(motor(AXIS_Z), 0);                                 // lowered at the end of the line
+    EXPECT_EQ(gerber.rig.motors().backward_steps(AXIS_Z), 200);  // the one raise of the D02
+    EXPECT_FALSE(regs().gbr_plot);
+    EXPECT_EQ(regs().cur_app, 10);
+}
+
+TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
+    use("G54D10*\nX100Y200D02*\nX300Y200D01*\n");
+    RecordingPicture picture;
+    testing::FakeFileView view(picture);
+    gerber.page.set_file_view(&view);
+    gerber.page.Button10Click(view);
+    const std::size_t lines = picture.lines.size();
+    const int shown = view.shown;
+    regs().gbr_preview = true;  // as a preview that left its mode on would
+    gerber.buttons.B_risovClick();
+    EXPECT_EQ(picture.lines.size(), lines);
+    EXPECT_EQ(view.shown, shown + 1);
+    EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
+}
+
+TEST_F(GerberRunsTest, DrillingThenDrawingOnTheSamePageDrawsAndDoesNotDrill) {
+    use("G54D10*\nX100Y200D02*\nX300Y200D01*\n");
+    gerber.rig.panel.vozvrat = true;
+    gerber.buttons.B_drillClick();  // two holes: Y200 on each line
+    EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z), 800 + 1000);
+    EXPECT_EQ(motor(AXIS_X), 0);  // returned to (0, 0)
+    const std::int64_t drilled = gerber.rig.motors().forward_steps(AXIS_Z);
+    gerber.buttons.B_risovClick();
+    // One lowering of 0.5 mm for the line, no drilling stroke.
+    EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z) - drilled, 200);
+    EXPECT_FALSE(regs().gbr_drill);
+    EXPECT_EQ(motor(AXIS_Z), -200);  // raised for the return
+}
+
+TEST_F(GerberRunsTest, FileOfPercentLinesMovesNothing) {
+    use("%FSLAX24Y24*%\n%MOMM*%\n%ADD10C,0.0100*%\n%X100Y100D02*%\n");
+    gerber.buttons.B_risovClick();
+    gerber.buttons.B_drillClick();
+    EXPECT_TRUE(gerber.rig.writes().empty());
+}
+
+TEST_F(GerberRunsTest, StopEndsTheJobAtTheNextLine) {
+    use("G54D10*\nX100Y100D02*\nX9000Y100D01*\nX100Y9000D01*\n");
+    gerber.rig.op.on_process_messages = [&] {
+        if (gerber.rig.machine.state().pos_x > 2) {
+            gerber.rig.machine.state().stop_requested = true;
+        }
+    };
+    gerber.buttons.B_risovClick();
+    // Stopped past 2 mm on the way to 90 mm; the next line did not run, the flag is clear again.
+    EXPECT_NEAR(gerber.rig.machine.state().pos_x, 2.0025, 1e-9);
+    EXPECT_EQ(motor(AXIS_Y), 1 * kStepsPerMm);
+    EXPECT_FALSE(gerber.rig.machine.state().stop_requested);
+}
+
+TEST_F(GerberRunsTest, AbandonedJobKeepsItsMovesAndTellsWhy) {
+    const QByteArray far(40, '9');
+    use("G54D10*\nX100Y100D02*\nX" + far + "Y100D01*\nX500Y500D02*\n");
+    try {
+        gerber.buttons.B_risovClick();
+        FAIL() << "the move was made";
+    } catch (const OperationAbandoned& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("не помещается"))) << e.what();
+    }
+    EXPECT_EQ(motor(AXIS_X), 1 * kStepsPerMm);
+    EXPECT_FALSE(gerber.rig.machine.busy());
+}
+
+}  // namespace
+}  // namespace ostrel

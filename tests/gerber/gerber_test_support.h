@@ -1,0 +1,111 @@
+// Helpers of the Gerber tests: files in a temporary folder, a recording picture, a file-view
+// window, a whole Gerber page on the test machine, and the tool's path as the motors made it.
+#pragma once
+
+#include "dxf/dxf_jobs.h"
+#include "gerber/gerber_page.h"
+#include "gerber/gerber_preview.h"
+#include "motion/picture.h"
+#include "tests/support/machine_rig.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <vector>
+
+namespace ostrel::testing {
+
+// A temporary folder the tests write their job files into.
+class GerberFolder {
+public:
+    // Writes content to name in the folder; returns the path.
+    QString write(const QString& name, const QByteArray& content);
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// A picture that keeps every call, at the file-view window's design picture size.
+class RecordingPicture final : public Picture {
+public:
+    struct Line {
+        QPoint from;
+        QPoint to;
+        QColor color;
+        bool operator==(const Line&) const = default;
+    };
+    struct Circle {
+        QRect box;
+        QColor color;
+        bool operator==(const Circle&) const = default;
+    };
+    void set_pen(const QColor& c, int w) override {
+        color = c;
+        width = w;
+    }
+    void move_to(QPoint p) override { pen = p; }
+    void line_to(QPoint p) override {
+        lines.push_back({pen, p, color});
+        pen = p;
+    }
+    void ellipse(const QRect& box) override { circles.push_back({box, color}); }
+    void fill(const QColor& c) override {
+        fills.push_back(c);
+        lines.clear();
+        circles.clear();
+    }
+    QSize size() const override { return size_; }
+    void resize(QSize s) override { size_ = s; }
+    QPoint pen_position() const override { return pen; }
+
+    std::vector<Line> lines;
+    std::vector<Circle> circles;
+    std::vector<QColor> fills;
+    QColor color;
+    int width = 0;
+    QPoint pen;
+    QSize size_{387, 320};
+};
+
+// Form2 at its design size, around any picture.
+class FakeFileView final : public GerberFileView {
+public:
+    explicit FakeFileView(Picture& picture) : picture_(picture) {}
+    void show() override { ++shown; }
+    Picture& picture() override { return picture_; }
+    QSize outer_size() const override { return outer; }
+
+    int shown = 0;
+    QSize outer{395, 347};
+
+private:
+    Picture& picture_;
+};
+
+// The Gerber page and the job buttons on the test machine, with the drawing job's defaults typed
+// into the job-parameter edits and the drilling depth of 2 mm.
+struct GerberRig {
+    GerberRig();
+
+    // Points the Gerber page's file field at path.
+    void use_file(const QString& path) { rig.panel.texts[Field::Edit15] = path; }
+    GerberRegisters& registers() { return page.interpreter().registers(); }
+
+    MachineRig rig;
+    GerberPage page{rig.machine, rig.mover};
+    DxfJobs buttons{rig.machine, rig.mover, &page.job_hooks()};
+};
+
+// One point of the tool's path in motor steps, as the decoded motors stood after a step.
+struct StepPoint {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    std::int64_t z = 0;
+    bool operator==(const StepPoint&) const = default;
+};
+
+// The path of the motors behind port "$378" through the given data writes, one point per step.
+std::vector<StepPoint> decoded_path(const std::vector<PortRecord>& writes);
+
+}  // namespace ostrel::testing
