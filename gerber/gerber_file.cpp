@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -47,8 +48,8 @@ int open_for_reading(const QString& path) {
 GerberLineReader::GerberLineReader(const QString& path)
     : GerberLineReader(open_for_reading(path), path) {}
 
-GerberLineReader::GerberLineReader(int fd, QString path)
-    : fd_(fd), path_(std::move(path)), block_(kBlock, '\0') {}
+GerberLineReader::GerberLineReader(int fd, QString path, std::size_t block)
+    : fd_(fd), path_(std::move(path)), block_(std::max<std::size_t>(block, 1), '\0') {}
 
 GerberLineReader::~GerberLineReader() {
     if (fd_ >= 0) {

@@ -21,8 +21,9 @@ public:
     // Opens the file. Throws OperationAbandoned naming the file and the reason when it can't be
     // opened, is a folder, or is no regular file (a device or a pipe might never end).
     explicit GerberLineReader(const QString& path);
-    // Reads from an open descriptor, which it takes over (tests and fuzzing).
-    GerberLineReader(int fd, QString path);
+    // Reads from an open descriptor, which it takes over, in blocks of the given size (at least
+    // one byte; tests and fuzzing choose small ones to cross block ends often).
+    GerberLineReader(int fd, QString path, std::size_t block = kBlock);
     ~GerberLineReader();
     GerberLineReader(const GerberLineReader&) = delete;
     GerberLineReader& operator=(const GerberLineReader&) = delete;

@@ -1,12 +1,17 @@
 // The aperture loader's position rules, the grid rows, the table kept across loads, file choice.
 #include "gerber/aperture_table.h"
+#include "gerber/gerber_file.h"
 #include "gerber/job_file_choice.h"
 #include "motion/operation_abandoned.h"
 #include "tests/gerber/gerber_test_support.h"
 #include "tests/support/recording_operator.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <QFile>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace ostrel {
 namespace {
@@ -163,6 +168,25 @@ TEST_F(GerberApertures, MissingFileTellsAndFocusesLeavingTableAlone) {
 
 TEST_F(GerberApertures, AFolderNamedAsFileIsRefusedWithItsReason) {
     EXPECT_THROW(get_app(folder.path(QString()), table, grid, op), OperationAbandoned);
+}
+
+TEST(GerberLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
+    GerberFolder folder;
+    const QString path = folder.write(QStringLiteral("ends.gbr"),
+                                      QByteArray("G54D10*\r\nX1\rY2\n\r\n%ADD\0\x01*\nlast", 29));
+    const std::vector<std::string> expected = {
+        "G54D10*", "X1", "Y2", "", std::string("%ADD\0\x01*", 7), "last"};
+    for (std::size_t block : {1, 2, 3, 7, 64}) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        GerberLineReader reader(fd, path, block);
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.next(line)) {
+            lines.emplace_back(line);
+        }
+        EXPECT_EQ(lines, expected) << "block " << block;
+    }
 }
 
 TEST(GerberMarker, TwoDigitsOverTen) {
