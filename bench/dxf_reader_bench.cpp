@@ -1,0 +1,148 @@
+// What reading a large DXF costs: LINE-pass throughput, the memory it holds, an automatic preview.
+#include "dxf/dxf_preview.h"
+#include "dxf/dxf_reader.h"
+#include "motion/machine.h"
+#include "motion/picture.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using namespace ostrel;
+
+constexpr int kLines = 1'000'000;
+
+double peak_rss_mb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+// One million LINE entities as AutoCAD writes them in R12 form (handle, layer, six coordinates,
+// six decimals), about 100 MB, streamed out so that the writer holds no copy of the file.
+qint64 write_drawing(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::abort();
+    }
+    std::string chunk;
+    char entity[512];
+    for (int i = 0; i < kLines; ++i) {
+        const double x = (i % 1000) * 0.3012345678;
+        const double y = (i / 1000) * 0.2487654321;
+        const int n = std::snprintf(entity, sizeof entity,
+                                    "  0\nLINE\n  5\n%X\n  8\n0\n 10\n%.6f\n 20\n%.6f\n 30\n"
+                                    "0.0\n 11\n%.6f\n 21\n%.6f\n 31\n0.0\n",
+                                    0x100 + i, x, y, x + 0.5, y + 0.25);
+        chunk.append(entity, static_cast<std::size_t>(n));
+        if (chunk.size() > (1 << 20)) {
+            file.write(chunk.data(), static_cast<qint64>(chunk.size()));
+            chunk.clear();
+        }
+    }
+    chunk += "  0\nENDSEC\n  0\nEOF\n";
+    file.write(chunk.data(), static_cast<qint64>(chunk.size()));
+    return file.size();
+}
+
+// Reads the file once so that the passes measure the reader, not the disk.
+void warm(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::abort();
+    }
+    while (!file.read(1 << 20).isEmpty()) {
+    }
+}
+
+class QuietOperator final : public Operator {
+public:
+    void show_message(MessageKind, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+    }
+    void focus_field(Field) override {}
+    void process_messages() override {}
+    void set_gauge(int) override {}
+    void show_position(const QString&, const QString&, const QString&) override {}
+    void show_track_window() override {}
+    bool ask_continue() override { return true; }
+};
+
+class PreviewPanel final : public Panel {
+public:
+    explicit PreviewPanel(QString path) : path_(std::move(path)) {}
+    QString field_text(Field field) const override {
+        return field == Field::name_files ? path_ : QString();
+    }
+    int jog_speed_position() const override { return 10; }
+    int jog_distance_position() const override { return 1; }
+    bool return_to_origin() const override { return true; }
+    int file_page() const override { return 0; }
+    bool auto_zoom() const override { return true; }
+
+private:
+    QString path_;
+};
+
+void line_pass(benchmark::State& state, const QString& path, qint64 bytes) {
+    std::int64_t lines = 0;
+    for (auto _ : state) {
+        dxf_reader pass(path, dxf_reader::Entity::Line);
+        lines = 0;
+        while (const auto line = pass.next_line_entity()) {
+            benchmark::DoNotOptimize(line->x2);
+            ++lines;
+        }
+    }
+    if (lines != kLines) {
+        state.SkipWithError("the pass did not find every LINE");
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["peak_rss_MB"] = peak_rss_mb();
+    state.SetLabel("LINE pass, warm cache");
+}
+
+void auto_zoom_preview(benchmark::State& state, const QString& path) {
+    QuietOperator op;
+    PreviewPanel panel(path);
+    ImagePicture track(QSize(585, 457));
+    Machine machine(op, panel, track);
+    DxfPreview preview(machine);
+    ImagePicture picture(QSize(387, 320));
+    for (auto _ : state) {
+        preview.render_dxf_preview(picture, 347);
+    }
+    state.counters["zoom"] = preview.preview_zoom();
+    state.counters["peak_rss_MB"] = peak_rss_mb();
+    state.SetLabel("box pass + drawing pass on a 387 x 320 picture");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("million-lines.dxf"));
+    const qint64 bytes = write_drawing(path);
+    warm(path);
+    std::fprintf(stderr,
+                 "drawing: %lld bytes, %d LINE entities; peak RSS before the passes %.1f MB\n",
+                 static_cast<long long>(bytes), kLines, peak_rss_mb());
+    benchmark::RegisterBenchmark("BM_dxf_line_pass", line_pass, path, bytes)
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(3);
+    benchmark::RegisterBenchmark("BM_dxf_auto_zoom_preview", auto_zoom_preview, path)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
