@@ -5,6 +5,7 @@
 #include "tests/dxf/tool_path.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QStringList>
 #include <vector>
 
@@ -154,6 +155,26 @@ TEST_F(DxfJobsTest, ABadCoordinateAbandonsTheJobWhereTheLastMoveLeftTheTool) {
     // No return: the tool stays lowered at the end of the first line.
     EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw)}));
     EXPECT_FALSE(rig.machine.busy());
+}
+
+TEST_F(DxfJobsTest, AFileThatCantBeReadAbandonsTheJobWithNothingMoved) {
+    const QString dir = folder.path("folder.dxf");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString binary =
+        folder.write("binary.dxf", QByteArray("AutoCAD Binary DXF\r\n\x1a\0LINE", 26));
+    for (const QString& name : {dir, binary}) {
+        rig.panel.texts[Field::name_files] = name;
+        start_at(3, 4, 0);
+        try {
+            jobs.B_risovClick();
+            ADD_FAILURE() << "no message for " << name.toStdString();
+        } catch (const OperationAbandoned& e) {
+            EXPECT_TRUE(e.message().contains(name)) << e.message().toStdString();
+        }
+        EXPECT_THROW(jobs.B_drillClick(), OperationAbandoned);
+        EXPECT_TRUE(moves().empty());
+        EXPECT_FALSE(rig.machine.busy());
+    }
 }
 
 TEST_F(DxfJobsTest, ABadJobParameterStopsBeforeAnythingMoves) {
