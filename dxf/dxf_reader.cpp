@@ -97,9 +97,14 @@ void DxfLineReader::fill() {
     } else {
         end_ += static_cast<std::size_t>(got);
     }
+    // One scan per refill spares every line of a file written with LF alone its own CR search.
+    carriage_returns_ = std::memchr(buffer_.get() + pos_, '\r', end_ - pos_) != nullptr;
 }
 
 DxfLineReader::Line DxfLineReader::finish(char* start, std::size_t length) {
+    if (!carriage_returns_) {
+        return {std::string_view(start, length), false};
+    }
     if (length > 0 && start[length - 1] == '\r') {
         --length;
     }

@@ -73,6 +73,7 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
+    bool carriage_returns_ = false;  // the bytes buffered from pos_ on hold a CR
     std::string prefix_;
 };
 
