@@ -98,10 +98,11 @@ bool GerberLineReader::next(std::string_view& line) {
         }
         const char* start = block_.data() + pos_;
         const std::size_t left = end_ - pos_;
-        const void* lf = std::memchr(start, '\n', left);
-        const void* cr = std::memchr(start, '\r', left);
-        const char* stop = static_cast<const char*>(lf);
-        if (cr != nullptr && (stop == nullptr || cr < lf)) {
+        // A CR is looked for only before the LF, so that each byte is scanned about once.
+        const char* stop = static_cast<const char*>(std::memchr(start, '\n', left));
+        const std::size_t before_lf =
+            stop == nullptr ? left : static_cast<std::size_t>(stop - start);
+        if (const void* cr = std::memchr(start, '\r', before_lf)) {
             stop = static_cast<const char*>(cr);
         }
         if (stop == nullptr) {

@@ -18,14 +18,35 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Powers of ten a double holds exactly.
+constexpr double kExactTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // The value of digits with at most one point, nearest double; infinity past the double range.
 double number_value(std::string_view text) {
-    bool any_digit = false;
+    // Coordinates are short: up to 15 digits form an exact integer, and one division by an
+    // exact power of ten is then correctly rounded, as the general reading would be.
+    std::uint64_t digits = 0;
+    int count = 0;
+    int decimals = 0;
+    bool point_seen = false;
     for (char c : text) {
-        any_digit = any_digit || is_digit(c);
+        if (c == '.') {
+            point_seen = true;
+            continue;
+        }
+        if (++count > 15) {
+            break;
+        }
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        decimals += point_seen ? 1 : 0;
     }
-    if (!any_digit) {
+    if (count == 0) {
         return 0;
+    }
+    if (count <= 15) {
+        return static_cast<double>(digits) / kExactTens[decimals];
     }
     double value = 0;
     const auto result =
@@ -43,6 +64,9 @@ std::int32_t round_register(double number) {
     if (std::isnan(number)) {
         return 0;
     }
+    if (number >= 0 && number < 2147483647.0 && number == static_cast<std::int32_t>(number)) {
+        return static_cast<std::int32_t>(number);  // whole already, as G and D numbers are
+    }
     const auto rounded = round_to_int32(static_cast<Extended>(number));
     if (rounded) {
         return *rounded;
@@ -54,8 +78,22 @@ std::int32_t round_register(double number) {
 // geometry below stays exact in extended precision.
 constexpr long double kHeldPixel = 1099511627776.0L;  // 2^40
 
+// Round half to even in the default rounding mode: adding and taking away 2^63 leaves no bits
+// below the unit in extended precision, so the addition rounds exactly as nearbyint would, at a
+// fraction of its cost.
+long double round_even(long double v) {
+    constexpr long double kShift = 9223372036854775808.0L;  // 2^63
+    if (v >= 0 && v < kShift) {
+        return (v + kShift) - kShift;
+    }
+    if (v < 0 && v > -kShift) {
+        return (v - kShift) + kShift;
+    }
+    return v;  // whole already, or not a number
+}
+
 long double whole_pixel(long double v) {
-    return std::clamp(std::nearbyint(v), -kHeldPixel, kHeldPixel);
+    return std::clamp(round_even(v), -kHeldPixel, kHeldPixel);
 }
 
 // Room around the picture for the pen's width: what lies further out can't colour a pixel.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <random>
 #include <string>
@@ -75,6 +76,23 @@ TEST(GerberReadNumber, ReachEndsTheLineOrRestsAfterTheNumber) {
     EXPECT_NEAR(GerberInterpreter::read_number(forty, 2).value / 1e40, 1.0, 1e-12);
     const std::string endless = "X" + std::string(5000, '9');
     EXPECT_TRUE(std::isinf(GerberInterpreter::read_number(endless, 2).value));
+}
+
+TEST(GerberReadNumber, ValuesAreTheNearestDoubleOfTheDecimalText) {
+    std::mt19937 random(11);
+    for (int n = 0; n < 20000; ++n) {
+        std::string text(static_cast<std::size_t>(1 + random() % 24), '0');
+        for (char& c : text) {
+            c = static_cast<char>('0' + random() % 10);
+        }
+        if (random() % 2 == 0) {
+            text.insert(random() % (text.size() + 1), 1, '.');
+        }
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected, std::chars_format::fixed);
+        const std::string line = "X" + text + "*";
+        EXPECT_EQ(GerberInterpreter::read_number(line, 2).value, expected) << text;
+    }
 }
 
 TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {

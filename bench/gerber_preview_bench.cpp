@@ -1,0 +1,202 @@
+// What "Проспотр" costs on a large Gerber file: both preview passes onto the file-view picture.
+#include "gerber/gerber_page.h"
+#include "motion/clock.h"
+#include "motion/machine.h"
+#include "motion/mover.h"
+#include "motion/picture.h"
+#include "motion/step_engine.h"
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using namespace ostrel;
+
+class QuietOperator final : public Operator {
+public:
+    void show_message(MessageKind, const QString& text) override { messages.append(text); }
+    void focus_field(Field) override {}
+    void process_messages() override {}
+    void set_gauge(int) override {}
+    void show_position(const QString&, const QString&, const QString&) override {}
+    void show_track_window() override {}
+    bool ask_continue() override { return true; }
+    QStringList messages;
+};
+
+class FilePanel final : public Panel {
+public:
+    explicit FilePanel(QString path) : path_(std::move(path)) {}
+    QString field_text(Field field) const override {
+        return field == Field::Edit15 ? path_ : QStringLiteral("05");
+    }
+    int jog_speed_position() const override { return 10; }
+    int jog_distance_position() const override { return 1; }
+    bool return_to_origin() const override { return false; }
+
+private:
+    QString path_;
+};
+
+// Form2 at its design size.
+class BenchView final : public GerberFileView {
+public:
+    explicit BenchView(Picture& picture) : picture_(picture) {}
+    void show() override {}
+    Picture& picture() override { return picture_; }
+    QSize outer_size() const override { return {395, 347}; }
+
+private:
+    Picture& picture_;
+};
+
+// A picture that only keeps the pen: what the interpreter and the reading cost without painting.
+class PenOnlyPicture final : public Picture {
+public:
+    void set_pen(const QColor&, int) override {}
+    void move_to(QPoint p) override { pen_ = p; }
+    void line_to(QPoint p) override { pen_ = p; }
+    void ellipse(const QRect&) override {}
+    void fill(const QColor&) override {}
+    QSize size() const override { return {387, 320}; }
+    void resize(QSize) override {}
+    QPoint pen_position() const override { return pen_; }
+
+private:
+    QPoint pen_;
+};
+
+struct GeneratedFile {
+    QString path;
+    std::int64_t bytes = 0;
+    std::int64_t lines = 0;
+};
+
+// A board of traces, moves and pads within 100 x 100 mm, written line by line so that making it
+// costs no memory of its size.
+GeneratedFile generate(const QString& path, std::int64_t target_bytes) {
+    std::FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (out == nullptr) {
+        throw std::runtime_error("can't write the benchmark file");
+    }
+    GeneratedFile file{path, 0, 0};
+    const auto put = [&](const std::string& line) {
+        std::fputs(line.c_str(), out);
+        file.bytes += static_cast<std::int64_t>(line.size());
+        ++file.lines;
+    };
+    put("%FSLAX24Y24*%\n");
+    put("%MOMM*%\n");
+    put("%ADD10C,0.0160*%\n");
+    put("%ADD11R,0.0600X0.0700*%\n");
+    put("G54D10*\n");
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    int x = 5000;
+    int y = 5000;
+    char line[64];
+    while (file.bytes < target_bytes) {
+        const std::uint32_t kind = next(10);
+        if (kind < 7) {
+            // A short trace segment, a random walk kept on the board.
+            x = std::clamp(x + static_cast<int>(next(801)) - 400, 0, 10000);
+            y = std::clamp(y + static_cast<int>(next(801)) - 400, 0, 10000);
+            std::snprintf(line, sizeof line, "X%dY%dD01*\n", x, y);
+        } else if (kind < 9) {
+            x = static_cast<int>(next(10001));
+            y = static_cast<int>(next(10001));
+            std::snprintf(line, sizeof line, "X%dY%dD02*\n", x, y);
+        } else {
+            std::snprintf(line, sizeof line, "X%dY%dD03*\n", x, y);
+        }
+        put(line);
+    }
+    put("M02*\n");
+    std::fclose(out);
+    return file;
+}
+
+double peak_rss_mb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint) {
+    QuietOperator op;
+    FilePanel panel(file.path);
+    PenOnlyPicture track;
+    Machine machine(op, panel, track);
+    SimulatedClock clock;
+    StepEngine engine(machine, clock);
+    Mover mover(machine, engine);
+    GerberPage page(machine, mover);
+    ImagePicture image(QSize(387, 320));
+    PenOnlyPicture pen_only;
+    BenchView view(paint ? static_cast<Picture&>(image) : static_cast<Picture&>(pen_only));
+    for (auto _ : state) {
+        page.Button10Click(view);
+    }
+    if (!op.messages.isEmpty()) {
+        state.SkipWithError(op.messages.front().toUtf8().constData());
+    }
+    state.SetBytesProcessed(state.iterations() * file.bytes * 2);  // two passes
+    state.counters["file_MB"] = static_cast<double>(file.bytes) / (1024.0 * 1024.0);
+    state.counters["file_lines"] = static_cast<double>(file.lines);
+    state.counters["px_per_mm"] = page.interpreter().registers().view_scale;
+    state.counters["peak_rss_MB"] = peak_rss_mb();
+    if (paint) {
+        // Share of the picture drawn on, to show the strokes really reached it.
+        std::int64_t inked = 0;
+        const QImage& picture = image.image();
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                inked += picture.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+            }
+        }
+        state.counters["inked_pct"] =
+            100.0 * static_cast<double>(inked) / (picture.width() * picture.height());
+    }
+    state.SetLabel(paint ? "both passes onto a 387x320 picture" : "both passes, pen only");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    // The small file runs first: peak RSS only grows, so equal figures after the large file mean
+    // memory does not follow the file's size.
+    const GeneratedFile small = generate(dir.filePath(QStringLiteral("board1.gbr")), 1 << 20);
+    const GeneratedFile large = generate(dir.filePath(QStringLiteral("board10.gbr")), 10 << 20);
+    benchmark::RegisterBenchmark("gerber_preview/1MB/picture", [&](benchmark::State& s) {
+        run_preview(s, small, true);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("gerber_preview/10MB/pen_only", [&](benchmark::State& s) {
+        run_preview(s, large, false);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("gerber_preview/10MB/picture", [&](benchmark::State& s) {
+        run_preview(s, large, true);
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
