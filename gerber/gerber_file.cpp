@@ -48,8 +48,12 @@ int open_for_reading(const QString& path) {
 GerberLineReader::GerberLineReader(const QString& path)
     : GerberLineReader(open_for_reading(path), path) {}
 
-GerberLineReader::GerberLineReader(int fd, QString path, std::size_t block)
-    : fd_(fd), path_(std::move(path)), block_(std::max<std::size_t>(block, 1), '\0') {}
+GerberLineReader::GerberLineReader(int fd, QString path, std::size_t block,
+                                   std::size_t longest_line)
+    : fd_(fd),
+      path_(std::move(path)),
+      block_(std::max<std::size_t>(block, 1), '\0'),
+      longest_line_(longest_line) {}
 
 GerberLineReader::~GerberLineReader() {
     if (fd_ >= 0) {
@@ -107,6 +111,11 @@ bool GerberLineReader::next(std::string_view& line) {
         }
         if (stop == nullptr) {
             // The line goes on in the next block.
+            if (long_line_.size() + left > longest_line_) {
+                throw OperationAbandoned(read_failure(
+                    path_, QStringLiteral("строка длиннее %1 байт: это не текстовый файл")
+                               .arg(longest_line_)));
+            }
             long_line_.append(start, left);
             pos_ = end_;
             any = true;

@@ -17,19 +17,23 @@ namespace ostrel {
 class GerberLineReader {
 public:
     static constexpr std::size_t kBlock = 64 * 1024;
+    // No job file has lines anywhere near this long; a file that does (a binary file without
+    // line ends) is refused rather than read whole into memory.
+    static constexpr std::size_t kLongestLine = 64 * 1024 * 1024;
 
     // Opens the file. Throws OperationAbandoned naming the file and the reason when it can't be
     // opened, is a folder, or is no regular file (a device or a pipe might never end).
     explicit GerberLineReader(const QString& path);
     // Reads from an open descriptor, which it takes over, in blocks of the given size (at least
     // one byte; tests and fuzzing choose small ones to cross block ends often).
-    GerberLineReader(int fd, QString path, std::size_t block = kBlock);
+    GerberLineReader(int fd, QString path, std::size_t block = kBlock,
+                     std::size_t longest_line = kLongestLine);
     ~GerberLineReader();
     GerberLineReader(const GerberLineReader&) = delete;
     GerberLineReader& operator=(const GerberLineReader&) = delete;
 
     // The next line, or false at the end of the file. The view stays valid until the next call.
-    // A failing read throws OperationAbandoned with the system's reason.
+    // A failing read, or a line longer than the longest allowed, throws OperationAbandoned.
     bool next(std::string_view& line);
 
 private:
@@ -38,6 +42,7 @@ private:
     int fd_;
     QString path_;
     std::string block_;
+    std::size_t longest_line_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;

@@ -189,6 +189,19 @@ TEST(GerberLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
     }
 }
 
+TEST(GerberLineReader, ALineBeyondTheLongestIsRefused) {
+    GerberFolder folder;
+    const QString path = folder.write(QStringLiteral("binary.gbr"),
+                                      "X1Y1D02*\n" + QByteArray(40, '\x7f') + "\nY2\n");
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    GerberLineReader reader(fd, path, 8, 30);
+    std::string_view line;
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ(line, "X1Y1D02*");
+    EXPECT_THROW(reader.next(line), OperationAbandoned);
+}
+
 TEST(GerberMarker, TwoDigitsOverTen) {
     FakePanel panel;
     EXPECT_DOUBLE_EQ(marker_diameter(panel), 0.5);
