@@ -4,13 +4,20 @@
 #include "app/job_parameters_file.h"
 #include "app/stopyn.h"
 #include "app/window_operator.h"
+#include "dxf/video.h"
+#include "gerber/job_file_choice.h"
 #include "motion/Vir_stol.h"
 #include "motion/number_text.h"
 #include "motion/operation_abandoned.h"
 #include "ui_Unit1.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -89,9 +96,38 @@ QUrl doc_file(const QString& installed_name, const QString& source_name) {
 
 const QString kJobFileFilter = QStringLiteral("Параметры задания (*.ini);;Все файлы (*)");
 
+// The file-view window as the Gerber runs see it.
+class Form2View final : public GerberFileView {
+public:
+    explicit Form2View(TForm2& form) : form_(form) {}
+    void show() override {
+        form_.show();
+        form_.raise();
+        form_.activateWindow();
+    }
+    Picture& picture() override { return form_.picture(); }
+    QSize outer_size() const override { return form_.outer_size(); }
+
+private:
+    TForm2& form_;
+};
+
+// Fields where the arrow keys belong to the text, not to the machine.
+bool takes_arrow_keys(const QWidget* widget) {
+    if (widget == nullptr) {
+        return false;
+    }
+    if (qobject_cast<const QLineEdit*>(widget) != nullptr ||
+        qobject_cast<const QAbstractSpinBox*>(widget) != nullptr) {
+        return true;
+    }
+    const auto* combo = qobject_cast<const QComboBox*>(widget);
+    return combo != nullptr && combo->isEditable();
+}
+
 }  // namespace
 
-TForm1::TForm1(Desktop& desktop, PortBackendFactory open_backend, QWidget* parent)
+TForm1::TForm1(Desktop& desktop, PortBackendFactory open_backend, Clock& clock, QWidget* parent)
     : QWidget(parent),
       ui(std::make_unique<Ui::TForm1>()),
       desktop_(desktop),
@@ -144,7 +180,7 @@ TForm1::TForm1(Desktop& desktop, PortBackendFactory open_backend, QWidget* paren
     Timer4->setInterval(kSplashStepMs);
 
     operator_ = std::make_unique<WindowOperator>(*ui, *this, desktop_);
-    machine_ = std::make_unique<Machine>(*operator_, *operator_, track_picture_);
+    controller_ = std::make_unique<Controller>(*operator_, *operator_, track_picture_, clock);
 
     connect_handlers();
     FormCreate();
@@ -160,6 +196,11 @@ void TForm1::attach_windows(TF_stop& f_stop, TForm2& form2, TForm3& form3) {
     form3_ = &form3;
     operator_->set_track_window(&form3);
     operator_->set_stop_dialog(&f_stop);
+    file_view_ = std::make_unique<Form2View>(form2);
+    controller_->gerber.set_file_view(file_view_.get());
+    // Key preview: the main window hears keys before its controls, and during moves from the
+    // other windows too.
+    qApp->installEventFilter(this);
 }
 
 void TForm1::set_pictures() {
@@ -228,8 +269,8 @@ void TForm1::guarded(Body&& body) {
 
 void TForm1::FormCreate() {
     guarded([this] {
-        machine_->open_port(open_backend_());
-        TLptPortConnection& port = machine_->port_connection();
+        controller_->machine.open_port(open_backend_());
+        TLptPortConnection& port = controller_->machine.port_connection();
         if (!port.is_ready()) {
             desktop_.message_box(
                 this, QStringLiteral("ERROR"),
@@ -241,7 +282,7 @@ void TForm1::FormCreate() {
         }
 
         // The ports are probed again here, not taken from the connection's first probe.
-        const QStringList ports = machine_->probe_port_list();
+        const QStringList ports = controller_->machine.probe_port_list();
         ui->ComboBox1->clear();
         ui->ComboBox1->setEditText(QString());
         ui->ComboBox1->addItems(ports);
@@ -249,11 +290,11 @@ void TForm1::FormCreate() {
             ui->ComboBox1->setCurrentIndex(0);
         }
 
-        machine_->load_settings();
+        controller_->machine.load_settings();
         show_parameter_texts();
         ui->Label46->setText(show_fixed4(Machine::jog_speed(ui->TrackBar1->value())));
 
-        MachineState& state = machine_->state();
+        MachineState& state = controller_->machine.state();
         state.pos_x = 0;
         state.pos_y = 0;
         state.pos_z = 0;
@@ -261,7 +302,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::show_parameter_texts() {
-    const ParameterTexts texts = machine_->parameter_texts();
+    const ParameterTexts texts = controller_->machine.parameter_texts();
     QLineEdit* const edits[] = {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit6, ui->Edit7,
                                 ui->Edit8, ui->ly_x,  ui->ly_y,  ui->ly_z};
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -317,6 +358,9 @@ void TForm1::Image2Click() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        return key_preview(watched, static_cast<QKeyEvent*>(event));
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ui->Image1) {
@@ -333,7 +377,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::show_zero(Axis axis) {
     guarded([this, axis] {
-        machine_->zero_axis(axis);
+        controller_->machine.zero_axis(axis);
         operator_->flush_position();
     });
 }
@@ -356,31 +400,144 @@ void TForm1::TrackBar2Change() {
     ui->Label5->setText(show_fixed4(Machine::jog_distance_mm(ui->TrackBar2->value())));
 }
 
-// Manual moves come with the step engine; until then the buttons do nothing.
-void TForm1::B_upClick() {}
-void TForm1::B_downClick() {}
-void TForm1::B_leftClick() {}
-void TForm1::B_rightClick() {}
-void TForm1::B_z_upClick() {}
-void TForm1::B_z_downClick() {}
-void TForm1::BitBtn1Click() {}
+bool TForm1::key_preview(QObject* watched, QKeyEvent* key) {
+    // A key press travels up from the focus widget; take it once, where it starts.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const QWidget* focus = QApplication::focusWidget();
+    if (widget == nullptr || (focus != nullptr ? widget != focus : !widget->isWindow())) {
+        return false;
+    }
+    if (widget == ui->CB_holost) {
+        CB_holostKeyDown();  // every key on the box draws the preview, and goes on to the box
+    }
+    const QWidget* window = widget->window();
+    const bool ours = window == this || window == form2_ || window == form3_;
+    if (!ours) {
+        return false;
+    }
+    if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Pause) {
+        if (!controller_->machine.busy()) {
+            return false;
+        }
+        if (!key->isAutoRepeat()) {
+            controller_->manual.pause_requested();
+        }
+        return true;
+    }
+    const bool jog_key = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right ||
+                         key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
+                         key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
+    if (!jog_key || window != this || ui->PageControl1->currentWidget() != ui->TabSheet1 ||
+        ui->Panel1->isVisible() || takes_arrow_keys(widget)) {
+        return false;
+    }
+    // One press, one jog: the keyboard's auto-repeat must not queue jogs that run on after the
+    // key is let go.
+    if (!key->isAutoRepeat()) {
+        guarded([this, key] { controller_->manual.key_jog(static_cast<Qt::Key>(key->key())); });
+    }
+    return true;
+}
+
+void TForm1::B_upClick() {
+    guarded([this] { controller_->manual.B_upClick(); });
+}
+void TForm1::B_downClick() {
+    guarded([this] { controller_->manual.B_downClick(); });
+}
+void TForm1::B_leftClick() {
+    guarded([this] { controller_->manual.B_leftClick(); });
+}
+void TForm1::B_rightClick() {
+    guarded([this] { controller_->manual.B_rightClick(); });
+}
+void TForm1::B_z_upClick() {
+    guarded([this] { controller_->manual.B_z_upClick(); });
+}
+void TForm1::B_z_downClick() {
+    guarded([this] { controller_->manual.B_z_downClick(); });
+}
+void TForm1::BitBtn1Click() {
+    guarded([this] { controller_->manual.BitBtn1Click(); });
+}
 
 void TForm1::Button8Click() {
     guarded([this] {
-        machine_->Button8Click();
+        controller_->machine.Button8Click();
         operator_->flush_position();
     });
 }
 
-// The jobs, the previews and the file choice come with the DXF and Gerber readers.
-void TForm1::B_risovClick() {}
-void TForm1::B_drillClick() {}
-void TForm1::change_nameClick() {}
-void TForm1::Call_V_renderClick() {}
-void TForm1::SE_zoomChange() {}
-void TForm1::C_autozoomClick() {}
-void TForm1::CB_holostClick() {}
-void TForm1::Button10Click() {}
+void TForm1::B_risovClick() {
+    guarded([this] { controller_->jobs.B_risovClick(); });
+}
+void TForm1::B_drillClick() {
+    guarded([this] { controller_->jobs.B_drillClick(); });
+}
+
+void TForm1::change_nameClick() {
+    const JobFileChoice choice = job_file_choice(operator_->file_page());
+    const QString path = desktop_.open_file_name(
+        this, QString(), name_filters_of(choice.filter).join(QStringLiteral(";;")));
+    if (path.isEmpty()) {
+        return;
+    }
+    QLineEdit* field = choice.field == Field::name_files ? ui->name_files : ui->Edit15;
+    field->setText(path);
+    if (choice.loads_apertures) {
+        guarded([this] { controller_->gerber.get_app(); });
+        show_aperture_grid();
+    }
+}
+
+void TForm1::show_aperture_grid() {
+    const ApertureGrid& grid = controller_->gerber.grid();
+    for (int row = 1; row < ApertureGrid::kRows && row < ui->StringGrid1->rowCount(); ++row) {
+        for (int column = 0; column < ApertureGrid::kColumns; ++column) {
+            QTableWidgetItem* item = ui->StringGrid1->item(row, column);
+            if (item == nullptr) {
+                item = new QTableWidgetItem;
+                ui->StringGrid1->setItem(row, column, item);
+            }
+            item->setText(grid.cell(row, column));
+        }
+    }
+}
+
+void TForm1::render_preview() {
+    if (form2_ == nullptr) {
+        return;
+    }
+    guarded([this] {
+        controller_->dxf_preview.render_dxf_preview(
+            form2_->picture(), form2_->outer_size().height(), [this] { file_view_->show(); });
+    });
+}
+
+void TForm1::Call_V_renderClick() {
+    render_preview();
+}
+void TForm1::SE_zoomChange() {
+    render_preview();
+}
+void TForm1::C_autozoomClick() {
+    render_preview();
+    ui->SE_zoom->setVisible(ui->SE_zoom->isHidden());
+}
+void TForm1::CB_holostClick() {
+    render_preview();
+}
+void TForm1::CB_holostKeyDown() {
+    render_preview();
+}
+
+void TForm1::Button10Click() {
+    guarded([this] {
+        if (file_view_ != nullptr) {
+            controller_->gerber.Button10Click(*file_view_);
+        }
+    });
+}
 
 JobParameterTexts TForm1::job_parameter_texts() const {
     JobParameterTexts texts;
@@ -442,9 +599,9 @@ void TForm1::Button4Click() {
             }
         }
         ui->Label35->setText(QString::number(sum));
-        if (machine_->has_port()) {
-            machine_->port_connection().write_port(machine_->get_port(), REG_DATA,
-                                                   static_cast<std::uint8_t>(sum));
+        if (controller_->machine.has_port()) {
+            controller_->machine.port_connection().write_port(
+                controller_->machine.get_port(), REG_DATA, static_cast<std::uint8_t>(sum));
         }
     });
 }
@@ -454,7 +611,7 @@ void TForm1::Button9Click() {
         const ParameterTexts texts = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text(),
                                       ui->Edit6->text(), ui->Edit7->text(), ui->Edit8->text(),
                                       ui->ly_x->text(),  ui->ly_y->text(),  ui->ly_z->text()};
-        if (machine_->apply_parameter_texts(texts)) {
+        if (controller_->machine.apply_parameter_texts(texts)) {
             show_parameter_texts();
         }
     });

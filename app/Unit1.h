@@ -1,7 +1,9 @@
 // TForm1, the main window: tabs for manual control, jobs, settings, the splash, and their handlers.
 #pragma once
 
+#include "app/controller.h"
 #include "app/job_parameters_file.h"
+#include "motion/clock.h"
 #include "motion/machine.h"
 #include "motion/picture.h"
 #include "port/port_backend.h"
@@ -34,14 +36,16 @@ public:
     static constexpr int kSplashStepMs = 400;
 
     // Runs FormCreate: opens the port, lists the ports, applies the settings. Message boxes and
-    // file dialogs go through desktop.
-    TForm1(Desktop& desktop, PortBackendFactory open_backend, QWidget* parent = nullptr);
+    // file dialogs go through desktop; the step waits are timed on clock.
+    TForm1(Desktop& desktop, PortBackendFactory open_backend, Clock& clock,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The windows created after this one; the machine logic reaches them through here.
     void attach_windows(TF_stop& f_stop, TForm2& form2, TForm3& form3);
 
-    Machine& machine() { return *machine_; }
+    Machine& machine() { return controller_->machine; }
+    Controller& controller() { return *controller_; }
     ImagePicture& track_picture() { return track_picture_; }
     WindowOperator& window_operator() { return *operator_; }
     TF_stop* f_stop() const { return f_stop_; }
@@ -89,10 +93,17 @@ public Q_SLOTS:
     void Button4Click();
     void Button9Click();  // Применить
 
+    void CB_holostKeyDown();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The main window sees key presses before its controls: Esc and Pause ask whether a running
+    // move goes on, the arrows and Page Up / Page Down jog on the manual tab.
+    bool key_preview(QObject* watched, QKeyEvent* key);
+    void render_preview();
+    void show_aperture_grid();
     void connect_handlers();
     void set_pictures();
     void show_parameter_texts();
@@ -108,7 +119,8 @@ private:
     PortBackendFactory open_backend_;
     ImagePicture track_picture_;
     std::unique_ptr<WindowOperator> operator_;
-    std::unique_ptr<Machine> machine_;
+    std::unique_ptr<Controller> controller_;
+    std::unique_ptr<GerberFileView> file_view_;
     QTimer* Timer1 = nullptr;
     QTimer* Timer4 = nullptr;
     TF_stop* f_stop_ = nullptr;

@@ -64,11 +64,11 @@ void take_screenshots(const QString& dir, ostrel::TForm1* form1, QWidget* f_stop
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ostrel"));
-    QApplication::setApplicationVersion(QStringLiteral("7"));
-
-    QStringList arguments = QApplication::arguments().mid(1);
+    // Bad usage is told before any window system is needed.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
     QString error;
     const std::optional<ostrel::PortOptions> port_options =
         ostrel::take_port_options(arguments, ostrel::PortKind::Auto, error);
@@ -82,6 +82,9 @@ int main(int argc, char* argv[]) {
             screenshot_dir = arguments[++i];
         } else if (arguments[i].startsWith(QStringLiteral("--screenshot-dir="))) {
             screenshot_dir = arguments[i].section(u'=', 1);
+        } else if (arguments[i] == QStringLiteral("--help")) {
+            std::fputs(kUsage, stdout);
+            return 0;
         } else {
             std::fprintf(stderr, "ostrel: unknown argument %s\n%s", qPrintable(arguments[i]),
                          kUsage);
@@ -89,9 +92,23 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationVersion(QStringLiteral("7"));
+
     ostrel::QtDesktop desktop;
-    ostrel::TForm1 form1(desktop,
-                         [&port_options] { return ostrel::make_port_backend(*port_options); });
+    ostrel::MonotonicClock clock;
+    ostrel::TForm1 form1(
+        desktop,
+        [&port_options] {
+            QString trace_error;
+            auto backend = ostrel::make_port_backend(*port_options, &trace_error);
+            if (!backend && !trace_error.isEmpty()) {
+                std::fprintf(stderr, "ostrel: %s\n", qPrintable(trace_error));
+            }
+            return backend;
+        },
+        clock);
     ostrel::TF_stop f_stop;
     ostrel::TForm2 form2;
     ostrel::TForm3 form3(form1.track_picture());

@@ -1,22 +1,17 @@
 // TF_stop: the answer is the caption of L_stop; whoever asked reads it after the window hides.
 #include "app/stopyn.h"
+#include "app/window_frame.h"
 
 #include "ui_stopyn.h"
 
 namespace ostrel {
-
-namespace {
-// Frame and caption bar of the window's outer size 285 × 96.
-constexpr int kFrameWidth = 8;
-constexpr int kFrameHeight = 27;
-}  // namespace
 
 TF_stop::TF_stop(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TF_stop>()) {
     ui->setupUi(this);
     QFont question(QStringLiteral("Arial"));
     question.setPixelSize(18);  // Designer stores point sizes only
     ui->Label1->setFont(question);
-    resize(285 - kFrameWidth, 96 - kFrameHeight);
+    resize(client_size_for_outer(285, 96));
     move(348, 212);
     // Its close box only hides it (the answer stays); closing it never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -1,23 +1,18 @@
 // TForm2: a freely resizable window whose whole client area is the preview picture.
 #include "dxf/video.h"
+#include "app/window_frame.h"
 
 #include "app/picture_view.h"
 #include "ui_video.h"
 
 namespace ostrel {
 
-namespace {
-// Frame and caption bar of the window's outer size 395 × 347.
-constexpr int kFrameWidth = 8;
-constexpr int kFrameHeight = 27;
-}  // namespace
-
 TForm2::TForm2(QWidget* parent)
     : QWidget(parent),
       ui(std::make_unique<Ui::TForm2>()),
-      picture_(QSize(395 - kFrameWidth, 347 - kFrameHeight)) {
+      picture_(client_size_for_outer(395, 347)) {
     ui->setupUi(this);
-    resize(395 - kFrameWidth, 347 - kFrameHeight);
+    resize(client_size_for_outer(395, 347));
     move(387, 224);
     setAttribute(Qt::WA_QuitOnClose, false);
     ui->Image1->setGeometry(rect());
@@ -26,6 +21,10 @@ TForm2::TForm2(QWidget* parent)
 }
 
 TForm2::~TForm2() = default;
+
+QSize TForm2::outer_size() const {
+    return outer_size_for_client(size());
+}
 
 void TForm2::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

@@ -21,6 +21,8 @@ public:
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
 
+    // Frame and caption included, as the previews lay out their drawing by it.
+    QSize outer_size() const;
     // The picture filling the client area; it takes the window's new size when resized.
     ImagePicture& picture() { return picture_; }
     PictureView& picture_view();

@@ -1,21 +1,16 @@
 // TForm3: a window around the track picture; it has no controls and ignores keys.
 #include "motion/Vir_stol.h"
+#include "app/window_frame.h"
 
 #include "app/picture_view.h"
 #include "ui_Vir_stol.h"
 
 namespace ostrel {
 
-namespace {
-// Frame and caption bar of the window's outer size 600 × 500.
-constexpr int kFrameWidth = 8;
-constexpr int kFrameHeight = 27;
-}  // namespace
-
 TForm3::TForm3(ImagePicture& track, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TForm3>()) {
     ui->setupUi(this);
-    resize(600 - kFrameWidth, 500 - kFrameHeight);
+    resize(client_size_for_outer(600, 500));
     move(149, 251);
     // Only the main window's closing ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -31,7 +31,9 @@ void Mover::move_to_xy(double x, double y, double speed) {
     std::int64_t issued_x = 0;
     std::int64_t issued_y = 0;
     const std::int64_t passes = std::llabs(n);
-    for (std::int64_t k = 1; k <= passes; ++k) {
+    // Once a stop is asked for, every engine call returns at once without letting messages
+    // through, so nothing can take the stop back: the remaining passes would move nothing.
+    for (std::int64_t k = 1; k <= passes && !s.stop_requested; ++k) {
         const std::int64_t cx = round_half_even(static_cast<Extended>(k) * kx);
         const std::int64_t cy = round_half_even(static_cast<Extended>(k) * ky);
         const std::int64_t ddx = cx - issued_x;

@@ -63,7 +63,8 @@ void MainWindowTest::create(std::unique_ptr<PortBackend> backend) {
         backend = std::move(simulated);
     }
     auto shared = std::make_shared<std::unique_ptr<PortBackend>>(std::move(backend));
-    form = std::make_unique<TForm1>(desktop, [shared] { return std::move(*shared); });
+    form = std::make_unique<TForm1>(
+        desktop, [shared] { return std::move(*shared); }, clock);
 }
 
 void MainWindowTest::create_sim(bool port_3bc, bool port_378, bool port_278) {

@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 #include "app/window_operator.h"
 #include "port/sim_backend.h"
+#include "tests/support/fake_clock.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -63,6 +64,7 @@ protected:
     QString previous_dir;
     bool with_cfg_ini = true;
     RecordingDesktop desktop;
+    FakeClock clock;            // step waits cost no time
     SimBackend* sim = nullptr;  // owned by the window's port connection
     std::unique_ptr<TForm1> form;
 };

@@ -1,0 +1,30 @@
+// Console operator: one line per message, panel texts from the command line.
+#include "app/console_operator.h"
+
+namespace ostrel {
+
+ConsoleOperator::ConsoleOperator(const RunOptions& options, std::FILE* messages)
+    : options_(options), messages_(messages) {}
+
+void ConsoleOperator::show_message(MessageKind, const QString& text) {
+    ++messages_shown_;
+    QString line = text;
+    line.replace(u'\n', u' ');
+    std::fprintf(messages_, "message: %s\n", line.toUtf8().constData());
+    std::fflush(messages_);
+}
+
+void ConsoleOperator::process_messages() {
+    if (idle_work_) {
+        idle_work_();
+    }
+}
+
+QString ConsoleOperator::field_text(Field field) const {
+    if (field == Field::ComboBox1) {
+        return port_name_;
+    }
+    return options_.field_text(field);
+}
+
+}  // namespace ostrel
