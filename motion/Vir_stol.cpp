@@ -14,6 +14,9 @@ TForm3::TForm3(ImagePicture& track, QWidget* parent)
     move(149, 251);
     // Only the main window's closing ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // It pops up at the first move: the keyboard must stay with the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     ui->Image1->set_picture(&track);
 }
 
