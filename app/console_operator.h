@@ -19,7 +19,8 @@ public:
     void focus_field(Field) override {}
     void process_messages() override;
     void set_gauge(int) override {}
-    void show_position(const QString&, const QString&, const QString&) override {}
+    void show_position(double, double, double) override {}
+    void show_position_texts(const QString&, const QString&, const QString&) override {}
     void show_track_window() override {}
     // Nobody is there to ask: the job goes on.
     bool ask_continue() override { return true; }

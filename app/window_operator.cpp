@@ -2,6 +2,7 @@
 #include "app/window_operator.h"
 
 #include "app/stopyn.h"
+#include "motion/number_text.h"
 #include "ui_Unit1.h"
 
 #include <QCoreApplication>
@@ -112,14 +113,31 @@ void WindowOperator::process_messages() {
     QCoreApplication::processEvents();
 }
 
+// The gauge and the displays change at every step; the screen follows at most every tick, and a
+// change after a quiet spell shows at once.
 void WindowOperator::set_gauge(int percent) {
-    ui_.Gauge1->setValue(percent);
+    if (percent == gauge_) {
+        return;
+    }
+    gauge_ = percent;
+    display_changed();
 }
 
-void WindowOperator::show_position(const QString& x, const QString& y, const QString& z) {
+void WindowOperator::show_position(double x, double y, double z) {
+    position_values_ = {x, y, z};
+    position_typed_ = false;
+    display_changed();
+}
+
+void WindowOperator::show_position_texts(const QString& x, const QString& y, const QString& z) {
     position_texts_ = {x, y, z};
+    position_typed_ = true;
+    display_changed();
+}
+
+void WindowOperator::display_changed() {
     if (display_timer_.isActive()) {
-        position_pending_ = true;  // the timer brings the latest texts to the screen
+        position_pending_ = true;  // the timer brings the latest state to the screen
         return;
     }
     push_position();
@@ -136,9 +154,14 @@ void WindowOperator::display_timer_fired() {
 
 void WindowOperator::push_position() {
     position_pending_ = false;
+    if (!position_typed_) {
+        position_texts_ = {show_fixed4(position_values_[0]), show_fixed4(position_values_[1]),
+                           show_fixed4(position_values_[2])};
+    }
     ui_.view_x->setText(position_texts_[0]);
     ui_.view_y->setText(position_texts_[1]);
     ui_.view_z->setText(position_texts_[2]);
+    ui_.Gauge1->setValue(gauge_);
 }
 
 void WindowOperator::flush_position() {

@@ -65,7 +65,8 @@ public:
     void focus_field(Field field) override;
     void process_messages() override;
     void set_gauge(int percent) override;
-    void show_position(const QString& x, const QString& y, const QString& z) override;
+    void show_position(double x, double y, double z) override;
+    void show_position_texts(const QString& x, const QString& y, const QString& z) override;
     void show_track_window() override;
     bool ask_continue() override;
 
@@ -78,7 +79,7 @@ public:
     bool auto_zoom() const override;
     bool idle_moves() const override;
 
-    // Brings the latest position texts to the displays now, not at the next display tick.
+    // Brings the latest position and gauge to the screen now, not at the next display tick.
     void flush_position();
 
     void set_track_window(QWidget* track_window) { track_window_ = track_window; }
@@ -88,6 +89,7 @@ public:
 private:
     QWidget* field_widget(Field field) const;
     void push_position();
+    void display_changed();
     void display_timer_fired();
 
     Ui::TForm1& ui_;
@@ -95,7 +97,11 @@ private:
     Desktop& desktop_;
     QPointer<QWidget> track_window_;
     QPointer<TF_stop> stop_dialog_;
+    // What the displays are to show next: numbers in the display form, or texts as typed.
+    std::array<double, 3> position_values_{};
     std::array<QString, 3> position_texts_;
+    bool position_typed_ = false;
+    int gauge_ = 0;
     bool position_pending_ = false;
     QTimer display_timer_;
 };

@@ -62,17 +62,11 @@ void warm(const QString& path) {
     }
 }
 
-class QuietOperator final : public Operator {
+class QuietOperator final : public SilentOperator {
 public:
     void show_message(MessageKind, const QString& text) override {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
     }
-    void focus_field(Field) override {}
-    void process_messages() override {}
-    void set_gauge(int) override {}
-    void show_position(const QString&, const QString&, const QString&) override {}
-    void show_track_window() override {}
-    bool ask_continue() override { return true; }
 };
 
 class PreviewPanel final : public Panel {

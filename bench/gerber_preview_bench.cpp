@@ -23,15 +23,9 @@ namespace {
 
 using namespace ostrel;
 
-class QuietOperator final : public Operator {
+class QuietOperator final : public SilentOperator {
 public:
     void show_message(MessageKind, const QString& text) override { messages.append(text); }
-    void focus_field(Field) override {}
-    void process_messages() override {}
-    void set_gauge(int) override {}
-    void show_position(const QString&, const QString&, const QString&) override {}
-    void show_track_window() override {}
-    bool ask_continue() override { return true; }
     QStringList messages;
 };
 

@@ -10,20 +10,14 @@ namespace {
 using namespace ostrel;
 
 // An operator that only keeps the texts, as the window's throttled display does between repaints.
-class KeepingOperator final : public Operator {
+class KeepingOperator final : public SilentOperator {
 public:
-    void show_message(MessageKind, const QString&) override {}
-    void focus_field(Field) override {}
-    void process_messages() override {}
-    void set_gauge(int) override {}
-    void show_position(const QString& x, const QString& y, const QString& z) override {
-        texts[0] = x;
-        texts[1] = y;
-        texts[2] = z;
+    void show_position(double x, double y, double z) override {
+        shown[0] = x;
+        shown[1] = y;
+        shown[2] = z;
     }
-    void show_track_window() override {}
-    bool ask_continue() override { return true; }
-    QString texts[3];
+    double shown[3] = {};
 };
 
 class IdlePanel final : public Panel {

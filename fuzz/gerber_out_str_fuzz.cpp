@@ -22,19 +22,13 @@ using namespace ostrel;
 // Ends an input whose moves would take longer than a fuzzing run should wait.
 struct StepBudgetSpent {};
 
-class BudgetOperator final : public Operator {
+class BudgetOperator final : public SilentOperator {
 public:
-    void show_message(MessageKind, const QString&) override {}
-    void focus_field(Field) override {}
     void process_messages() override {
         if (++steps > 20000) {
             throw StepBudgetSpent{};
         }
     }
-    void set_gauge(int) override {}
-    void show_position(const QString&, const QString&, const QString&) override {}
-    void show_track_window() override {}
-    bool ask_continue() override { return true; }
     long steps = 0;
 };
 

@@ -185,12 +185,23 @@ void PathExtents::include(double x, double y, double z) {
 
 void Machine::show_displays(QString x, QString y, QString z) {
     shown_ = {std::move(x), std::move(y), std::move(z)};
-    operator_.show_position(shown_[0], shown_[1], shown_[2]);
+    shown_are_numbers_ = false;
+    operator_.show_position_texts(shown_[0], shown_[1], shown_[2]);
+}
+
+std::array<QString, 3> Machine::shown_position() const {
+    if (!shown_are_numbers_) {
+        return shown_;
+    }
+    return {show_fixed4(shown_numbers_[0]), show_fixed4(shown_numbers_[1]),
+            show_fixed4(shown_numbers_[2])};
 }
 
 void Machine::view_xyz() {
     extents_.include(state_.pos_x, state_.pos_y, state_.pos_z);
-    show_displays(show_fixed4(state_.pos_x), show_fixed4(state_.pos_y), show_fixed4(state_.pos_z));
+    shown_numbers_ = {state_.pos_x, state_.pos_y, state_.pos_z};
+    shown_are_numbers_ = true;
+    operator_.show_position(state_.pos_x, state_.pos_y, state_.pos_z);
     operator_.show_track_window();
     track_.draw_to(state_.pos_x, state_.pos_y, state_.pos_z, state_.job.z_travel);
     if (state_.pos_x > state_.travel_limit[AXIS_X] || state_.pos_y > state_.travel_limit[AXIS_Y]) {
@@ -201,7 +212,7 @@ void Machine::view_xyz() {
 
 QString Machine::zero_axis(Axis axis) {
     state_.position(axis) = 0;
-    std::array<QString, 3> texts = shown_;
+    std::array<QString, 3> texts = shown_position();
     texts[axis - 1] = QStringLiteral("0");
     show_displays(texts[0], texts[1], texts[2]);
     return texts[axis - 1];

@@ -103,7 +103,7 @@ public:
     void reset_extents() { extents_ = PathExtents{}; }
 
     // The texts the three position displays show now.
-    const std::array<QString, 3>& shown_position() const { return shown_; }
+    std::array<QString, 3> shown_position() const;
 
     // ">0<": the axis's position becomes 0 and its display "0"; returns that text.
     QString zero_axis(Axis axis);
@@ -117,6 +117,9 @@ private:
     MachineState state_;
     std::array<QString, 3> shown_ = {QStringLiteral("0.0"), QStringLiteral("0.0"),
                                      QStringLiteral("0.0")};
+    // After a move the displays show numbers, formatted only when someone looks.
+    std::array<double, 3> shown_numbers_{};
+    bool shown_are_numbers_ = false;
     Operator& operator_;
     Panel& panel_;
     TrackView track_;

@@ -41,7 +41,11 @@ public:
     // Lets the window handle what is pending (input, timers, repaints), then returns.
     virtual void process_messages() = 0;
     virtual void set_gauge(int percent) = 0;
-    virtual void show_position(const QString& x, const QString& y, const QString& z) = 0;
+    // The position displays, in the fixed-point display form. Called after every motor step: an
+    // operator formats the numbers only when it really draws them.
+    virtual void show_position(double x, double y, double z) = 0;
+    // The position displays showing exactly these texts (coordinates as the operator typed them).
+    virtual void show_position_texts(const QString& x, const QString& y, const QString& z) = 0;
     // Makes the track window visible (it reappears after the operator has closed it).
     virtual void show_track_window() = 0;
     // Asks "Продолжить?" and lets messages through until answered; true only for "ДА".
@@ -49,6 +53,19 @@ public:
 };
 
 // The window's controls as the logic reads them when it needs them.
+// An operator nobody watches: dry runs, estimates and benchmarks.
+class SilentOperator : public Operator {
+public:
+    void show_message(MessageKind, const QString&) override {}
+    void focus_field(Field) override {}
+    void process_messages() override {}
+    void set_gauge(int) override {}
+    void show_position(double, double, double) override {}
+    void show_position_texts(const QString&, const QString&, const QString&) override {}
+    void show_track_window() override {}
+    bool ask_continue() override { return true; }
+};
+
 class Panel {
 public:
     virtual ~Panel() = default;

@@ -288,10 +288,10 @@ TEST_F(MainWindowTest, AbandonedOperationIsShownAsAnError) {
 TEST_F(MainWindowTest, PositionDisplaysAreThrottledButEndOnTheLatestTexts) {
     create();
     WindowOperator& op = form->window_operator();
-    op.show_position(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"));
+    op.show_position_texts(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"));
     EXPECT_EQ(control<QLineEdit>("view_x")->text(), QStringLiteral("1"));  // first at once
     for (int step = 2; step <= 500; ++step) {
-        op.show_position(QString::number(step), QStringLiteral("2"), QStringLiteral("3"));
+        op.show_position_texts(QString::number(step), QStringLiteral("2"), QStringLiteral("3"));
     }
     EXPECT_EQ(control<QLineEdit>("view_x")->text(), QStringLiteral("1"));
     EXPECT_TRUE(QTest::qWaitFor(

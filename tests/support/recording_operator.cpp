@@ -1,6 +1,8 @@
 // Recording operator and fake panel.
 #include "tests/support/recording_operator.h"
 
+#include "motion/number_text.h"
+
 namespace ostrel::testing {
 
 void RecordingOperator::show_message(MessageKind kind, const QString& text) {
@@ -17,7 +19,11 @@ void RecordingOperator::process_messages() {
     }
 }
 
-void RecordingOperator::show_position(const QString& x, const QString& y, const QString& z) {
+void RecordingOperator::show_position(double x, double y, double z) {
+    show_position_texts(show_fixed4(x), show_fixed4(y), show_fixed4(z));
+}
+
+void RecordingOperator::show_position_texts(const QString& x, const QString& y, const QString& z) {
     view_x = x;
     view_y = y;
     view_z = z;

@@ -21,7 +21,8 @@ public:
     void focus_field(Field field) override { focused.push_back(field); }
     void process_messages() override;
     void set_gauge(int percent) override { gauge.push_back(percent); }
-    void show_position(const QString& x, const QString& y, const QString& z) override;
+    void show_position(double x, double y, double z) override;
+    void show_position_texts(const QString& x, const QString& y, const QString& z) override;
     void show_track_window() override { ++track_window_shown; }
     bool ask_continue() override {
         ++questions;

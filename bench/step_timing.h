@@ -1,0 +1,78 @@
+// A real clock that notes when each step wait began and what it asked for, for timing figures.
+#pragma once
+
+#include "motion/clock.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace ostrel::bench {
+
+class StepTimingClock final : public Clock {
+public:
+    explicit StepTimingClock(std::size_t expected_steps) { waits_.reserve(expected_steps); }
+
+    std::int64_t counter() override {
+        last_read_ = real_.counter();
+        return last_read_;
+    }
+    std::int64_t frequency() override { return real_.frequency(); }
+    void spin_until(std::int64_t target) override {
+        // step_delay read the counter just before: that is when the step's wait began.
+        waits_.push_back({last_read_, target - last_read_});
+        Clock::spin_until(target);
+    }
+
+    // Time of a step outside its wait: from one wait's start to the next, less the wait asked for.
+    std::vector<double> overheads_us() const {
+        std::vector<double> out;
+        for (std::size_t i = 1; i < waits_.size(); ++i) {
+            const std::int64_t period = waits_[i].start - waits_[i - 1].start;
+            out.push_back(static_cast<double>(period - waits_[i - 1].ticks) / 1000.0);
+        }
+        return out;
+    }
+    // Steps per second over the whole run, from the first wait's start to the last one's.
+    double achieved_rate() const {
+        if (waits_.size() < 2) {
+            return 0;
+        }
+        const double seconds =
+            static_cast<double>(waits_.back().start - waits_.front().start) / 1e9;
+        return static_cast<double>(waits_.size() - 1) / seconds;
+    }
+
+private:
+    struct Wait {
+        std::int64_t start;
+        std::int64_t ticks;
+    };
+    MonotonicClock real_;
+    std::int64_t last_read_ = 0;
+    std::vector<Wait> waits_;
+};
+
+inline double percentile(std::vector<double> values, double share) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t index =
+        std::min(values.size() - 1, static_cast<std::size_t>(share * (values.size() - 1) + 0.5));
+    return values[index];
+}
+
+inline void print_step_figures(const char* setting, double requested_rate,
+                               const StepTimingClock& clock) {
+    const std::vector<double> overheads = clock.overheads_us();
+    std::printf("%-10s %6.0f Hz requested  %9.1f Hz achieved (%6.2f %%)  overhead median %6.2f us"
+                "  p99 %7.2f us  p99.9 %7.2f us  max %8.1f us  (%zu steps)\n",
+                setting, requested_rate, clock.achieved_rate(),
+                100.0 * clock.achieved_rate() / requested_rate, percentile(overheads, 0.5),
+                percentile(overheads, 0.99), percentile(overheads, 0.999),
+                percentile(overheads, 1.0), overheads.size() + 1);
+}
+
+}  // namespace ostrel::bench
