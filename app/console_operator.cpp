@@ -6,8 +6,11 @@ namespace ostrel {
 ConsoleOperator::ConsoleOperator(const RunOptions& options, std::FILE* messages)
     : options_(options), messages_(messages) {}
 
-void ConsoleOperator::show_message(MessageKind, const QString& text) {
+void ConsoleOperator::show_message(MessageKind kind, const QString& text) {
     ++messages_shown_;
+    if (kind == MessageKind::Error) {
+        ++errors_shown_;
+    }
     QString line = text;
     line.replace(u'\n', u' ');
     std::fprintf(messages_, "message: %s\n", line.toUtf8().constData());

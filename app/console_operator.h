@@ -40,6 +40,8 @@ public:
     void set_idle_work(std::function<void()> work) { idle_work_ = std::move(work); }
 
     int messages_shown() const { return messages_shown_; }
+    // Messages that told of an error (an operation abandoned, a file that can't be used).
+    int errors_shown() const { return errors_shown_; }
 
 private:
     const RunOptions& options_;
@@ -47,6 +49,7 @@ private:
     QString port_name_;
     std::function<void()> idle_work_;
     int messages_shown_ = 0;
+    int errors_shown_ = 0;
 };
 
 }  // namespace ostrel

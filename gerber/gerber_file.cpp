@@ -138,7 +138,7 @@ bool gerber_file_exists(const QString& path, Operator& op) {
     if (!path.isEmpty() && QFileInfo::exists(path)) {
         return true;
     }
-    op.show_message(MessageKind::Plain, QStringLiteral("такого файла не существует"));
+    op.show_message(MessageKind::Error, QStringLiteral("такого файла не существует"));
     op.focus_field(Field::Edit15);
     return false;
 }
