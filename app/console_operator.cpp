@@ -1,6 +1,8 @@
 // Console operator: one line per message, panel texts from the command line.
 #include "app/console_operator.h"
 
+#include "port/port_selection.h"
+
 namespace ostrel {
 
 ConsoleOperator::ConsoleOperator(const RunOptions& options, std::FILE* messages)
@@ -21,6 +23,11 @@ void ConsoleOperator::process_messages() {
     if (idle_work_) {
         idle_work_();
     }
+}
+
+void ConsoleOperator::set_port_name(const QString& name) {
+    port_name_ = name;
+    port_id_ = port_id_for_name(name);
 }
 
 QString ConsoleOperator::field_text(Field field) const {

@@ -35,7 +35,8 @@ public:
     bool idle_moves() const override { return options_.idle_moves; }
 
     // The port the run writes to ("$378" etc.), as ComboBox1 would show it.
-    void set_port_name(const QString& name) { port_name_ = name; }
+    void set_port_name(const QString& name);
+    std::uint8_t port_id() const override { return port_id_; }
     // Called between steps, as the window's message loop would run (progress display).
     void set_idle_work(std::function<void()> work) { idle_work_ = std::move(work); }
 
@@ -47,6 +48,7 @@ private:
     const RunOptions& options_;
     std::FILE* messages_;
     QString port_name_;
+    std::uint8_t port_id_ = 0x30;
     std::function<void()> idle_work_;
     int messages_shown_ = 0;
     int errors_shown_ = 0;

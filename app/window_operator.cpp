@@ -3,8 +3,10 @@
 
 #include "app/stopyn.h"
 #include "motion/number_text.h"
+#include "port/port_selection.h"
 #include "ui_Unit1.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -48,6 +50,10 @@ WindowOperator::WindowOperator(Ui::TForm1& ui, QWidget& window, Desktop& desktop
       position_texts_{ui.view_x->text(), ui.view_y->text(), ui.view_z->text()} {
     display_timer_.setInterval(kDisplayIntervalMs);
     QObject::connect(&display_timer_, &QTimer::timeout, [this] { display_timer_fired(); });
+    // Every change of the box's text, chosen or typed, passes here before the next port write.
+    port_id_ = port_id_for_name(ui.ComboBox1->currentText());
+    QObject::connect(ui.ComboBox1, &QComboBox::currentTextChanged,
+                     [this](const QString& text) { port_id_ = port_id_for_name(text); });
 }
 
 void WindowOperator::show_message(MessageKind kind, const QString& text) {

@@ -71,6 +71,8 @@ public:
     bool ask_continue() override;
 
     QString field_text(Field field) const override;
+    // Follows ComboBox1's text as it changes, so that a step's three writes need not read it.
+    std::uint8_t port_id() const override { return port_id_; }
     int jog_speed_position() const override;
     int jog_distance_position() const override;
     bool return_to_origin() const override;
@@ -102,6 +104,7 @@ private:
     std::array<QString, 3> position_texts_;
     bool position_typed_ = false;
     int gauge_ = 0;
+    std::uint8_t port_id_ = 0x30;
     bool position_pending_ = false;
     QTimer display_timer_;
 };

@@ -78,20 +78,6 @@ std::int32_t round_register(double number) {
 // geometry below stays exact in extended precision.
 constexpr long double kHeldPixel = 1099511627776.0L;  // 2^40
 
-// Round half to even in the default rounding mode: adding and taking away 2^63 leaves no bits
-// below the unit in extended precision, so the addition rounds exactly as nearbyint would, at a
-// fraction of its cost.
-long double round_even(long double v) {
-    constexpr long double kShift = 9223372036854775808.0L;  // 2^63
-    if (v >= 0 && v < kShift) {
-        return (v + kShift) - kShift;
-    }
-    if (v < 0 && v > -kShift) {
-        return (v - kShift) + kShift;
-    }
-    return v;  // whole already, or not a number
-}
-
 long double whole_pixel(long double v) {
     return std::clamp(round_even(v), -kHeldPixel, kHeldPixel);
 }

@@ -66,7 +66,7 @@ QStringList Machine::probe_port_list() {
 }
 
 std::uint8_t Machine::get_port() const {
-    return port_id_for_name(panel_.field_text(Field::ComboBox1));
+    return panel_.port_id();
 }
 
 void Machine::load_settings(const QString& path) {

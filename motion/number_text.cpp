@@ -10,9 +10,6 @@ namespace ostrel {
 
 namespace {
 
-constexpr Extended kInt64Bound = 9223372036854775808.0L;  // 2^63
-constexpr Extended kInt32Bound = 2147483648.0L;           // 2^31
-
 bool is_blank(QChar c) {
     return c == u' ' || c == u'\t';
 }
@@ -72,28 +69,8 @@ std::optional<std::int64_t> scale_to_count(const QString& digits, long long expo
 
 }  // namespace
 
-std::optional<std::int64_t> round_to_int64(Extended value) {
-    const Extended rounded = std::nearbyint(value);
-    if (!(rounded >= -kInt64Bound && rounded < kInt64Bound)) {
-        return std::nullopt;
-    }
-    return static_cast<std::int64_t>(rounded);
-}
-
-std::optional<std::int32_t> round_to_int32(Extended value) {
-    const Extended rounded = std::nearbyint(value);
-    if (!(rounded >= -kInt32Bound && rounded < kInt32Bound)) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(rounded);
-}
-
-std::int64_t round_half_even(Extended value) {
-    const auto rounded = round_to_int64(value);
-    if (!rounded) {
-        throw OperationAbandoned(QStringLiteral("Invalid floating point operation"));
-    }
-    return *rounded;
+std::int64_t rounding_out_of_range() {
+    throw OperationAbandoned(QStringLiteral("Invalid floating point operation"));
 }
 
 Extended trunc_toward_zero(Extended value) {

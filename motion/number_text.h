@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -10,13 +11,59 @@ namespace ostrel {
 // "Extended precision" of the machine's arithmetic: 80-bit on x86-64 with g++.
 using Extended = long double;
 
+// Round half to even in the default rounding mode, as a whole number in extended precision.
+// Adding and taking away 2^63 leaves no bits below the unit, so the addition itself rounds,
+// at a fraction of the library call's cost (this runs several times per motor step).
+inline Extended round_even(Extended v) {
+    constexpr Extended kShift = 9223372036854775808.0L;  // 2^63
+    if (v >= 0 && v < kShift) {
+        return (v + kShift) - kShift;
+    }
+    if (v < 0 && v > -kShift) {
+        return (v - kShift) + kShift;
+    }
+    return v;  // whole already, or not a number
+}
+
+// A whole number in extended precision as an integer. Below 2^53 it passes exactly through a
+// double, whose conversion is one instruction; the extended cast would switch the floating-point
+// unit to truncation and back, several times per motor step.
+inline std::int64_t whole_to_int64(Extended whole) {
+    constexpr Extended kDoubleExact = 9007199254740992.0L;  // 2^53
+    if (whole > -kDoubleExact && whole < kDoubleExact) {
+        return static_cast<std::int64_t>(static_cast<double>(whole));
+    }
+    return static_cast<std::int64_t>(std::llrint(whole));
+}
+
 // Round half to even in the default rounding mode. Empty when the result does not fit.
-std::optional<std::int64_t> round_to_int64(Extended value);
-std::optional<std::int32_t> round_to_int32(Extended value);
+inline std::optional<std::int64_t> round_to_int64(Extended value) {
+    constexpr Extended kBound = 9223372036854775808.0L;  // 2^63
+    const Extended rounded = round_even(value);
+    if (!(rounded >= -kBound && rounded < kBound)) {
+        return std::nullopt;
+    }
+    return whole_to_int64(rounded);
+}
+
+inline std::optional<std::int32_t> round_to_int32(Extended value) {
+    constexpr Extended kBound = 2147483648.0L;  // 2^31
+    const Extended rounded = round_even(value);
+    if (!(rounded >= -kBound && rounded < kBound)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(whole_to_int64(rounded));
+}
+
+// Throws OperationAbandoned ("Invalid floating point operation").
+[[noreturn]] std::int64_t rounding_out_of_range();
 
 // Round half to even; throws OperationAbandoned ("Invalid floating point operation") when the
 // result does not fit a 64-bit count, as the processor's conversion would fault.
-std::int64_t round_half_even(Extended value);
+inline std::int64_t round_half_even(Extended value) {
+    const auto rounded = round_to_int64(value);
+    return rounded ? *rounded : rounding_out_of_range();
+}
 
 // Cuts toward zero.
 Extended trunc_toward_zero(Extended value);

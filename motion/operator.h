@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 namespace ostrel {
 
@@ -73,6 +74,9 @@ public:
     virtual int jog_speed_position() const = 0;     // TrackBar1, 1..20
     virtual int jog_distance_position() const = 0;  // TrackBar2, 1..12
     virtual bool return_to_origin() const = 0;      // CB_vozvrat
+    // The identifier of the port ComboBox1 shows: "$3BC" 0x10, "$378" 0x20, anything else 0x30.
+    // Asked at every port write; a panel may keep it as the box's text changes.
+    virtual std::uint8_t port_id() const;
     // Job-file page of PageControl2: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR".
     virtual int file_page() const { return 1; }
     // DXF preview settings: SE_zoom's value (0 when its text is not a whole number), "Auto",

@@ -43,11 +43,6 @@ void ImagePicture::paint_pending() const {
 }
 
 void ImagePicture::line_to(QPoint point) {
-    // Many steps end on the pixel the last line ended on: drawing it again changes nothing.
-    if (point == pen_position_ && !pending_.empty() && pending_.back().to == point &&
-        pending_.back().color == pen_color_ && pending_.back().width == pen_width_) {
-        return;
-    }
     pending_.push_back({pen_position_, point, pen_color_, pen_width_});
     if (pending_.size() >= kMaxPending) {
         paint_pending();  // nobody looked for a while: keep memory flat over a long job

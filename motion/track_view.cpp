@@ -29,12 +29,20 @@ QPoint TrackView::pixel_of(double pos_x, double pos_y) {
 }
 
 void TrackView::draw_to(double pos_x, double pos_y, double pos_z, double z_travel) {
-    if (pos_z < z_travel) {
+    const QPoint pixel = pixel_of(pos_x, pos_y);
+    const int pen = pos_z < z_travel ? 1 : 0;
+    if (drawn_ && pixel == last_pixel_ && pen == last_pen_ && picture_.pen_position() == pixel) {
+        return;
+    }
+    drawn_ = true;
+    last_pixel_ = pixel;
+    last_pen_ = pen;
+    if (pen == 1) {
         picture_.set_pen(QColor(255, 0, 0), 2);
     } else {
         picture_.set_pen(QColor(128, 128, 128), 1);
     }
-    picture_.line_to(pixel_of(pos_x, pos_y));
+    picture_.line_to(pixel);
 }
 
 void TrackView::clear() {

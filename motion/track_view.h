@@ -26,6 +26,11 @@ public:
 
 private:
     Picture& picture_;
+    // The last point drawn to and how: a step that lands on the same pixel with the same pen
+    // draws nothing new.
+    QPoint last_pixel_{-1, -1};
+    int last_pen_ = -1;  // 0 raised, 1 working
+    bool drawn_ = false;
 };
 
 }  // namespace ostrel
