@@ -40,6 +40,9 @@ public:
     // Called between steps, as the window's message loop would run (progress display).
     void set_idle_work(std::function<void()> work) { idle_work_ = std::move(work); }
 
+    // Tells what was held back (repeated travel-limit warnings).
+    void finish();
+
     int messages_shown() const { return messages_shown_; }
     // Messages that told of an error (an operation abandoned, a file that can't be used).
     int errors_shown() const { return errors_shown_; }
@@ -52,6 +55,7 @@ private:
     std::function<void()> idle_work_;
     int messages_shown_ = 0;
     int errors_shown_ = 0;
+    long long limit_warnings_ = 0;
 };
 
 }  // namespace ostrel

@@ -1,6 +1,8 @@
 // The headless runner's job: the same controller and jobs as the window, the operator a console.
 #include "app/job_run.h"
 
+#include <QFileInfo>
+
 #include "gerber/aperture_table.h"
 #include "gerber/gerber_preview.h"
 #include "motion/number_text.h"
@@ -85,9 +87,13 @@ bool JobRun::set_up(RunOutcome& outcome) {
         machine.state().position(static_cast<Axis>(axis)) =
             static_cast<double>(static_cast<Extended>(*count) / 10000.0L);
     }
-    if (options_.page == RunPage::Gerber && options_.apertures != QLatin1String("none")) {
-        // As the file dialog would: the apertures of the chosen file, or of another one.
-        const QString source = options_.apertures.isEmpty() ? options_.file : options_.apertures;
+    // As the file dialog would: the apertures of the chosen file, or of another one. A job file
+    // that is missing is left to the job to report, once.
+    const QString source = options_.apertures.isEmpty() ? options_.file : options_.apertures;
+    const bool apertures_wanted = options_.page == RunPage::Gerber &&
+                                  options_.apertures != QLatin1String("none") &&
+                                  (!options_.apertures.isEmpty() || QFileInfo::exists(source));
+    if (apertures_wanted) {
         ApertureGrid grid;
         get_app(source, controller_.gerber.app_table(), grid, console_);
     }
@@ -125,6 +131,7 @@ RunOutcome JobRun::run() {
     } catch (const OperationAbandoned& abandoned) {
         console_.show_message(MessageKind::Error, abandoned.message());
     }
+    console_.finish();
     outcome.ran_to_end = console_.errors_shown() == errors_before;
     return outcome;
 }

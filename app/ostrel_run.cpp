@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -125,6 +126,11 @@ QJsonObject summary(JobRun& run, const RunOptions& options, bool ran_to_end, dou
     return out;
 }
 
+// Four decimals without a "-0.0000" for what is zero but for rounding noise.
+double shown(double v) {
+    return std::fabs(v) < 0.00005 ? 0.0 : v;
+}
+
 void print_text(const QJsonObject& s) {
     std::printf("job: %s %s %s (%s)\n", qPrintable(s["job"].toString()),
                 qPrintable(s["page"].toString()), qPrintable(s["file"].toString()),
@@ -138,8 +144,8 @@ void print_text(const QJsonObject& s) {
                     static_cast<long long>(a["backward"].toInteger()));
     }
     const QJsonObject p = s["position"].toObject();
-    std::printf("position: pos_x %.4f  pos_y %.4f  pos_z %.4f mm\n", p["x"].toDouble(),
-                p["y"].toDouble(), p["z"].toDouble());
+    std::printf("position: pos_x %.4f  pos_y %.4f  pos_z %.4f mm\n", shown(p["x"].toDouble()),
+                shown(p["y"].toDouble()), shown(p["z"].toDouble()));
     if (s.contains("motors")) {
         const QJsonObject m = s["motors"].toObject();
         std::printf("motors (decoded half-steps): x %lld  y %lld  z %lld, lost steps %lld\n",
@@ -153,8 +159,8 @@ void print_text(const QJsonObject& s) {
         const auto range = [&](const char* axis) {
             const QJsonArray r = e[axis].toArray();
             return QStringLiteral("%1 .. %2")
-                .arg(r[0].toDouble(), 0, 'f', 4)
-                .arg(r[1].toDouble(), 0, 'f', 4);
+                .arg(shown(r[0].toDouble()), 0, 'f', 4)
+                .arg(shown(r[1].toDouble()), 0, 'f', 4);
         };
         std::printf("tool path: x %s  y %s  z %s mm\n", qPrintable(range("x")),
                     qPrintable(range("y")), qPrintable(range("z")));

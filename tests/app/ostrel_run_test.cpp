@@ -102,10 +102,23 @@ TEST_F(OstrelRunTest, TheJobParametersAndStartPositionAreTakenAsTyped) {
     EXPECT_TRUE(point.err.contains("'5.0' is not a valid floating point value"));
 }
 
+TEST_F(OstrelRunTest, TheTravelLimitWarningIsPrintedOnceWithItsCount) {
+    write("small.ini", "[machine]\ntravel_limit_x = 0\n");
+    const Finished done = run({"--config", "small.ini", write("line.dxf", kOneLine)});
+    EXPECT_EQ(done.status, 0);  // a warning answered OK is no error
+    EXPECT_EQ(done.err.count(QStringLiteral("message: Выход за пределы, продолжить?")), 1);
+    // Every display update beyond X 0 warns, after the step and at the end of each engine call:
+    // 400 single steps out (800), the raise there (200 + 1), 399 steps back (798).
+    EXPECT_TRUE(done.err.contains("came 1799 times")) << done.err.toStdString();
+}
+
 TEST_F(OstrelRunTest, AMissingFileExitsOneWithTheMessage) {
     const Finished done = run({dir.filePath("nothing.dxf")});
     EXPECT_EQ(done.status, 1);
     EXPECT_TRUE(done.err.contains("message: такого файла не существует")) << done.err.toStdString();
+    const Finished gerber = run({dir.filePath("nothing.gbr")});
+    EXPECT_EQ(gerber.status, 1);
+    EXPECT_EQ(gerber.err.count(QStringLiteral("такого файла не существует")), 1);
 }
 
 TEST_F(OstrelRunTest, BadUsageExitsTwo) {

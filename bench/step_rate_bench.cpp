@@ -1,0 +1,101 @@
+// Step rate and per-step overhead of the engine on a real clock, with and without the window.
+// Usage: bench_step_rate [--window] [--steps-per-rate-scale N]
+#include "app/Unit1.h"
+#include "app/console_operator.h"
+#include "app/controller.h"
+#include "app/stopyn.h"
+#include "app/window_operator.h"
+#include "bench/step_timing.h"
+#include "dxf/video.h"
+#include "motion/Vir_stol.h"
+#include "port/sim_backend.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+using namespace ostrel;
+
+struct Rate {
+    double hz;
+    int steps;
+};
+// About two seconds of stepping at each rate (three at the slowest, for its percentiles).
+constexpr Rate kRates[] = {{1000, 3000}, {5000, 10000}, {20000, 40000}};
+
+void run_rates(const char* setting, Machine& machine, StepEngine& engine,
+               const std::function<bench::StepTimingClock*()>& fresh_clock) {
+    for (const Rate& rate : kRates) {
+        bench::StepTimingClock* clock = fresh_clock();
+        // One step takes |ratio| / speed seconds: the speed that asks for this rate.
+        const double speed = std::abs(machine.state().mm_per_step[AXIS_X]) * rate.hz;
+        engine.lpt_out(AXIS_X, rate.steps, speed);
+        engine.lpt_out(AXIS_X, -rate.steps, speed);  // back, so the track stays in view
+        bench::print_step_figures(setting, rate.hz, *clock);
+    }
+}
+
+// The engine's clock is fixed when it is made; this one hands each rate a fresh record.
+class SwitchingClock final : public Clock {
+public:
+    std::int64_t counter() override { return current->counter(); }
+    std::int64_t frequency() override { return current->frequency(); }
+    void spin_until(std::int64_t target) override { current->spin_until(target); }
+    bench::StepTimingClock* fresh() {
+        timing = std::make_unique<bench::StepTimingClock>(100000);
+        current = timing.get();
+        return current;
+    }
+    std::unique_ptr<bench::StepTimingClock> timing = std::make_unique<bench::StepTimingClock>(16);
+    bench::StepTimingClock* current = timing.get();
+};
+
+int without_window() {
+    RunOptions options;
+    ConsoleOperator console(options, stderr);
+    ImagePicture track(QSize(TrackView::kWidth, TrackView::kHeight));
+    SwitchingClock clock;
+    Controller controller(console, console, track, clock);
+    controller.machine.open_port(std::make_unique<SimBackend>());
+    controller.machine.state().apply(MachineParameters::defaults());
+    console.set_port_name(QStringLiteral("$378"));
+    run_rates("no window", controller.machine, controller.engine,
+              [&clock] { return clock.fresh(); });
+    return 0;
+}
+
+int with_window(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QtDesktop desktop;
+    SwitchingClock clock;
+    TForm1 form1(
+        desktop, [] { return std::make_unique<SimBackend>(); }, clock);
+    TF_stop f_stop;
+    TForm2 form2;
+    TForm3 form3(form1.track_picture());
+    form1.attach_windows(f_stop, form2, form3);
+    form1.show();
+    form1.Timer1Timer();  // the splash off: the manual tab as the operator sees it during a jog
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 500) {
+        QApplication::processEvents();
+    }
+    run_rates("window", form1.machine(), form1.controller().engine,
+              [&clock] { return clock.fresh(); });
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--window") == 0) {
+            return with_window(argc, argv);
+        }
+    }
+    return without_window();
+}
