@@ -11,13 +11,14 @@
 #include <QDir>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 namespace {
 
 const char kUsage[] =
     "usage: ostrel [--port=auto|ppdev|direct|sim] [--sim-ports=3bc,378,278] [--trace FILE]\n"
-    "              [--screenshot-dir DIR]\n";
+    "              [--screenshot-dir DIR] [--quit-when-shown]\n";
 
 // For the documentation: every tab and window as a PNG, taken once the splash has gone.
 void take_screenshots(const QString& dir, ostrel::TForm1* form1, QWidget* f_stop, QWidget* form2,
@@ -77,11 +78,14 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     QString screenshot_dir;
+    bool quit_when_shown = false;  // for timing the start-up: ends once the window is on screen
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == QStringLiteral("--screenshot-dir") && i + 1 < arguments.size()) {
             screenshot_dir = arguments[++i];
         } else if (arguments[i].startsWith(QStringLiteral("--screenshot-dir="))) {
             screenshot_dir = arguments[i].section(u'=', 1);
+        } else if (arguments[i] == QStringLiteral("--quit-when-shown")) {
+            quit_when_shown = true;
         } else if (arguments[i] == QStringLiteral("--help")) {
             std::fputs(kUsage, stdout);
             return 0;
@@ -117,6 +121,15 @@ int main(int argc, char* argv[]) {
     form1.show();
     if (!screenshot_dir.isEmpty()) {
         take_screenshots(screenshot_dir, &form1, &f_stop, &form2, &form3);
+    }
+    QTimer exposed;
+    if (quit_when_shown) {
+        QObject::connect(&exposed, &QTimer::timeout, [&form1] {
+            if (form1.windowHandle() != nullptr && form1.windowHandle()->isExposed()) {
+                QApplication::quit();
+            }
+        });
+        exposed.start(1);
     }
     return QApplication::exec();
 }
