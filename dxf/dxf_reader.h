@@ -39,10 +39,15 @@ struct dxf_point {
 // dropped from the text (the CR of a CR LF belongs to the line end; a lone CR is no line end).
 // Lines come back as views into the buffer, so reading costs no allocation per line. A line
 // longer than the buffer is skipped through, keeping only its first kKeptPrefix bytes.
+// A caller may also scan the buffered bytes itself (window, consume, refill) and come back to
+// next() for whatever it leaves: both ways read the same stream.
 class DxfLineReader {
 public:
     static constexpr std::size_t kDefaultBuffer = 256 * 1024;
     static constexpr std::size_t kKeptPrefix = 4096;
+    // Readable bytes past the end of the buffer, so that a scan may load whole 64-byte blocks
+    // without testing for the buffer's end before each load. They hold no data.
+    static constexpr std::size_t kSlack = 64;
 
     struct Line {
         std::string_view text;
@@ -60,6 +65,15 @@ public:
     // The next line, or false at the end of the file. The view stays valid until the next
     // call. A failing read throws OperationAbandoned naming the file and the system's reason.
     bool next(Line& line);
+
+    // The bytes read from the file and not yet handed out, followed by at least kSlack
+    // readable bytes that belong to no line.
+    std::string_view window() const { return {buffer_.get() + pos_, end_ - pos_}; }
+    // Hands out the first n bytes of the window (which end at a line end) without next().
+    void consume(std::size_t n) { pos_ += n; }
+    // Moves the window to the buffer's start and reads more of the file behind it. False when
+    // nothing more can come: the file has ended or the window fills the buffer.
+    bool refill();
 
 private:
     void fill();
@@ -119,15 +133,30 @@ private:
     // Value slots: 10, 20, 11, 21.
     static constexpr int kSlots = 4;
     struct ValueText {
-        std::string text;  // at most kKeptPrefix bytes
+        // The text is the first length bytes of storage, which is kKeptPrefix bytes long so that
+        // assigning never allocates and a short text is copied as one fixed-size block.
+        std::string storage;
+        std::size_t length = 0;
         bool too_long = false;
+        // count holds the reading of the text while fresh is false; a kept text is read once.
+        bool fresh = true;
+        std::int64_t count = 0;
+
+        std::string_view text() const { return {storage.data(), length}; }
+        // padded: kShortText bytes from the start of line are readable, however short it is.
+        void assign(std::string_view line, bool cut, bool padded);
     };
+    static constexpr std::size_t kShortText = 16;
+    // How a quick scan of the buffered bytes ended.
+    enum class Quick { Found, NeedMore, LineReader };
 
     // Bytes looked at for the signs of a file that is no text DXF.
     static constexpr std::size_t kSniffed = 1024;
 
     void check_text_file(int fd);
     bool scan_entity(std::string_view marker, int slots);
+    Quick quick_entity(std::string_view marker, int slots);
+    bool line_by_line_entity(std::string_view marker, int slots);
     std::int64_t convert(int slot);
 
     QString path_;

@@ -124,6 +124,50 @@ TEST_F(DxfReaderTest, QuickValueReadingAgreesWithTheGeneralRule) {
     }
 }
 
+TEST_F(DxfReaderTest, ValuesReadInAPassAreTheRulesReadingWithPointsAsCommas) {
+    // Texts around the limits of the quick forms (a sign, eight integer digits, sixteen
+    // characters, four decimals and the digits that round them), then many more from a fixed
+    // sequence of digits, points, commas, signs and blanks.
+    std::vector<QByteArray> texts = {"12345678.9",
+                                     "123456789.5",
+                                     "-1234567.12345678",
+                                     "-1234567.1234567",
+                                     "+0.00005",
+                                     "0.00015",
+                                     "0.000250000000001",
+                                     "99999999.99995",
+                                     "1.",
+                                     ".5",
+                                     "-,00005",
+                                     "0012345678.00005",
+                                     "1234567890123456",
+                                     "12345678901234567"};
+    std::uint32_t state = 12345;
+    const auto next = [&state](std::uint32_t range) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % range;
+    };
+    const char others[] = ".,-+ 5";
+    for (int i = 0; i < 4000; ++i) {
+        QByteArray text;
+        for (std::uint32_t length = next(20); length > 0; --length) {
+            text += next(100) < 75 ? static_cast<char>('0' + next(10)) : others[next(6)];
+        }
+        texts.push_back(text);
+    }
+    QByteArray body;
+    std::vector<Counts> expected;
+    for (const QByteArray& text : texts) {
+        const auto count = parse_ten_thousandths(dot_to_comma(QString::fromLatin1(text)));
+        if (count) {
+            body += line_entity(text.constData(), "0", "0", text.constData());
+            expected.push_back({*count, 0, 0, *count});
+        }
+    }
+    ASSERT_GT(expected.size(), 1000u);
+    EXPECT_EQ(read_lines(folder.write("values.dxf", dxf_file(body))), expected);
+}
+
 TEST_F(DxfReaderTest, GroupCodesMustBeWrittenThreeWideAndAnEntityRunsToItsZero) {
     // Unpadded codes: the LINE is found, but neither its values nor its end are recognised.
     const QString unpadded = folder.write(
