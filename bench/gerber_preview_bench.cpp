@@ -55,22 +55,6 @@ private:
     Picture& picture_;
 };
 
-// A picture that only keeps the pen: what the interpreter and the reading cost without painting.
-class PenOnlyPicture final : public Picture {
-public:
-    void set_pen(const QColor&, int) override {}
-    void move_to(QPoint p) override { pen_ = p; }
-    void line_to(QPoint p) override { pen_ = p; }
-    void ellipse(const QRect&) override {}
-    void fill(const QColor&) override {}
-    QSize size() const override { return {387, 320}; }
-    void resize(QSize) override {}
-    QPoint pen_position() const override { return pen_; }
-
-private:
-    QPoint pen_;
-};
-
 struct GeneratedFile {
     QString path;
     std::int64_t bytes = 0;
@@ -133,14 +117,14 @@ double peak_rss_mb() {
 void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint) {
     QuietOperator op;
     FilePanel panel(file.path);
-    PenOnlyPicture track;
+    PenOnlyPicture track{QSize(387, 320)};
     Machine machine(op, panel, track);
     SimulatedClock clock;
     StepEngine engine(machine, clock);
     Mover mover(machine, engine);
     GerberPage page(machine, mover);
     ImagePicture image(QSize(387, 320));
-    PenOnlyPicture pen_only;
+    PenOnlyPicture pen_only{QSize(387, 320)};
     BenchView view(paint ? static_cast<Picture&>(image) : static_cast<Picture&>(pen_only));
     for (auto _ : state) {
         page.Button10Click(view);

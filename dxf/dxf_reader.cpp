@@ -1,6 +1,7 @@
 // The DXF entity reader: a buffered line reader and the forward scan keyed on whole lines.
 #include "dxf/dxf_reader.h"
 
+#include "app/job_file.h"
 #include "motion/number_text.h"
 #include "motion/operation_abandoned.h"
 
@@ -31,37 +32,6 @@ constexpr std::string_view kBinarySentinel = "AutoCAD Binary DXF";
 // A value text longer than this is shown cut short in a message: a box as wide as a megabyte of
 // text helps nobody.
 constexpr qsizetype kShownValueText = 100;
-
-QString read_failure(const QString& path, const QString& reason) {
-    return QStringLiteral("Не удаётся прочитать файл \"%1\": %2").arg(path, reason);
-}
-
-int open_for_reading(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    // Non-blocking, so that a FIFO named as the job file can't hold the window on open.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        throw OperationAbandoned(read_failure(path, qt_error_string(errno)));
-    }
-    struct stat info {};
-    int refused = 0;
-    if (::fstat(fd, &info) != 0) {
-        refused = errno;
-    } else if (S_ISDIR(info.st_mode)) {
-        refused = EISDIR;
-    } else if (!S_ISREG(info.st_mode)) {
-        // A device or a pipe may never end, or end only when someone else decides.
-        ::close(fd);
-        throw OperationAbandoned(read_failure(path, QStringLiteral("это не обычный файл")));
-    }
-    if (refused != 0) {
-        ::close(fd);
-        throw OperationAbandoned(read_failure(path, qt_error_string(refused)));
-    }
-    // The pass reads the file once from its start; a hint, so a refusal changes nothing.
-    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return fd;
-}
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
@@ -322,7 +292,7 @@ void DxfLineReader::fill() {
         got = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
-        throw OperationAbandoned(read_failure(path_, qt_error_string(errno)));
+        throw OperationAbandoned(job_file_failure(path_, qt_error_string(errno)));
     }
     if (got == 0) {
         eof_ = true;
@@ -455,7 +425,7 @@ bool dxf_file_exists(const QString& path, Operator& op) {
 }
 
 dxf_reader::dxf_reader(const QString& path, Entity entity, std::size_t buffer_size)
-    : dxf_reader(open_for_reading(path), path, entity, buffer_size) {}
+    : dxf_reader(open_job_file(path), path, entity, buffer_size) {}
 
 dxf_reader::dxf_reader(int fd, const QString& path, Entity entity, std::size_t buffer_size)
     : path_(path), entity_(entity), lines_(fd, path, buffer_size) {
@@ -475,7 +445,7 @@ void dxf_reader::check_text_file(int fd) {
         got = ::pread(fd, head, sizeof head, 0);
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
-        throw OperationAbandoned(read_failure(path_, qt_error_string(errno)));
+        throw OperationAbandoned(job_file_failure(path_, qt_error_string(errno)));
     }
     const std::string_view start(head, static_cast<std::size_t>(got));
     if (start.substr(0, kBinarySentinel.size()) == kBinarySentinel) {

@@ -52,22 +52,6 @@ public:
     bool bad_marker = false;
 };
 
-// The track window is not what is fuzzed here.
-class NullPicture final : public Picture {
-public:
-    void set_pen(const QColor&, int) override {}
-    void move_to(QPoint p) override { pen_ = p; }
-    void line_to(QPoint p) override { pen_ = p; }
-    void ellipse(const QRect&) override {}
-    void fill(const QColor&) override {}
-    QSize size() const override { return {585, 457}; }
-    void resize(QSize) override {}
-    QPoint pen_position() const override { return pen_; }
-
-private:
-    QPoint pen_;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -78,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     BudgetOperator op;
     FuzzPanel panel;
     panel.bad_marker = (data[1] & 1) != 0;
-    NullPicture track;
+    PenOnlyPicture track{QSize(585, 457)};
     Machine machine(op, panel, track);
     auto backend = std::make_unique<SimBackend>();
     SimBackend* sim = backend.get();

@@ -1,6 +1,7 @@
 // Block-wise line reading of job files, safe against folders, devices and pipes named as a file.
 #include "gerber/gerber_file.h"
 
+#include "app/job_file.h"
 #include "motion/operation_abandoned.h"
 
 #include <fcntl.h>
@@ -14,39 +15,10 @@
 
 namespace ostrel {
 
-namespace {
-
-QString read_failure(const QString& path, const QString& reason) {
-    return QStringLiteral("Не удаётся прочитать файл \"%1\": %2").arg(path, reason);
-}
-
-int open_for_reading(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    // Non-blocking, so that a FIFO named as the job file can't hold the window on open.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        throw OperationAbandoned(read_failure(path, qt_error_string(errno)));
-    }
-    struct stat info {};
-    QString refusal;
-    if (::fstat(fd, &info) != 0) {
-        refusal = qt_error_string(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        refusal = qt_error_string(EISDIR);
-    } else if (!S_ISREG(info.st_mode)) {
-        refusal = QStringLiteral("это не обычный файл");
-    }
-    if (!refusal.isEmpty()) {
-        ::close(fd);
-        throw OperationAbandoned(read_failure(path, refusal));
-    }
-    return fd;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 GerberLineReader::GerberLineReader(const QString& path)
-    : GerberLineReader(open_for_reading(path), path) {}
+    : GerberLineReader(open_job_file(path), path) {}
 
 GerberLineReader::GerberLineReader(int fd, QString path, std::size_t block,
                                    std::size_t longest_line)
@@ -77,7 +49,7 @@ bool GerberLineReader::fill() {
             return false;
         }
         if (errno != EINTR) {
-            throw OperationAbandoned(read_failure(path_, qt_error_string(errno)));
+            throw OperationAbandoned(job_file_failure(path_, qt_error_string(errno)));
         }
     }
 }
@@ -112,7 +84,7 @@ bool GerberLineReader::next(std::string_view& line) {
         if (stop == nullptr) {
             // The line goes on in the next block.
             if (long_line_.size() + left > longest_line_) {
-                throw OperationAbandoned(read_failure(
+                throw OperationAbandoned(job_file_failure(
                     path_, QStringLiteral("строка длиннее %1 байт: это не текстовый файл")
                                .arg(longest_line_)));
             }

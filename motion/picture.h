@@ -25,6 +25,25 @@ public:
     virtual QPoint pen_position() const = 0;
 };
 
+// A picture that keeps only its pen and size: runs whose drawing nobody looks at (long dry runs,
+// fuzzing, timing the reading without the painting).
+class PenOnlyPicture final : public Picture {
+public:
+    explicit PenOnlyPicture(QSize size) : size_(size) {}
+    void set_pen(const QColor&, int) override {}
+    void move_to(QPoint point) override { pen_ = point; }
+    void line_to(QPoint point) override { pen_ = point; }
+    void ellipse(const QRect&) override {}
+    void fill(const QColor&) override {}
+    QSize size() const override { return size_; }
+    void resize(QSize size) override { size_ = size; }
+    QPoint pen_position() const override { return pen_; }
+
+private:
+    QSize size_;
+    QPoint pen_;
+};
+
 // A picture kept in memory; whoever shows it hears which region changed. Lines are painted in
 // batches when the image is next looked at, since the track gets one line per motor step and a
 // painter per line would cost the step loop more than the step itself.

@@ -23,22 +23,6 @@ using testing::FakeClock;
 using testing::FakePanel;
 using testing::RecordingOperator;
 
-// A track picture that draws nothing: these runs make hundreds of thousands of steps.
-class BlindPicture final : public Picture {
-public:
-    void set_pen(const QColor&, int) override {}
-    void move_to(QPoint p) override { pen_ = p; }
-    void line_to(QPoint p) override { pen_ = p; }
-    void ellipse(const QRect&) override {}
-    void fill(const QColor&) override {}
-    QSize size() const override { return {585, 457}; }
-    void resize(QSize) override {}
-    QPoint pen_position() const override { return pen_; }
-
-private:
-    QPoint pen_;
-};
-
 // Steps a file's drawing may take here; the ratio grows for larger drawings.
 constexpr double kStepBudget = 60000;
 constexpr double kFinestRatio = 0.1;
@@ -159,7 +143,7 @@ TEST(DxfTestdata, EveryFileIsDrawnToItsEndOrRefusedWithItsMessage) {
 
         RecordingOperator op;
         FakePanel panel;
-        BlindPicture track;
+        PenOnlyPicture track{QSize(585, 457)};
         FakeClock clock;
         Machine machine(op, panel, track);
         auto backend = std::make_unique<SimBackend>();
