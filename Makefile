@@ -2,6 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 
 # Debian packages the build, the tests and the screenshots need.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
@@ -39,7 +40,7 @@ fuzz: deps
 	@sh tools/install-deps.sh $(FUZZ_PACKAGES)
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Debug -DOSTREL_FUZZ=ON -DOSTREL_TESTS=OFF -DOSTREL_WINDOW=OFF
 	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
-	sh tools/run-fuzzers.sh $(BUILD_DIR)-fuzz $${FUZZ_SECONDS:-60}
+	sh tools/run-fuzzers.sh $(BUILD_DIR)-fuzz $(FUZZ_SECONDS)
 
 install: build
 	cmake --install $(BUILD_DIR)
