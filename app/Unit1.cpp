@@ -479,9 +479,13 @@ void TForm1::change_nameClick() {
     const JobFileChoice choice = job_file_choice(operator_->file_page());
     const QString path = desktop_.open_file_name(
         this, QString(), name_filters_of(choice.filter).join(QStringLiteral(";;")));
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        choose_job_file(path);
     }
+}
+
+void TForm1::choose_job_file(const QString& path) {
+    const JobFileChoice choice = job_file_choice(operator_->file_page());
     QLineEdit* field = choice.field == Field::name_files ? ui->name_files : ui->Edit15;
     field->setText(path);
     if (choice.loads_apertures) {

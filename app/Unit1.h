@@ -45,6 +45,9 @@ public:
     void attach_windows(TF_stop& f_stop, TForm2& form2, TForm3& form3);
 
     Machine& machine() { return controller_->machine; }
+    // What the browse buttons do once a file is chosen: the page's file field takes the path,
+    // and a Gerber file's apertures fill the grid.
+    void choose_job_file(const QString& path);
     Controller& controller() { return *controller_; }
     ImagePicture& track_picture() { return track_picture_; }
     WindowOperator& window_operator() { return *operator_; }

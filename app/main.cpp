@@ -6,9 +6,12 @@
 #include "motion/Vir_stol.h"
 #include "port/port_options.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWindow>
@@ -19,6 +22,46 @@ namespace {
 const char kUsage[] =
     "usage: ostrel [--port=auto|ppdev|direct|sim] [--sim-ports=3bc,378,278] [--trace FILE]\n"
     "              [--screenshot-dir DIR] [--quit-when-shown]\n";
+
+// The shipped samples previewed and run on the simulated machine, as an operator would: choose
+// the file, preview it, press "Рисовать" (at brisk speeds, so the pictures come quickly).
+template <typename Save>
+void run_sample_jobs(ostrel::TForm1* form1, QWidget* form2, QWidget* form3, Save save) {
+    const QDir samples(QStringLiteral("docs/samples"));
+    if (!samples.exists()) {
+        return;
+    }
+    auto* tabs = form1->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    auto* inner = form1->findChild<QTabWidget*>(QStringLiteral("PageControl2"));
+    const auto click = [form1](const char* name) {
+        form1->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+    };
+    const auto type = [form1](const char* name, const char* text) {
+        form1->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
+    };
+    tabs->setCurrentIndex(1);
+    form1->findChild<QComboBox*>(QStringLiteral("Programs"))->setCurrentIndex(0);
+    type("e_sped", "40");
+    type("e_sped2", "40");
+    type("e_sped_up", "20");
+    type("e_sped_dow", "20");
+
+    inner->setCurrentIndex(0);
+    form1->choose_job_file(samples.filePath(QStringLiteral("ostrel.dxf")));
+    form1->findChild<QCheckBox*>(QStringLiteral("C_autozoom"))->setChecked(true);
+    save(form2, QStringLiteral("job-dxf-preview"));
+    click("B_risov");
+    save(form3, QStringLiteral("job-dxf-track"));
+    save(form1, QStringLiteral("job-dxf-done"));
+
+    inner->setCurrentIndex(1);
+    form1->choose_job_file(samples.filePath(QStringLiteral("board.gbr")));
+    save(form1, QStringLiteral("job-gerber-apertures"));
+    click("Button10");
+    save(form2, QStringLiteral("job-gerber-preview"));
+    click("B_risov");
+    save(form3, QStringLiteral("job-gerber-track"));
+}
 
 // For the documentation: every tab and window as a PNG, taken once the splash has gone.
 void take_screenshots(const QString& dir, ostrel::TForm1* form1, QWidget* f_stop, QWidget* form2,
@@ -57,6 +100,8 @@ void take_screenshots(const QString& dir, ostrel::TForm1* form1, QWidget* f_stop
             save(f_stop, QStringLiteral("f_stop"));
             save(form2, QStringLiteral("form2"));
             save(form3, QStringLiteral("form3"));
+            f_stop->hide();
+            run_sample_jobs(form1, form2, form3, save);
             QApplication::quit();
         });
     });
