@@ -24,7 +24,7 @@ void DxfJobs::B_risovClick() {
     }
     Machine::JobScope running(machine_);
     // White picture, pen left where it was: the job's track goes on from the last one's end.
-    machine_.track().picture().fill(QColor(255, 255, 255));
+    machine_.track().clear();
     if (machine_.panel().file_page() == 0) {
         if (gerber_) {
             gerber_->set_plot_mode(false);
@@ -36,6 +36,10 @@ void DxfJobs::B_risovClick() {
         gerber_->clear_app_pending();
         gerber_->risunok_gbr();
     }
+    finish_job();
+}
+
+void DxfJobs::finish_job() {
     if (machine_.panel().return_to_origin()) {
         raise();
         travel_to(0, 0);
@@ -43,6 +47,7 @@ void DxfJobs::B_risovClick() {
     if (gerber_) {
         gerber_->set_plot_mode(false);
     }
+    // Cleared last: a stop ends the whole job, the return included, and no later move.
     machine_.state().stop_requested = false;
 }
 
@@ -95,14 +100,7 @@ void DxfJobs::B_drillClick() {
         gerber_->set_drill_mode(true);
         gerber_->risunok_gbr();
     }
-    if (machine_.panel().return_to_origin()) {
-        raise();
-        travel_to(0, 0);
-    }
-    if (gerber_) {
-        gerber_->set_plot_mode(false);
-    }
-    machine_.state().stop_requested = false;
+    finish_job();
 }
 
 void DxfJobs::go_drill() {
@@ -110,12 +108,9 @@ void DxfJobs::go_drill() {
     s.pos_x = 0;
     s.pos_y = 0;
     const Panel& panel = machine_.panel();
-    JobParameters& job = s.job;
-    job.speed_xy = read_number(panel.field_text(Field::e_sped));
-    job.speed_xy_rapid = read_number(panel.field_text(Field::e_sped2));
-    job.z_travel = read_number(panel.field_text(Field::e_pero));
-    job.speed_z_up = read_number(panel.field_text(Field::e_sped_up));
-    job.speed_z_down = read_number(panel.field_text(Field::e_sped_dow));
+    // The same five edits in the same order as every job, then the hole depth.
+    machine_.get_rejim();
+    const JobParameters& job = s.job;
     drill_depth_ = read_number(panel.field_text(Field::e_glubs));
     const QString path = panel.field_text(Field::name_files);
     if (!dxf_file_exists(path, machine_.op())) {

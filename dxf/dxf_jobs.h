@@ -46,6 +46,8 @@ public:
     double drill_depth() const { return drill_depth_; }
 
 private:
+    // The closing steps of both buttons: back to the origin when asked, modes off, stop cleared.
+    void finish_job();
     void raise();
     void travel_to(double x, double y);
 

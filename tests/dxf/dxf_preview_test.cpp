@@ -3,6 +3,7 @@
 #include "motion/operation_abandoned.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/support/recording_operator.h"
+#include "tests/support/recording_picture.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -17,41 +18,6 @@ using testing::line_entity;
 using testing::RecordingOperator;
 
 // The file-view picture at the window's design size, recording what is drawn on it.
-class RecordingPicture final : public Picture {
-public:
-    struct Segment {
-        QPoint from;
-        QPoint to;
-        QColor color;
-        int width;
-        bool operator==(const Segment&) const = default;
-    };
-    void set_pen(const QColor& c, int w) override {
-        color = c;
-        width = w;
-    }
-    void move_to(QPoint p) override { pen = p; }
-    void line_to(QPoint p) override {
-        segments.push_back({pen, p, color, width});
-        pen = p;
-    }
-    void ellipse(const QRect&) override {}
-    void fill(const QColor& c) override {
-        fills.push_back(c);
-        segments.clear();
-    }
-    QSize size() const override { return size_; }
-    void resize(QSize s) override { size_ = s; }
-    QPoint pen_position() const override { return pen; }
-
-    std::vector<Segment> segments;
-    std::vector<QColor> fills;
-    QColor color;
-    int width = 0;
-    QPoint pen;
-    QSize size_{387, 320};
-};
-
 const QColor kBlue(0, 0, 255);
 const QColor kBlack(0, 0, 0);
 const QColor kRed(255, 0, 0);
@@ -77,7 +43,7 @@ protected:
     ImagePicture track{QSize(585, 457)};
     Machine machine;
     DxfPreview preview{machine};
-    RecordingPicture picture;
+    testing::RecordingPicture picture;
     int shown = 0;
 };
 
@@ -88,7 +54,7 @@ TEST_F(DxfPreviewTest, ZoomOneDrawsTheLineAndTheCrossOnTheBaseline) {
     EXPECT_EQ(preview.baseline_y(), 297);
     ASSERT_EQ(picture.fills.size(), 1u);
     EXPECT_EQ(picture.fills[0], QColor(255, 255, 255));
-    EXPECT_EQ(picture.segments, (std::vector<RecordingPicture::Segment>{
+    EXPECT_EQ(picture.segments, (std::vector<testing::RecordingPicture::Segment>{
                                     {{-10, 297}, {10, 297}, kBlue, 1},
                                     {{0, 307}, {0, 287}, kBlue, 1},
                                     {{0, 297}, {100, 247}, kBlack, 1},
@@ -117,9 +83,11 @@ TEST_F(DxfPreviewTest, AutoZoomFitsTheBoxWithItsMarginAndShiftsTheDrawing) {
     EXPECT_EQ(preview.preview_offset_x(), 3);
     EXPECT_EQ(preview.preview_offset_y(), -3);
     ASSERT_EQ(picture.segments.size(), 3u);
-    EXPECT_EQ(picture.segments[2], (RecordingPicture::Segment{{3, 294}, {303, 144}, kBlack, 1}));
+    EXPECT_EQ(picture.segments[2],
+              (testing::RecordingPicture::Segment{{3, 294}, {303, 144}, kBlack, 1}));
     // The cross is centred on the origin's place: 30 pixels each way at zoom 3.
-    EXPECT_EQ(picture.segments[0], (RecordingPicture::Segment{{-27, 294}, {33, 294}, kBlue, 1}));
+    EXPECT_EQ(picture.segments[0],
+              (testing::RecordingPicture::Segment{{-27, 294}, {33, 294}, kBlue, 1}));
 }
 
 TEST_F(DxfPreviewTest, AutoZoomFollowsThePictureAndGivesZeroForADrawingTooLarge) {
@@ -138,7 +106,8 @@ TEST_F(DxfPreviewTest, CoordinatesAreCutTowardZeroOnBothSides) {
     panel.zoom = 3;
     render();
     ASSERT_EQ(picture.segments.size(), 3u);
-    EXPECT_EQ(picture.segments[2], (RecordingPicture::Segment{{2, 295}, {-2, 299}, kBlack, 1}));
+    EXPECT_EQ(picture.segments[2],
+              (testing::RecordingPicture::Segment{{2, 295}, {-2, 299}, kBlack, 1}));
 }
 
 TEST_F(DxfPreviewTest, TravelLinesStartAtTheLeftEdgeOnTheOriginsRow) {
@@ -150,13 +119,13 @@ TEST_F(DxfPreviewTest, TravelLinesStartAtTheLeftEdgeOnTheOriginsRow) {
     const int ox = 9;
     const int origin_row = 297 - 9;  // the origin lies at column ox, row 288
     ASSERT_EQ(picture.segments.size(), 6u);
-    EXPECT_EQ(picture.segments[2],
-              (RecordingPicture::Segment{{0, origin_row}, {90 + ox, origin_row - 90}, kRed, 1}));
+    EXPECT_EQ(picture.segments[2], (testing::RecordingPicture::Segment{
+                                       {0, origin_row}, {90 + ox, origin_row - 90}, kRed, 1}));
     EXPECT_EQ(picture.segments[3].color, kBlack);
     // The next travel starts where the line before it ended.
-    EXPECT_EQ(
-        picture.segments[4],
-        (RecordingPicture::Segment{{180 + ox, origin_row - 90}, {270 + ox, origin_row}, kRed, 1}));
+    EXPECT_EQ(picture.segments[4],
+              (testing::RecordingPicture::Segment{
+                  {180 + ox, origin_row - 90}, {270 + ox, origin_row}, kRed, 1}));
     EXPECT_EQ(picture.segments[5].color, kBlack);
 }
 
@@ -202,7 +171,7 @@ TEST_F(DxfPreviewTest, ABadValueStopsTheRenderingWithTheLinesSoFarKept) {
     EXPECT_EQ(picture.segments[2].to, QPoint(5, 292));
 
     // In the box pass of "Auto" the window is shown but nothing is cleared or drawn.
-    RecordingPicture fresh;
+    testing::RecordingPicture fresh;
     panel.autozoom = true;
     shown = 0;
     EXPECT_THROW(preview.render_dxf_preview(fresh, kDesignOuterHeight, [&] { ++shown; }),

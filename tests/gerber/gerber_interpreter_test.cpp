@@ -319,13 +319,13 @@ TEST_F(GerberInterpreterTest, PreviewDrawsInPixelsWithYDown) {
     picture.pen = QPoint(5, 7);
     // D01 before any D02 starts where the pen was left.
     run({"G54D10*", "X1000Y500D01*"});
-    ASSERT_EQ(picture.lines.size(), 1u);
-    EXPECT_EQ(picture.lines[0], (RecordingPicture::Line{{5, 7}, {20, 10}, QColor(0, 0, 255)}));
+    ASSERT_EQ(picture.lines().size(), 1u);
+    EXPECT_EQ(picture.lines()[0], (RecordingPicture::Line{{5, 7}, {20, 10}, QColor(0, 0, 255)}));
     EXPECT_EQ(regs().view_max_x, 20);
     EXPECT_EQ(regs().view_max_y, 10);
     // Half a pixel rounds to even: 2.5 to 2, 3.5 to 4.
     run({"X125Y175D02*", "X125Y175D01*"});
-    EXPECT_EQ(picture.lines.back().to, QPoint(2, 4));
+    EXPECT_EQ(picture.lines().back().to, QPoint(2, 4));
     // A full circle: box (x - 2i, y - i) to (x, y + i); the pen stays.
     run({"G03X5000Y3000I500D01*"});
     ASSERT_EQ(picture.circles.size(), 1u);
@@ -346,14 +346,14 @@ TEST_F(GerberInterpreterTest, PreviewCutsFarLinesAndLeavesFarCirclesOut) {
     const std::string far_x = "X" + std::string(40, '9') + "Y1000D01*";
     run({"G54D10*", "X0Y1000D02*"});
     interp().out_str(far_x);
-    ASSERT_EQ(picture.lines.size(), 1u);
-    EXPECT_EQ(picture.lines[0].from, QPoint(0, 10));
-    EXPECT_EQ(picture.lines[0].to, QPoint(GerberInterpreter::kFarPixel, 10));
+    ASSERT_EQ(picture.lines().size(), 1u);
+    EXPECT_EQ(picture.lines()[0].from, QPoint(0, 10));
+    EXPECT_EQ(picture.lines()[0].to, QPoint(GerberInterpreter::kFarPixel, 10));
     // Back from beyond: the line starts where the pen really stood.
     run({"X100Y1000D01*"});
-    ASSERT_EQ(picture.lines.size(), 2u);
-    EXPECT_EQ(picture.lines[1].from, QPoint(GerberInterpreter::kFarPixel, 10));
-    EXPECT_EQ(picture.lines[1].to, QPoint(1, 10));
+    ASSERT_EQ(picture.lines().size(), 2u);
+    EXPECT_EQ(picture.lines()[1].from, QPoint(GerberInterpreter::kFarPixel, 10));
+    EXPECT_EQ(picture.lines()[1].to, QPoint(1, 10));
     // Circles whose ring misses the picture, or reaches beyond what the painter holds, are left
     // out; extents still grow.
     run(
@@ -382,7 +382,7 @@ TEST_F(GerberInterpreterTest, LongLinesAndBinaryBytesRunThroughInEveryMode) {
     preview_mode(1);
     interp().out_str(block);
     EXPECT_EQ(regs().cur_x, 0.56);
-    EXPECT_FALSE(picture.lines.empty());
+    EXPECT_FALSE(picture.lines().empty());
     // Random bytes, NUL included, in all three modes at once: each line ends or is refused.
     regs().gbr_preview = true;
     plot_mode();

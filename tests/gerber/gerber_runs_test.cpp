@@ -37,9 +37,9 @@ TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
     EXPECT_NEAR(regs().view_scale, 3.16, 1e-12);  // 0.8 x 395 / 100
     // The picture was whitened once, then the line drawn at that scale from the D02 point.
     EXPECT_EQ(picture.fills, std::vector<QColor>{QColor(255, 255, 255)});
-    ASSERT_EQ(picture.lines.size(), 1u);
-    EXPECT_EQ(picture.lines[0].from, QPoint(32, 32));  // 31.6 rounded
-    EXPECT_EQ(picture.lines[0].to, QPoint(316, 158));
+    ASSERT_EQ(picture.lines().size(), 1u);
+    EXPECT_EQ(picture.lines()[0].from, QPoint(32, 32));  // 31.6 rounded
+    EXPECT_EQ(picture.lines()[0].to, QPoint(316, 158));
     EXPECT_GE(view.shown, 3);  // by the click and by each pass
     EXPECT_FALSE(regs().gbr_plot || regs().gbr_drill || regs().gbr_preview);
     EXPECT_TRUE(gerber.rig.writes().empty());
@@ -51,11 +51,11 @@ TEST_F(GerberRunsTest, SmallAndEmptyFilesFitAsA20mmBoard) {
     use("G54D10*\nX500Y300D02*\nX1500Y1200D01*\n");
     gerber.page.Button10Click(view);
     EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);  // 0.8 x 347 / 20
-    EXPECT_EQ(picture.lines.size(), 1u);
+    EXPECT_EQ(picture.lines().size(), 1u);
     use("");
     gerber.page.Button10Click(view);
     EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);
-    EXPECT_TRUE(picture.lines.empty());
+    EXPECT_TRUE(picture.lines().empty());
     EXPECT_EQ(picture.fills.size(), 2u);
 }
 
@@ -79,10 +79,10 @@ TEST_F(GerberRunsTest, PreviewStartsFromTheRegistersThePreviousRunLeft) {
     gerber.page.Button10Click(view);
     use("X1000Y1000D01*\n");
     gerber.page.Button10Click(view);
-    ASSERT_EQ(picture.lines.size(), 1u);
+    ASSERT_EQ(picture.lines().size(), 1u);
     // Drawn from where the first pass of this preview left the pen (the point at 1 px/mm).
-    EXPECT_EQ(picture.lines[0].from, QPoint(10, 10));
-    EXPECT_EQ(picture.lines[0].to, QPoint(139, 139));  // 138.8
+    EXPECT_EQ(picture.lines()[0].from, QPoint(10, 10));
+    EXPECT_EQ(picture.lines()[0].to, QPoint(139, 139));  // 138.8
 }
 
 TEST_F(GerberRunsTest, MissingFileIsToldByEachPassAndRunsNothing) {
@@ -93,7 +93,7 @@ TEST_F(GerberRunsTest, MissingFileIsToldByEachPassAndRunsNothing) {
     EXPECT_EQ(gerber.rig.op.message_texts(),
               (std::vector<QString>{"такого файла не существует", "такого файла не существует"}));
     EXPECT_EQ(gerber.rig.op.focused, (std::vector<Field>{Field::Edit15, Field::Edit15}));
-    EXPECT_TRUE(picture.lines.empty());
+    EXPECT_TRUE(picture.lines().empty());
 
     gerber.rig.op.messages.clear();
     gerber.buttons.B_risovClick();
@@ -140,11 +140,11 @@ TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
     testing::FakeFileView view(picture);
     gerber.page.set_file_view(&view);
     gerber.page.Button10Click(view);
-    const std::size_t lines = picture.lines.size();
+    const std::size_t lines = picture.lines().size();
     const int shown = view.shown;
     regs().gbr_preview = true;  // as a preview that left its mode on would
     gerber.buttons.B_risovClick();
-    EXPECT_EQ(picture.lines.size(), lines);
+    EXPECT_EQ(picture.lines().size(), lines);
     EXPECT_EQ(view.shown, shown + 1);
     EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
 }

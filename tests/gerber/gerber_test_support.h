@@ -7,6 +7,7 @@
 #include "gerber/gerber_preview.h"
 #include "motion/picture.h"
 #include "tests/support/machine_rig.h"
+#include "tests/support/recording_picture.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,48 +25,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-};
-
-// A picture that keeps every call, at the file-view window's design picture size.
-class RecordingPicture final : public Picture {
-public:
-    struct Line {
-        QPoint from;
-        QPoint to;
-        QColor color;
-        bool operator==(const Line&) const = default;
-    };
-    struct Circle {
-        QRect box;
-        QColor color;
-        bool operator==(const Circle&) const = default;
-    };
-    void set_pen(const QColor& c, int w) override {
-        color = c;
-        width = w;
-    }
-    void move_to(QPoint p) override { pen = p; }
-    void line_to(QPoint p) override {
-        lines.push_back({pen, p, color});
-        pen = p;
-    }
-    void ellipse(const QRect& box) override { circles.push_back({box, color}); }
-    void fill(const QColor& c) override {
-        fills.push_back(c);
-        lines.clear();
-        circles.clear();
-    }
-    QSize size() const override { return size_; }
-    void resize(QSize s) override { size_ = s; }
-    QPoint pen_position() const override { return pen; }
-
-    std::vector<Line> lines;
-    std::vector<Circle> circles;
-    std::vector<QColor> fills;
-    QColor color;
-    int width = 0;
-    QPoint pen;
-    QSize size_{387, 320};
 };
 
 // Form2 at its design size, around any picture.

@@ -3,6 +3,7 @@
 #include "motion/number_text.h"
 #include "motion/operation_abandoned.h"
 #include "tests/support/recording_operator.h"
+#include "tests/support/recording_picture.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -14,36 +15,6 @@ namespace {
 
 using testing::FakePanel;
 using testing::RecordingOperator;
-
-// The track picture reports every line; the test reads the pen and the end points.
-class RecordingPicture final : public Picture {
-public:
-    struct Line {
-        QPoint from, to;
-        QColor color;
-        int width;
-    };
-    void set_pen(const QColor& c, int w) override {
-        color = c;
-        width = w;
-    }
-    void move_to(QPoint p) override { pen = p; }
-    void line_to(QPoint p) override {
-        lines.push_back({pen, p, color, width});
-        pen = p;
-    }
-    void ellipse(const QRect&) override {}
-    void fill(const QColor&) override { ++fills; }
-    QSize size() const override { return {585, 457}; }
-    void resize(QSize) override {}
-    QPoint pen_position() const override { return pen; }
-
-    std::vector<Line> lines;
-    QColor color;
-    int width = 1;
-    QPoint pen;
-    int fills = 0;
-};
 
 class MachineTest : public ::testing::Test {
 protected:
@@ -62,7 +33,7 @@ protected:
     QTemporaryDir dir;
     RecordingOperator op;
     FakePanel panel;
-    RecordingPicture picture;
+    testing::RecordingPicture picture{QSize(585, 457)};
     Machine machine;
 };
 
@@ -204,19 +175,19 @@ TEST_F(MachineTest, ViewXyzShowsDrawsAndWarnsBeyondTheUpperLimits) {
     EXPECT_EQ(op.view_x, QStringLiteral("0,5"));
     EXPECT_EQ(op.view_y, QStringLiteral("1,5"));
     EXPECT_EQ(op.track_window_shown, 1);
-    ASSERT_EQ(picture.lines.size(), 1u);
-    EXPECT_EQ(picture.lines[0].from, QPoint(0, 0));
-    EXPECT_EQ(picture.lines[0].to, QPoint(2, 457 - 8));  // 2.5 -> 2, 7.5 -> 8
-    EXPECT_EQ(picture.lines[0].color, QColor(128, 128, 128));
-    EXPECT_EQ(picture.lines[0].width, 1);
+    ASSERT_EQ(picture.segments.size(), 1u);
+    EXPECT_EQ(picture.segments[0].from, QPoint(0, 0));
+    EXPECT_EQ(picture.segments[0].to, QPoint(2, 457 - 8));  // 2.5 -> 2, 7.5 -> 8
+    EXPECT_EQ(picture.segments[0].color, QColor(128, 128, 128));
+    EXPECT_EQ(picture.segments[0].width, 1);
     EXPECT_TRUE(op.messages.empty());
 
     s.pos_z = 0.4999;
     s.pos_x = 100;
     machine.view_xyz();
-    EXPECT_EQ(picture.lines[1].color, QColor(255, 0, 0));
-    EXPECT_EQ(picture.lines[1].width, 2);
-    EXPECT_EQ(picture.lines[1].from, QPoint(2, 449));
+    EXPECT_EQ(picture.segments[1].color, QColor(255, 0, 0));
+    EXPECT_EQ(picture.segments[1].width, 2);
+    EXPECT_EQ(picture.segments[1].from, QPoint(2, 449));
     EXPECT_TRUE(op.messages.empty());
 
     s.pos_x = -500;
@@ -243,7 +214,7 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
     EXPECT_EQ(op.view_x, QStringLiteral("0"));
     EXPECT_EQ(op.view_y, QStringLiteral("0"));
     EXPECT_EQ(machine.state().pos_x, 0);
-    const std::size_t lines_before = picture.lines.size();
+    const std::size_t lines_before = picture.segments.size();
 
     panel.texts[Field::Edit12] = "12.5";
     panel.texts[Field::Edit13] = "-1,25";
@@ -251,8 +222,8 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
     machine.Button8Click();
     EXPECT_EQ(machine.state().pos_x, 12.5);
     EXPECT_EQ(machine.state().pos_y, -1.25);
-    EXPECT_EQ(op.view_x, QStringLiteral("12.5"));   // as typed, point and all
-    EXPECT_EQ(picture.lines.size(), lines_before);  // nothing drawn
+    EXPECT_EQ(op.view_x, QStringLiteral("12.5"));      // as typed, point and all
+    EXPECT_EQ(picture.segments.size(), lines_before);  // nothing drawn
     machine.view_xyz();
     EXPECT_EQ(op.view_x, QStringLiteral("12,5"));
 
