@@ -163,31 +163,38 @@ bool GerberInterpreter::take_d(double number, std::int32_t& action) {
 }
 
 // Preview: registers in pixels, y growing downwards from the picture's top-left corner.
-void GerberInterpreter::preview_word(char letter, double number) {
+// The words both drawing modes share: G, X, Y and I set the registers, coordinates in
+// hundredths times scale; a D word gives its action. False when nothing is left to do.
+bool GerberInterpreter::take_register_word(char letter, double number, Extended scale,
+                                           std::int32_t& action) {
     GerberRegisters& r = registers_;
-    const auto scaled = [&r](double n) {
-        return static_cast<double>(static_cast<Extended>(n) * r.view_scale / 100);
+    const auto unit = [scale](double n) {
+        return static_cast<double>(static_cast<Extended>(n) * scale / 100);
     };
     switch (letter) {
         case 'G':
             take_g(number);
-            return;
+            return false;
         case 'X':
-            r.cur_x = scaled(number);
-            return;
+            r.cur_x = unit(number);
+            return false;
         case 'Y':
-            r.cur_y = scaled(number);
-            return;
+            r.cur_y = unit(number);
+            return false;
         case 'I':
-            r.cur_i = scaled(number);
-            return;
+            r.cur_i = unit(number);
+            return false;
         case 'D':
-            break;
+            return take_d(number, action);
         default:
-            return;
+            return false;
     }
+}
+
+void GerberInterpreter::preview_word(char letter, double number) {
+    GerberRegisters& r = registers_;
     std::int32_t action = 0;
-    if (!take_d(number, action)) {
+    if (!take_register_word(letter, number, r.view_scale, action)) {
         return;
     }
     if (action == 1 && r.cur_g == 54) {
@@ -223,27 +230,9 @@ void GerberInterpreter::preview_word(char letter, double number) {
 
 void GerberInterpreter::plot_word(char letter, double number) {
     GerberRegisters& r = registers_;
-    const auto mm = [](double n) { return static_cast<double>(static_cast<Extended>(n) / 100); };
-    switch (letter) {
-        case 'G':
-            take_g(number);
-            return;
-        case 'X':
-            r.cur_x = mm(number);
-            return;
-        case 'Y':
-            r.cur_y = mm(number);
-            return;
-        case 'I':
-            r.cur_i = mm(number);
-            return;
-        case 'D':
-            break;
-        default:
-            return;
-    }
     std::int32_t action = 0;
-    if (!take_d(number, action)) {
+    // Plotting works in millimetres: hundredths times 1.
+    if (!take_register_word(letter, number, 1, action)) {
         return;
     }
     if (action == 1 && r.cur_g == 54) {

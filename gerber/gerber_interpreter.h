@@ -74,6 +74,7 @@ public:
     void operand(std::string_view letters, double number);
 
 private:
+    bool take_register_word(char letter, double number, long double scale, std::int32_t& action);
     void preview_word(char letter, double number);
     void plot_word(char letter, double number);
     void drill_word(char letter, double number);
