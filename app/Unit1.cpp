@@ -2,6 +2,7 @@
 #include "app/Unit1.h"
 
 #include "app/job_parameters_file.h"
+#include "app/picture_view.h"
 #include "app/stopyn.h"
 #include "app/window_operator.h"
 #include "dxf/video.h"
@@ -195,6 +196,7 @@ void TForm1::attach_windows(TF_stop& f_stop, TForm2& form2, TForm3& form3) {
     form2_ = &form2;
     form3_ = &form3;
     operator_->set_track_window(&form3);
+    form3.picture_view().draw_in_waits_of(operator_->wait_painter());
     operator_->set_stop_dialog(&f_stop);
     file_view_ = std::make_unique<Form2View>(form2);
     controller_->gerber.set_file_view(file_view_.get());

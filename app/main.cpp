@@ -1,6 +1,7 @@
 // The operator's program: port options, then Form1, F_stop, Form2 and Form3, then the message loop.
 #include "app/Unit1.h"
 #include "app/stopyn.h"
+#include "app/wait_painter.h"
 #include "app/window_operator.h"
 #include "dxf/video.h"
 #include "motion/Vir_stol.h"
@@ -141,6 +142,7 @@ int main(int argc, char* argv[]) {
         }
     }
 
+    ostrel::prefer_socket_repaints();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral("7"));

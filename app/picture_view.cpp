@@ -2,6 +2,8 @@
 // step.
 #include "app/picture_view.h"
 
+#include "app/wait_painter.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -31,8 +33,21 @@ void PictureView::set_picture(ImagePicture* picture) {
     update();
 }
 
+void PictureView::draw_in_waits_of(WaitPainter& painter) {
+    wait_painter_ = &painter;
+    painter.set_before_draw(window(), [this] {
+        if (!pending_.isEmpty()) {
+            flush();
+        }
+    });
+}
+
 void PictureView::picture_changed(const QRect& region) {
     pending_ = pending_.united(region);
+    if (wait_painter_ && wait_painter_->holding()) {
+        wait_painter_->hold(window());
+        return;
+    }
     if (!repaint_timer_.isActive()) {
         flush();
         repaint_timer_.start();

@@ -4,11 +4,14 @@
 
 #include "motion/picture.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
 
 namespace ostrel {
+
+class WaitPainter;
 
 class PictureView : public QWidget {
     Q_OBJECT
@@ -24,6 +27,10 @@ public:
     // The picture takes the view's size whenever the view is resized (the file-view window).
     void set_picture_follows_size(bool follows) { follows_size_ = follows; }
 
+    // While painter holds repaints back (the machine steps), changes are drawn from the step waits
+    // rather than from this view's own timer, whose ticks would land between two steps.
+    void draw_in_waits_of(WaitPainter& painter);
+
     // Screen updates asked for so far; a move draws far more often than this grows.
     int repaint_requests() const { return repaint_requests_; }
 
@@ -37,6 +44,7 @@ private:
     void flush();
 
     ImagePicture* picture_ = nullptr;
+    QPointer<WaitPainter> wait_painter_;
     bool follows_size_ = false;
     QRect pending_;
     QTimer repaint_timer_;

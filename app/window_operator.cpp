@@ -50,6 +50,11 @@ WindowOperator::WindowOperator(Ui::TForm1& ui, QWidget& window, Desktop& desktop
       position_texts_{ui.view_x->text(), ui.view_y->text(), ui.view_z->text()} {
     display_timer_.setInterval(kDisplayIntervalMs);
     QObject::connect(&display_timer_, &QTimer::timeout, [this] { display_timer_fired(); });
+    wait_painter_.set_before_draw(&window_, [this] {
+        if (position_pending_) {
+            push_position();
+        }
+    });
     // Every change of the box's text, chosen or typed, passes here before the next port write.
     port_id_ = port_id_for_name(ui.ComboBox1->currentText());
     QObject::connect(ui.ComboBox1, &QComboBox::currentTextChanged,
@@ -57,6 +62,7 @@ WindowOperator::WindowOperator(Ui::TForm1& ui, QWidget& window, Desktop& desktop
 }
 
 void WindowOperator::show_message(MessageKind kind, const QString& text) {
+    release_held();  // the box is drawn at once, and the displays behind it are current
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (kind) {
         case MessageKind::Plain:
@@ -142,6 +148,12 @@ void WindowOperator::show_position_texts(const QString& x, const QString& y, con
 }
 
 void WindowOperator::display_changed() {
+    if (wait_painter_.holding()) {
+        // The texts are set when a step wait draws the window.
+        position_pending_ = true;
+        wait_painter_.hold(&window_);
+        return;
+    }
     if (display_timer_.isActive()) {
         position_pending_ = true;  // the timer brings the latest state to the screen
         return;
@@ -150,7 +162,22 @@ void WindowOperator::display_changed() {
     display_timer_.start();
 }
 
+void WindowOperator::during_wait(double seconds) {
+    waited_since_tick_ = true;
+    if (!wait_painter_.holding() || !display_timer_.isActive()) {
+        display_timer_.start(kSteppingTickMs);
+    }
+    wait_painter_.during_wait(seconds);
+}
+
 void WindowOperator::display_timer_fired() {
+    if (wait_painter_.holding()) {
+        if (waited_since_tick_) {
+            waited_since_tick_ = false;  // still stepping: the waits draw
+            return;
+        }
+        release_held();
+    }
     if (!position_pending_) {
         display_timer_.stop();
         return;
@@ -164,13 +191,26 @@ void WindowOperator::push_position() {
         position_texts_ = {show_fixed4(position_values_[0]), show_fixed4(position_values_[1]),
                            show_fixed4(position_values_[2])};
     }
-    ui_.view_x->setText(position_texts_[0]);
-    ui_.view_y->setText(position_texts_[1]);
-    ui_.view_z->setText(position_texts_[2]);
+    // Setting a line edit's text lays it out and repaints it anew; during a move most displays
+    // keep theirs.
+    QLineEdit* const displays[] = {ui_.view_x, ui_.view_y, ui_.view_z};
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (displays[i]->text() != position_texts_[i]) {
+            displays[i]->setText(position_texts_[i]);
+        }
+    }
     ui_.Gauge1->setValue(gauge_);
 }
 
+void WindowOperator::release_held() {
+    if (wait_painter_.holding()) {
+        wait_painter_.release();
+        display_timer_.setInterval(kDisplayIntervalMs);
+    }
+}
+
 void WindowOperator::flush_position() {
+    release_held();
     if (position_pending_) {
         push_position();
     }
@@ -190,6 +230,7 @@ bool WindowOperator::ask_continue() {
     if (!stop_dialog_) {
         return true;
     }
+    release_held();
     // A stale answer must not count: closing the dialog with its close box means "don't go on".
     stop_dialog_->clear_answer();
     stop_dialog_->show();

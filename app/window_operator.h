@@ -1,6 +1,7 @@
 // The machine logic's operator and panel over the real main window, and the desktop it runs on.
 #pragma once
 
+#include "app/wait_painter.h"
 #include "motion/operator.h"
 
 #include <QElapsedTimer>
@@ -58,6 +59,9 @@ class WindowOperator final : public Operator, public Panel {
 public:
     // The position displays are repainted at most this often; a move updates them every step.
     static constexpr int kDisplayIntervalMs = 16;
+    // While the machine steps the waits draw the displays, and the tick only notices when the
+    // stepping has stopped: a rare tick, since every timer event costs a step tens of microseconds.
+    static constexpr int kSteppingTickMs = 100;
 
     WindowOperator(Ui::TForm1& ui, QWidget& window, Desktop& desktop);
 
@@ -65,6 +69,7 @@ public:
     void focus_field(Field field) override;
     void process_messages() override;
     void set_gauge(int percent) override;
+    void during_wait(double seconds) override;
     void show_position(double x, double y, double z) override;
     void show_position_texts(const QString& x, const QString& y, const QString& z) override;
     void show_track_window() override;
@@ -81,10 +86,13 @@ public:
     bool auto_zoom() const override;
     bool idle_moves() const override;
 
-    // Brings the latest position and gauge to the screen now, not at the next display tick.
+    // Brings the latest position and gauge, and every repaint held back during a move, to the
+    // screen now, not at the next display tick.
     void flush_position();
 
     void set_track_window(QWidget* track_window) { track_window_ = track_window; }
+    // The windows' repaints during a move go through this; the track view draws in its waits too.
+    WaitPainter& wait_painter() { return wait_painter_; }
     void set_stop_dialog(TF_stop* dialog);
     Desktop& desktop() { return desktop_; }
 
@@ -93,6 +101,7 @@ private:
     void push_position();
     void display_changed();
     void display_timer_fired();
+    void release_held();
 
     Ui::TForm1& ui_;
     QWidget& window_;
@@ -106,7 +115,11 @@ private:
     int gauge_ = 0;
     std::uint8_t port_id_ = 0x30;
     bool position_pending_ = false;
+    // Set by each step wait, cleared by each display tick: a tick without a wait since the last one
+    // means the machine stopped stepping, and held repaints go to the screen.
+    bool waited_since_tick_ = false;
     QTimer display_timer_;
+    WaitPainter wait_painter_;
 };
 
 }  // namespace ostrel

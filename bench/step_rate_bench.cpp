@@ -4,6 +4,7 @@
 #include "app/console_operator.h"
 #include "app/controller.h"
 #include "app/stopyn.h"
+#include "app/wait_painter.h"
 #include "app/window_operator.h"
 #include "bench/step_timing.h"
 #include "dxf/video.h"
@@ -68,6 +69,7 @@ int without_window() {
 }
 
 int with_window(int argc, char* argv[]) {
+    prefer_socket_repaints();  // as the program does
     QApplication app(argc, argv);
     QtDesktop desktop;
     SwitchingClock clock;

@@ -42,6 +42,10 @@ public:
     // Lets the window handle what is pending (input, timers, repaints), then returns.
     virtual void process_messages() = 0;
     virtual void set_gauge(int percent) = 0;
+    // A step's busy-wait of this many seconds begins. An operator may do short work of its own in
+    // it (drawing the screen), and must be done well before the wait is over: the step waits
+    // only for what is left.
+    virtual void during_wait([[maybe_unused]] double seconds) {}
     // The position displays, in the fixed-point display form. Called after every motor step: an
     // operator formats the numbers only when it really draws them.
     virtual void show_position(double x, double y, double z) = 0;

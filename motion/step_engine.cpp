@@ -31,7 +31,10 @@ void StepEngine::step_delay(Axis axis, double speed) {
     const Extended ratio = std::fabs(static_cast<Extended>(machine_.state().mm_per_step[axis]));
     const std::int64_t ticks =
         round_half_even(divide(ratio * static_cast<Extended>(frequency), speed));
-    totals_.wait_ticks += ticks > 0 ? ticks : 0;
+    if (ticks > 0) {
+        totals_.wait_ticks += ticks;
+        machine_.op().during_wait(static_cast<double>(ticks) / static_cast<double>(frequency));
+    }
     clock_.spin_until(t0 + ticks);
 }
 

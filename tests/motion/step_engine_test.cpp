@@ -92,6 +92,8 @@ TEST(StepEngine, EachStepWaitsTheRoundedStepTimeOnTheCounter) {
     rig.engine.lpt_out(AXIS_Y, 1, 3.0);  // 833333.3 ns
     EXPECT_EQ(rig.clock.waits(), (std::vector<std::int64_t>{1'000'000, 1'000'000, 833'333}));
     EXPECT_EQ(rig.engine.totals().wait_ticks, 2'833'333);
+    // The window may draw in a wait: it is told each one's length as the wait begins.
+    EXPECT_EQ(rig.op.offered_waits, (std::vector<double>{1e-3, 1e-3, 833'333e-9}));
 
     // Coarse counters make exact ties, which go to the even count.
     MachineRig five(5);

@@ -21,6 +21,7 @@ public:
     void focus_field(Field field) override { focused.push_back(field); }
     void process_messages() override;
     void set_gauge(int percent) override { gauge.push_back(percent); }
+    void during_wait(double seconds) override { offered_waits.push_back(seconds); }
     void show_position(double x, double y, double z) override;
     void show_position_texts(const QString& x, const QString& y, const QString& z) override;
     void show_track_window() override { ++track_window_shown; }
@@ -35,6 +36,7 @@ public:
     std::vector<RecordedMessage> messages;
     std::vector<Field> focused;
     std::vector<int> gauge;
+    std::vector<double> offered_waits;  // seconds
     QString view_x = QStringLiteral("0.0");
     QString view_y = QStringLiteral("0.0");
     QString view_z = QStringLiteral("0.0");
