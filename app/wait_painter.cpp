@@ -69,6 +69,7 @@ void WaitPainter::draw(std::size_t index) {
     if (!widget) {
         return;
     }
+    ++draws_;
     drawing_ = true;
     if (prepare) {
         prepare();

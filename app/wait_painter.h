@@ -34,6 +34,8 @@ public:
     void set_before_draw(QWidget* window, std::function<void()> prepare);
     // Draws every held repaint now and stops holding them.
     void release();
+    // Held repaints drawn so far, in waits or on release.
+    std::int64_t draws() const { return draws_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,6 +55,7 @@ private:
     QElapsedTimer clock_;
     bool holding_ = false;
     bool drawing_ = false;
+    std::int64_t draws_ = 0;
 };
 
 // To be called before the QApplication is made. On X11 the windows' repaints then reach the

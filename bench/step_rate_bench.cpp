@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 
@@ -27,8 +28,10 @@ struct Rate {
 // About two seconds of stepping at each rate (three at the slowest, for its percentiles).
 constexpr Rate kRates[] = {{1000, 3000}, {5000, 10000}, {20000, 40000}};
 
+// after_rate, if given, reports on the screen over the seconds one rate took.
 void run_rates(const char* setting, Machine& machine, StepEngine& engine,
-               const std::function<bench::StepTimingClock*()>& fresh_clock) {
+               const std::function<bench::StepTimingClock*()>& fresh_clock,
+               const std::function<void(double)>& after_rate = {}) {
     for (const Rate& rate : kRates) {
         bench::StepTimingClock* clock = fresh_clock();
         // One step takes |ratio| / speed seconds: the speed that asks for this rate.
@@ -36,6 +39,9 @@ void run_rates(const char* setting, Machine& machine, StepEngine& engine,
         engine.lpt_out(AXIS_X, rate.steps, speed);
         engine.lpt_out(AXIS_X, -rate.steps, speed);  // back, so the track stays in view
         bench::print_step_figures(setting, rate.hz, *clock);
+        if (after_rate) {
+            after_rate(clock->seconds());
+        }
     }
 }
 
@@ -86,8 +92,25 @@ int with_window(int argc, char* argv[]) {
     while (settle.elapsed() < 500) {
         QApplication::processEvents();
     }
-    run_rates("window", form1.machine(), form1.controller().engine,
-              [&clock] { return clock.fresh(); });
+    const WaitPainter& painter = form1.window_operator().wait_painter();
+    std::int64_t draws_before = painter.draws();
+    run_rates(
+        "window", form1.machine(), form1.controller().engine,
+        [&clock, &painter] {
+            bench::StepTimingClock* timing = clock.fresh();
+            timing->draw_counter = [&painter] { return painter.draws(); };
+            return timing;
+        },
+        [&](double seconds) {
+            // How live the screen stayed (the displays and the track, drawn from the waits), and
+            // what made the late steps late.
+            const auto [drew, other] = clock.current->late_steps(50);
+            std::printf(
+                "           screen: %.1f window repaints a second; steps over 50 us: %d after "
+                "a wait that drew, %d after others\n",
+                static_cast<double>(painter.draws() - draws_before) / seconds, drew, other);
+            draws_before = painter.draws();
+        });
     return 0;
 }
 

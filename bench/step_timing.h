@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace ostrel::bench {
@@ -20,9 +22,28 @@ public:
     }
     std::int64_t frequency() override { return real_.frequency(); }
     void spin_until(std::int64_t target) override {
-        // step_delay read the counter just before: that is when the step's wait began.
-        waits_.push_back({last_read_, target - last_read_});
+        // step_delay read the counter just before: that is when the step's wait began. Whatever
+        // the window drew in this wait is drawn by now.
+        waits_.push_back({last_read_, target - last_read_, draw_counter ? draw_counter() : 0});
         Clock::spin_until(target);
+    }
+
+    // Counts the window's repaints, so that late steps can be told apart by whether their wait
+    // drew something (the program's doing) or not (message processing, the system).
+    std::function<std::int64_t()> draw_counter;
+
+    // Steps whose overhead is over threshold_us: after a wait that drew, and after the others.
+    std::pair<int, int> late_steps(double threshold_us) const {
+        std::pair<int, int> late{0, 0};
+        for (std::size_t i = 1; i < waits_.size(); ++i) {
+            const std::int64_t period = waits_[i].start - waits_[i - 1].start;
+            if (static_cast<double>(period - waits_[i - 1].ticks) / 1000.0 <= threshold_us) {
+                continue;
+            }
+            const bool drew = i >= 2 && waits_[i - 1].draws != waits_[i - 2].draws;
+            ++(drew ? late.first : late.second);
+        }
+        return late;
     }
 
     // Time of a step outside its wait: from one wait's start to the next, less the wait asked for.
@@ -34,20 +55,22 @@ public:
         }
         return out;
     }
-    // Steps per second over the whole run, from the first wait's start to the last one's.
+    // From the first wait's start to the last one's.
+    double seconds() const {
+        return waits_.size() < 2
+                   ? 0
+                   : static_cast<double>(waits_.back().start - waits_.front().start) / 1e9;
+    }
+    // Steps per second over the whole run.
     double achieved_rate() const {
-        if (waits_.size() < 2) {
-            return 0;
-        }
-        const double seconds =
-            static_cast<double>(waits_.back().start - waits_.front().start) / 1e9;
-        return static_cast<double>(waits_.size() - 1) / seconds;
+        return waits_.size() < 2 ? 0 : static_cast<double>(waits_.size() - 1) / seconds();
     }
 
 private:
     struct Wait {
         std::int64_t start;
         std::int64_t ticks;
+        std::int64_t draws;  // repaints drawn up to this wait's end
     };
     MonotonicClock real_;
     std::int64_t last_read_ = 0;
