@@ -126,6 +126,11 @@ TEST_F(LayoutTest, WindowTabsAndToolPositionBox) {
     for (const char* view : {"view_x", "view_y", "view_z"}) {
         EXPECT_TRUE(control<QLineEdit>(view)->isReadOnly()) << view;
     }
+    // What changes at every step fills its own background: a repaint of it then need not
+    // repaint the box behind it, which costs several times as much.
+    for (const char* changing : {"view_x", "view_y", "view_z", "Gauge1"}) {
+        EXPECT_TRUE(control<QWidget>(changing)->autoFillBackground()) << changing;
+    }
 }
 
 TEST_F(LayoutTest, ManualTab) {
