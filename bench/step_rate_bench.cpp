@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTabWidget>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -86,7 +87,9 @@ int with_window(int argc, char* argv[]) {
     TForm3 form3(form1.track_picture());
     form1.attach_windows(f_stop, form2, form3);
     form1.show();
-    form1.Timer1Timer();  // the splash off: the manual tab as the operator sees it during a jog
+    form1.Timer1Timer();  // the splash off
+    // The manual tab, as the operator sees it during a jog: the progress bar is on it.
+    form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 500) {
