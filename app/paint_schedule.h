@@ -28,7 +28,6 @@ public:
 
     // A new window to schedule; returns its index.
     std::size_t add_window();
-    std::size_t window_count() const { return windows_.size(); }
 
     // The window asked for a repaint at now_ns, and it is held back.
     void hold(std::size_t window, std::int64_t now_ns);
@@ -37,8 +36,7 @@ public:
 
     // A wait of wait_ns begins: draws (through draw) each held window drawn at least the minimum
     // interval ago whose repaint fits in what is left of the wait, or every held window when one
-    // of them is overdue. now() reads the
-    // clock the costs are measured on.
+    // of them is overdue. now() reads the clock the costs are measured on.
     void spend_wait(std::int64_t wait_ns, const std::function<std::int64_t()>& now,
                     const std::function<void(std::size_t)>& draw);
 

@@ -3,7 +3,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <cmath>
+#include <algorithm>
 #include <utility>
 
 namespace ostrel {

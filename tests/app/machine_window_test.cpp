@@ -20,14 +20,10 @@
 namespace ostrel::testing {
 namespace {
 
-class MachineWindowTest : public MainWindowTest {
+class MachineWindowTest : public AttachedWindowsTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
-        create();
-        form3 = std::make_unique<TForm3>(form->track_picture());
-        form->attach_windows(f_stop, form2, *form3);
-        pass_splash();
+        AttachedWindowsTest::SetUp();
         // The track window pops up at the first move; the keyboard stays with the main window.
         form3->show();
         form->show();
@@ -35,10 +31,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         sim->machine(PORT_3BC).clear_counts();  // "$3BC" is listed first and chosen
         sim->clear_write_log();
-    }
-    void TearDown() override {
-        form.reset();
-        MainWindowTest::TearDown();
     }
     const StepDecoder& motors() const { return sim->machine(PORT_3BC); }
     // The manual tab shown, the focus on a jog button; returns the focus widget.
@@ -60,10 +52,6 @@ protected:
         }
         return false;
     }
-
-    TF_stop f_stop;
-    TForm2 form2;
-    std::unique_ptr<TForm3> form3;
 };
 
 TEST_F(MachineWindowTest, JogButtonMovesTheMachineAndDrawsTheTrack) {

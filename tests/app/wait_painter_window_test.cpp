@@ -2,10 +2,6 @@
 #include "app/wait_painter.h"
 #include "tests/app/window_fixture.h"
 
-#include "app/stopyn.h"
-#include "dxf/video.h"
-#include "motion/Vir_stol.h"
-
 #include <QApplication>
 #include <QLineEdit>
 #include <QSlider>
@@ -93,24 +89,13 @@ TEST_F(WaitPainterTest, AWindowCanAskToBeDrawnWithoutARepaintRequestOfItsOwn) {
 }
 
 // The main window over a machine whose jogs step on the fake clock: the steps offer their waits.
-class SteppingWindowTest : public MainWindowTest {
+class SteppingWindowTest : public AttachedWindowsTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
-        create();
-        form3 = std::make_unique<TForm3>(form->track_picture());
-        form->attach_windows(f_stop, form2, *form3);
-        pass_splash();
+        AttachedWindowsTest::SetUp();
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
-    void TearDown() override {
-        form.reset();
-        MainWindowTest::TearDown();
-    }
-    TF_stop f_stop;
-    TForm2 form2;
-    std::unique_ptr<TForm3> form3;
 };
 
 TEST_F(SteppingWindowTest, WhenTheStepsStopTheDisplaysAndTheTrackReachTheScreenOnTheirOwn) {

@@ -52,6 +52,14 @@ void MainWindowTest::TearDown() {
     QDir::setCurrent(previous_dir);
 }
 
+void AttachedWindowsTest::SetUp() {
+    MainWindowTest::SetUp();
+    create();
+    form3 = std::make_unique<TForm3>(form->track_picture());
+    form->attach_windows(f_stop, form2, *form3);
+    pass_splash();
+}
+
 void MainWindowTest::create(std::unique_ptr<PortBackend> backend) {
     if (with_cfg_ini) {
         write_cfg_ini(scratch_path(QStringLiteral("cfg.ini")));

@@ -2,7 +2,10 @@
 #pragma once
 
 #include "app/Unit1.h"
+#include "app/stopyn.h"
 #include "app/window_operator.h"
+#include "dxf/video.h"
+#include "motion/Vir_stol.h"
 #include "port/sim_backend.h"
 #include "tests/support/fake_clock.h"
 
@@ -67,6 +70,17 @@ protected:
     FakeClock clock;            // step waits cost no time
     SimBackend* sim = nullptr;  // owned by the window's port connection
     std::unique_ptr<TForm1> form;
+};
+
+// The main window with the other three windows attached, past its splash, as the program starts;
+// not shown yet.
+class AttachedWindowsTest : public MainWindowTest {
+protected:
+    void SetUp() override;
+
+    TF_stop f_stop;
+    TForm2 form2;
+    std::unique_ptr<TForm3> form3;
 };
 
 }  // namespace ostrel::testing
