@@ -25,7 +25,7 @@ build: deps $(BUILD_DIR)/CMakeCache.txt
 
 # Starts the controller on the built-in simulated machine, from the folder that holds cfg.ini.
 run: build
-	./$(BUILD_DIR)/app/ostrel --port=sim
+	./$(BUILD_DIR)/bin/ostrel --port=sim
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -1,8 +1,8 @@
 // What reading a large DXF costs: LINE-pass throughput, the memory it holds, an automatic preview.
+#include "core/picture.h"
 #include "dxf/dxf_preview.h"
 #include "dxf/dxf_reader.h"
 #include "motion/machine.h"
-#include "motion/picture.h"
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>

@@ -1,9 +1,9 @@
 // What "Проспотр" costs on a large Gerber file: both preview passes onto the file-view picture.
+#include "core/clock.h"
+#include "core/picture.h"
 #include "gerber/gerber_page.h"
-#include "motion/clock.h"
 #include "motion/machine.h"
 #include "motion/mover.h"
-#include "motion/picture.h"
 #include "motion/step_engine.h"
 
 #include <benchmark/benchmark.h>

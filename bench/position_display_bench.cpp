@@ -1,7 +1,7 @@
 // What one position update costs the step loop: the three display texts and one track line.
+#include "core/number_text.h"
+#include "core/picture.h"
 #include "motion/machine.h"
-#include "motion/number_text.h"
-#include "motion/picture.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,15 +1,15 @@
 // Step rate and per-step overhead of the engine on a real clock, with and without the window.
 // Usage: bench_step_rate [--window] [--steps-per-rate-scale N]
-#include "app/Unit1.h"
-#include "app/console_operator.h"
-#include "app/controller.h"
-#include "app/stopyn.h"
-#include "app/wait_painter.h"
-#include "app/window_operator.h"
 #include "bench/step_timing.h"
-#include "dxf/video.h"
-#include "motion/Vir_stol.h"
+#include "gui/file_view_window.h"
+#include "gui/main_window.h"
+#include "gui/screen/wait_painter.h"
+#include "gui/stop_dialog.h"
+#include "gui/track_window.h"
+#include "gui/window_operator.h"
+#include "jobs/controller.h"
 #include "port/sim_backend.h"
+#include "run/console_operator.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

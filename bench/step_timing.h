@@ -1,7 +1,7 @@
 // A real clock that notes when each step wait began and what it asked for, for timing figures.
 #pragma once
 
-#include "motion/clock.h"
+#include "core/clock.h"
 
 #include <algorithm>
 #include <cstdint>

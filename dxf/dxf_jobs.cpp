@@ -1,8 +1,8 @@
 // The job buttons and the DXF drawing and drilling jobs, expressed in moves of the Mover.
 #include "dxf/dxf_jobs.h"
 
+#include "core/number_text.h"
 #include "dxf/dxf_reader.h"
-#include "motion/number_text.h"
 
 #include <QColor>
 

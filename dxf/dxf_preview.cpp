@@ -1,7 +1,7 @@
 // The DXF preview: box pass for the automatic zoom, then one drawing pass in file order.
 #include "dxf/dxf_preview.h"
 
-#include "motion/number_text.h"
+#include "core/number_text.h"
 
 #include <QColor>
 #include <algorithm>

@@ -1,9 +1,9 @@
 // The DXF preview: the file's LINE entities, travel moves and origin cross drawn on a picture.
 #pragma once
 
+#include "core/picture.h"
 #include "dxf/dxf_reader.h"
 #include "motion/machine.h"
-#include "motion/picture.h"
 
 #include <QPoint>
 #include <cstdint>

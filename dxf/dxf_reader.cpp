@@ -1,9 +1,9 @@
 // The DXF entity reader: a buffered line reader and the forward scan keyed on whole lines.
 #include "dxf/dxf_reader.h"
 
-#include "app/job_file.h"
-#include "motion/number_text.h"
-#include "motion/operation_abandoned.h"
+#include "core/job_file.h"
+#include "core/number_text.h"
+#include "core/operation_abandoned.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

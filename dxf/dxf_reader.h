@@ -1,7 +1,7 @@
 // The DXF entity reader: one forward pass over a text DXF file yielding its LINE or POINT records.
 #pragma once
 
-#include "motion/operator.h"
+#include "core/operator.h"
 
 #include <QString>
 #include <cstddef>

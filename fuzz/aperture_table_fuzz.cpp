@@ -1,8 +1,8 @@
 // Fuzzes the aperture loader and the line reader under it: any file reads into lines that hold
 // every byte but the line ends, and any "%ADD" line gives a definition within the table's bounds.
+#include "core/job_file_lines.h"
+#include "core/operation_abandoned.h"
 #include "gerber/aperture_table.h"
-#include "gerber/gerber_file.h"
-#include "motion/operation_abandoned.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // Fuzzes the DXF reader: any bytes read alike through any buffer size, and values read by the rule.
+#include "core/number_text.h"
+#include "core/operation_abandoned.h"
 #include "dxf/dxf_reader.h"
-#include "motion/number_text.h"
-#include "motion/operation_abandoned.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

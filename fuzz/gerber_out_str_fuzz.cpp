@@ -1,12 +1,12 @@
 // Fuzzes the Gerber interpreter: any lines in any mix of preview, plot and drill mode either run
 // through or end with the operator's message, on a simulated machine and a real picture.
+#include "core/clock.h"
+#include "core/operation_abandoned.h"
+#include "core/picture.h"
 #include "gerber/aperture_table.h"
 #include "gerber/gerber_interpreter.h"
-#include "motion/clock.h"
 #include "motion/machine.h"
 #include "motion/mover.h"
-#include "motion/operation_abandoned.h"
-#include "motion/picture.h"
 #include "motion/step_engine.h"
 #include "port/sim_backend.h"
 

@@ -1,5 +1,5 @@
 // Fuzzes number reading: any text either reads to a count or is refused, and shows back the same.
-#include "motion/number_text.h"
+#include "core/number_text.h"
 
 #include <cstdint>
 #include <cstdlib>

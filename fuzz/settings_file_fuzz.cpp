@@ -1,5 +1,5 @@
 // Fuzzes the settings-file reader with arbitrary file contents.
-#include "app/settings_file.h"
+#include "motion/settings_file.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // Aperture definitions by fixed character positions, the grid's rows, and the marker diameter.
 #include "gerber/aperture_table.h"
 
-#include "gerber/gerber_file.h"
-#include "motion/number_text.h"
+#include "core/job_file_lines.h"
+#include "core/number_text.h"
 
 #include <charconv>
 #include <limits>

@@ -1,7 +1,7 @@
 // The aperture table of the Gerber page, its grid StringGrid1, get_app and the marker diameter.
 #pragma once
 
-#include "motion/operator.h"
+#include "core/operator.h"
 
 #include <QString>
 #include <array>

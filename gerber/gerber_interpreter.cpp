@@ -1,7 +1,7 @@
 // Words of the Gerber dialect the machine understands, and what each mode does with them.
 #include "gerber/gerber_interpreter.h"
 
-#include "motion/number_text.h"
+#include "core/number_text.h"
 
 #include <QColor>
 #include <QRect>

@@ -1,10 +1,10 @@
 // The Gerber command interpreter: lines cut into words, each word run in preview, plot, drill mode.
 #pragma once
 
+#include "core/picture.h"
 #include "gerber/aperture_table.h"
 #include "motion/machine.h"
 #include "motion/mover.h"
-#include "motion/picture.h"
 
 #include <QPoint>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The Gerber plotting and drilling job: the file's data lines handed to the interpreter in turn.
 #include "gerber/gerber_jobs.h"
 
-#include "gerber/gerber_file.h"
+#include "core/job_file_lines.h"
 
 namespace ostrel {
 

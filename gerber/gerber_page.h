@@ -5,7 +5,7 @@
 #include "gerber/gerber_interpreter.h"
 #include "gerber/gerber_jobs.h"
 #include "gerber/gerber_preview.h"
-#include "gerber/job_file_choice.h"
+#include "jobs/job_file_choice.h"
 #include "motion/machine.h"
 #include "motion/mover.h"
 

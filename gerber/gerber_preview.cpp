@@ -1,9 +1,9 @@
 // The two preview passes over a Gerber file and the fit between them.
 #include "gerber/gerber_preview.h"
 
+#include "core/job_file_lines.h"
+#include "core/number_text.h"
 #include "gerber/aperture_table.h"
-#include "gerber/gerber_file.h"
-#include "motion/number_text.h"
 
 #include <QColor>
 

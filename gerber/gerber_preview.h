@@ -1,9 +1,9 @@
 // The Gerber preview "Проспотр": a measuring pass, the fit to the file-view window, a drawing pass.
 #pragma once
 
+#include "core/picture.h"
 #include "gerber/gerber_interpreter.h"
 #include "motion/machine.h"
-#include "motion/picture.h"
 
 #include <QSize>
 

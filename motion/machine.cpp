@@ -1,9 +1,9 @@
 // The machine's small operations: settings, jog selectors, job parameters, position display.
 #include "motion/machine.h"
 
-#include "app/settings_file.h"
-#include "motion/number_text.h"
-#include "motion/operation_abandoned.h"
+#include "core/number_text.h"
+#include "core/operation_abandoned.h"
+#include "motion/settings_file.h"
 #include "port/port_selection.h"
 
 #include <QLocale>

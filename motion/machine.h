@@ -1,8 +1,8 @@
 // The machine as the main window's handlers drive it: state, port, and the small operations.
 #pragma once
 
+#include "core/operator.h"
 #include "motion/machine_state.h"
-#include "motion/operator.h"
 #include "motion/track_view.h"
 #include "port/lpt_port_connection.h"
 

@@ -1,7 +1,7 @@
 // Jogs, go-to-point, keyboard jogging and the pause question.
 #include "motion/manual_control.h"
 
-#include "motion/number_text.h"
+#include "core/number_text.h"
 
 namespace ostrel {
 

@@ -1,7 +1,7 @@
 // Straight X-Y moves by interleaved single steps, and Z moves, in absolute millimetres.
 #include "motion/mover.h"
 
-#include "motion/number_text.h"
+#include "core/number_text.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // The step output engine: half-step patterns, backlash take-up, busy-wait timing, live display.
 #include "motion/step_engine.h"
 
-#include "motion/number_text.h"
-#include "motion/operation_abandoned.h"
+#include "core/number_text.h"
+#include "core/operation_abandoned.h"
 
 #include <cmath>
 #include <cstdlib>

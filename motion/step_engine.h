@@ -1,7 +1,7 @@
 // The step output engine: one axis, N half-steps, each a busy-wait and three writes to the port.
 #pragma once
 
-#include "motion/clock.h"
+#include "core/clock.h"
 #include "motion/machine.h"
 
 #include <array>

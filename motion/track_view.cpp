@@ -1,7 +1,7 @@
 // The track window's drawing: one line per position update, coloured by the tool's height.
 #include "motion/track_view.h"
 
-#include "motion/number_text.h"
+#include "core/number_text.h"
 
 #include <algorithm>
 

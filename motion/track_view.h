@@ -1,7 +1,7 @@
 // The tool's track as the track window draws it: 5 pixels per mm, red while working, grey raised.
 #pragma once
 
-#include "motion/picture.h"
+#include "core/picture.h"
 
 namespace ostrel {
 

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Draws the program's pictures (splash, "?" tab, desktop icon) into app/pictures with ImageMagick.
+# Draws the program's pictures (splash, "?" tab, desktop icon) into gui/pictures with ImageMagick.
 set -eu
-cd "$(dirname "$0")/../app/pictures"
+cd "$(dirname "$0")/../gui/pictures"
 FONT=DejaVu-Sans-Bold
 FONT_REG=DejaVu-Sans
 

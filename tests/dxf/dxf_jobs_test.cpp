@@ -1,6 +1,6 @@
 // The drawing and drilling jobs on the simulated machine, checked through its decoded motors.
 #include "dxf/dxf_jobs.h"
-#include "motion/operation_abandoned.h"
+#include "core/operation_abandoned.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/dxf/tool_path.h"
 

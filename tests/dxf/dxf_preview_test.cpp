@@ -1,6 +1,6 @@
 // The DXF preview: mapping, origin cross, automatic zoom, travel lines and refusals.
 #include "dxf/dxf_preview.h"
-#include "motion/operation_abandoned.h"
+#include "core/operation_abandoned.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/recording_picture.h"

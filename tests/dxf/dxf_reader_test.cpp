@@ -1,7 +1,7 @@
 // The DXF reader: whole-line keys, kept value texts, number forms, line ends and bad files.
 #include "dxf/dxf_reader.h"
-#include "motion/number_text.h"
-#include "motion/operation_abandoned.h"
+#include "core/number_text.h"
+#include "core/operation_abandoned.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/support/recording_operator.h"
 

@@ -1,7 +1,7 @@
 // Real DXF files from other programs, drawn on the simulated machine from start to end.
+#include "core/operation_abandoned.h"
 #include "dxf/dxf_jobs.h"
 #include "dxf/dxf_reader.h"
-#include "motion/operation_abandoned.h"
 #include "motion/step_engine.h"
 #include "port/sim_backend.h"
 #include "tests/support/fake_clock.h"

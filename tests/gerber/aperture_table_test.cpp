@@ -1,8 +1,8 @@
 // The aperture loader's position rules, the grid rows, the table kept across loads, file choice.
 #include "gerber/aperture_table.h"
-#include "gerber/gerber_file.h"
-#include "gerber/job_file_choice.h"
-#include "motion/operation_abandoned.h"
+#include "core/job_file_lines.h"
+#include "core/operation_abandoned.h"
+#include "jobs/job_file_choice.h"
 #include "tests/gerber/gerber_test_support.h"
 #include "tests/support/recording_operator.h"
 

@@ -1,7 +1,7 @@
 // The Gerber interpreter: word cutting, the dialect's rules, and each mode on the decoded machine
 // or the recorded picture.
 #include "gerber/gerber_interpreter.h"
-#include "motion/operation_abandoned.h"
+#include "core/operation_abandoned.h"
 #include "tests/gerber/gerber_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Every Gerber and drill file of the shared test data: apertures, preview, and both jobs on the
 // simulated machine until the file ends or the tool first leaves the travel area.
+#include "core/operation_abandoned.h"
 #include "gerber/gerber_page.h"
-#include "motion/operation_abandoned.h"
 #include "tests/gerber/gerber_test_support.h"
 
 #include <gtest/gtest.h>

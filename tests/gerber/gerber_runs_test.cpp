@@ -1,7 +1,7 @@
 // The Gerber preview's two passes and fit, and the plotting and drilling jobs of the job buttons.
+#include "core/operation_abandoned.h"
 #include "gerber/gerber_jobs.h"
 #include "gerber/gerber_preview.h"
-#include "motion/operation_abandoned.h"
 #include "tests/gerber/gerber_test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // window, a whole Gerber page on the test machine, and the tool's path as the motors made it.
 #pragma once
 
+#include "core/picture.h"
 #include "dxf/dxf_jobs.h"
 #include "gerber/gerber_page.h"
 #include "gerber/gerber_preview.h"
-#include "motion/picture.h"
 #include "tests/support/machine_rig.h"
 #include "tests/support/recording_picture.h"
 

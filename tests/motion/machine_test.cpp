@@ -1,7 +1,7 @@
 // Machine state operations: settings, jog selectors, job parameters, the position display.
 #include "motion/machine.h"
-#include "motion/number_text.h"
-#include "motion/operation_abandoned.h"
+#include "core/number_text.h"
+#include "core/operation_abandoned.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/recording_picture.h"
 

@@ -1,6 +1,6 @@
 // Manual control: jogs, go to point, keys and the pause question, on the decoded machine.
 #include "motion/manual_control.h"
-#include "motion/operation_abandoned.h"
+#include "core/operation_abandoned.h"
 #include "tests/support/machine_rig.h"
 
 #include <gtest/gtest.h>

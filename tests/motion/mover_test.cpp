@@ -1,6 +1,6 @@
 // Interpolated X-Y moves and Z moves, checked on the decoded motors.
 #include "motion/mover.h"
-#include "motion/operation_abandoned.h"
+#include "core/operation_abandoned.h"
 #include "port/step_decoder.h"
 #include "tests/support/machine_rig.h"
 

@@ -1,6 +1,6 @@
 // The step engine seen from the machine's side: patterns on the pins, steps, waits, stops.
 #include "motion/step_engine.h"
-#include "motion/operation_abandoned.h"
+#include "core/operation_abandoned.h"
 #include "tests/support/machine_rig.h"
 
 #include <gtest/gtest.h>

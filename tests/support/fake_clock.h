@@ -1,7 +1,7 @@
 // A clock for tests: it advances on every read and jumps over busy-waits, recording each one.
 #pragma once
 
-#include "motion/clock.h"
+#include "core/clock.h"
 
 #include <cstdint>
 #include <vector>

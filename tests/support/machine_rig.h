@@ -1,9 +1,9 @@
 // A whole machine for tests: core logic on the simulated port and the fake clock, window faked.
 #pragma once
 
+#include "core/picture.h"
 #include "motion/machine.h"
 #include "motion/mover.h"
-#include "motion/picture.h"
 #include "motion/step_engine.h"
 #include "port/sim_backend.h"
 #include "tests/support/fake_clock.h"

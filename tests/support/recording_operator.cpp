@@ -1,7 +1,7 @@
 // Recording operator and fake panel.
 #include "tests/support/recording_operator.h"
 
-#include "motion/number_text.h"
+#include "core/number_text.h"
 
 namespace ostrel::testing {
 

@@ -1,7 +1,7 @@
 // An operator and a panel for tests: messages and displays recorded, control texts set by the test.
 #pragma once
 
-#include "motion/operator.h"
+#include "core/operator.h"
 
 #include <QString>
 #include <functional>

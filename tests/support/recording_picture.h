@@ -1,7 +1,7 @@
 // A picture for tests that records its lines and fills instead of painting pixels.
 #pragma once
 
-#include "motion/picture.h"
+#include "core/picture.h"
 
 #include <vector>
 

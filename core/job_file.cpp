@@ -1,0 +1,42 @@
+// Job files opened for a reading pass.
+#include "core/job_file.h"
+
+#include "core/operation_abandoned.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFile>
+#include <cerrno>
+
+namespace ostrel {
+
+QString job_file_failure(const QString& path, const QString& reason) {
+    return QStringLiteral("Не удаётся прочитать файл \"%1\": %2").arg(path, reason);
+}
+
+int open_job_file(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        throw OperationAbandoned(job_file_failure(path, qt_error_string(errno)));
+    }
+    struct stat info {};
+    QString refusal;
+    if (::fstat(fd, &info) != 0) {
+        refusal = qt_error_string(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        refusal = qt_error_string(EISDIR);
+    } else if (!S_ISREG(info.st_mode)) {
+        refusal = QStringLiteral("это не обычный файл");
+    }
+    if (!refusal.isEmpty()) {
+        ::close(fd);
+        throw OperationAbandoned(job_file_failure(path, refusal));
+    }
+    // A pass reads the file once from its start; a hint, so a refusal changes nothing.
+    (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return fd;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,39 @@
+// The machine and everything that drives it, wired once for the window and the runner alike.
+#pragma once
+
+#include "core/clock.h"
+#include "core/operator.h"
+#include "core/picture.h"
+#include "dxf/dxf_jobs.h"
+#include "dxf/dxf_preview.h"
+#include "gerber/gerber_page.h"
+#include "motion/machine.h"
+#include "motion/manual_control.h"
+#include "motion/mover.h"
+#include "motion/step_engine.h"
+
+namespace ostrel {
+
+class Controller {
+public:
+    Controller(Operator& op, Panel& panel, Picture& track_picture, Clock& clock)
+        : machine(op, panel, track_picture),
+          engine(machine, clock),
+          mover(machine, engine),
+          manual(machine, engine, mover),
+          gerber(machine, mover),
+          jobs(machine, mover, &gerber.job_hooks()),
+          dxf_preview(machine) {}
+    Controller(const Controller&) = delete;
+    Controller& operator=(const Controller&) = delete;
+
+    Machine machine;
+    StepEngine engine;
+    Mover mover;
+    ManualControl manual;
+    GerberPage gerber;
+    DxfJobs jobs;
+    DxfPreview dxf_preview;
+};
+
+}  // namespace ostrel

@@ -1,0 +1,53 @@
+// Console operator: one line per message, panel texts from the command line.
+#include "run/console_operator.h"
+
+#include "port/port_selection.h"
+
+namespace ostrel {
+
+ConsoleOperator::ConsoleOperator(const RunOptions& options, std::FILE* messages)
+    : options_(options), messages_(messages) {}
+
+void ConsoleOperator::show_message(MessageKind kind, const QString& text) {
+    ++messages_shown_;
+    if (kind == MessageKind::Error) {
+        ++errors_shown_;
+    }
+    // The window warns after every step outside the travel area; a terminal gets it once and
+    // the count at the end.
+    if (kind == MessageKind::LimitWarning && ++limit_warnings_ > 1) {
+        return;
+    }
+    QString line = text;
+    line.replace(u'\n', u' ');
+    std::fprintf(messages_, "message: %s\n", line.toUtf8().constData());
+    std::fflush(messages_);
+}
+
+void ConsoleOperator::finish() {
+    if (limit_warnings_ > 1) {
+        std::fprintf(messages_, "message: (the travel-limit warning came %lld times in all)\n",
+                     limit_warnings_);
+        std::fflush(messages_);
+    }
+}
+
+void ConsoleOperator::process_messages() {
+    if (idle_work_) {
+        idle_work_();
+    }
+}
+
+void ConsoleOperator::set_port_name(const QString& name) {
+    port_name_ = name;
+    port_id_ = port_id_for_name(name);
+}
+
+QString ConsoleOperator::field_text(Field field) const {
+    if (field == Field::ComboBox1) {
+        return port_name_;
+    }
+    return options_.field_text(field);
+}
+
+}  // namespace ostrel

@@ -1,0 +1,209 @@
+// Parsing the headless runner's command line.
+#include "run/run_options.h"
+
+#include <QFileInfo>
+
+namespace ostrel {
+
+namespace {
+
+struct FieldOption {
+    const char* name;
+    Field field;
+};
+
+constexpr FieldOption kFieldOptions[] = {
+    {"--speed-xy", Field::e_sped},         {"--speed-xy-rapid", Field::e_sped2},
+    {"--z-travel", Field::e_pero},         {"--speed-z-up", Field::e_sped_up},
+    {"--speed-z-down", Field::e_sped_dow}, {"--depth", Field::e_glubs},
+    {"--marker", Field::d_mark},
+};
+
+// "--name=value" or "--name value"; empty when the option is not this one.
+std::optional<QString> take_value(const QString& argument, const char* name, QStringList& rest,
+                                  QString& error) {
+    const QString option = QLatin1String(name);
+    if (argument.startsWith(option + u'=')) {
+        return argument.mid(option.size() + 1);
+    }
+    if (argument != option) {
+        return std::nullopt;
+    }
+    if (rest.isEmpty()) {
+        error = QStringLiteral("%1 needs a value").arg(option);
+        return QString();
+    }
+    return rest.takeFirst();
+}
+
+}  // namespace
+
+QString RunOptions::field_text(Field field) const {
+    const auto found = typed.find(field);
+    if (found != typed.end()) {
+        return found->second;
+    }
+    const bool drilling = job == RunJob::Drill;
+    switch (field) {
+        case Field::e_sped:
+        case Field::e_sped2:
+            return QStringLiteral("2,5");
+        case Field::e_pero:
+            return QStringLiteral("0,5");
+        case Field::e_sped_up:
+            return QStringLiteral("1,5");
+        case Field::e_sped_dow:
+            return drilling ? QStringLiteral("0,2") : QStringLiteral("1,5");
+        case Field::e_glubs:
+            return QStringLiteral("2");
+        case Field::d_mark:
+            return marker;
+        case Field::name_files:
+        case Field::Edit15:
+            return file;
+        default:
+            return {};
+    }
+}
+
+std::optional<RunOptions> parse_run_options(QStringList arguments, QString& error) {
+    RunOptions options;
+    std::optional<PortOptions> port = take_port_options(arguments, PortKind::Sim, error);
+    if (!port) {
+        return std::nullopt;
+    }
+    options.port = *port;
+    bool page_given = false;
+    QStringList files;
+    while (!arguments.isEmpty()) {
+        const QString argument = arguments.takeFirst();
+        bool field_taken = false;
+        for (const FieldOption& option : kFieldOptions) {
+            if (const auto value = take_value(argument, option.name, arguments, error)) {
+                if (!error.isEmpty()) {
+                    return std::nullopt;
+                }
+                options.typed[option.field] = *value;
+                if (option.field == Field::d_mark) {
+                    options.marker = *value;
+                }
+                field_taken = true;
+                break;
+            }
+        }
+        if (field_taken) {
+            continue;
+        }
+        auto value_of = [&](const char* name) {
+            return take_value(argument, name, arguments, error);
+        };
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            options.help = true;
+        } else if (const auto job = value_of("--job")) {
+            if (*job == QLatin1String("draw")) {
+                options.job = RunJob::Draw;
+            } else if (*job == QLatin1String("drill")) {
+                options.job = RunJob::Drill;
+            } else if (*job == QLatin1String("preview")) {
+                options.job = RunJob::Preview;
+            } else if (error.isEmpty()) {
+                error = QStringLiteral("--job takes draw, drill or preview, not \"%1\"").arg(*job);
+            }
+        } else if (const auto page = value_of("--page")) {
+            page_given = true;
+            if (*page == QLatin1String("dxf")) {
+                options.page = RunPage::Dxf;
+            } else if (*page == QLatin1String("gerber")) {
+                options.page = RunPage::Gerber;
+            } else if (error.isEmpty()) {
+                error = QStringLiteral("--page takes dxf or gerber, not \"%1\"").arg(*page);
+            }
+        } else if (const auto apertures = value_of("--apertures")) {
+            options.apertures = *apertures;
+        } else if (argument == QLatin1String("--no-return")) {
+            options.return_to_origin = false;
+        } else if (const auto x = value_of("--start-x")) {
+            options.start_x = *x;
+        } else if (const auto y = value_of("--start-y")) {
+            options.start_y = *y;
+        } else if (const auto z = value_of("--start-z")) {
+            options.start_z = *z;
+        } else if (const auto zoom = value_of("--zoom")) {
+            bool ok = false;
+            options.zoom = zoom->toInt(&ok);
+            if (error.isEmpty() && (!ok || options.zoom < 0 || options.zoom > 150)) {
+                error = QStringLiteral("--zoom takes a whole number from 0 to 150");
+            }
+        } else if (argument == QLatin1String("--auto-zoom")) {
+            options.auto_zoom = true;
+        } else if (argument == QLatin1String("--idle-moves")) {
+            options.idle_moves = true;
+        } else if (const auto config = value_of("--config")) {
+            options.config = *config;
+        } else if (argument == QLatin1String("--realtime")) {
+            options.realtime = true;
+        } else if (const auto png = value_of("--png")) {
+            options.png = *png;
+        } else if (argument == QLatin1String("--json")) {
+            options.json = true;
+        } else if (argument.startsWith(u'-') && argument.size() > 1) {
+            error = QStringLiteral("unknown option %1").arg(argument);
+        } else {
+            files.append(argument);
+        }
+        if (!error.isEmpty()) {
+            return std::nullopt;
+        }
+    }
+    if (options.help) {
+        return options;
+    }
+    if (files.size() != 1) {
+        error = files.isEmpty() ? QStringLiteral("no job file named")
+                                : QStringLiteral("one job file only");
+        return std::nullopt;
+    }
+    options.file = files.front();
+    if (!page_given) {
+        options.page =
+            QFileInfo(options.file).suffix().compare(QLatin1String("dxf"), Qt::CaseInsensitive) == 0
+                ? RunPage::Dxf
+                : RunPage::Gerber;
+    }
+    // A real port runs in real time: the machine can't be hurried.
+    if (options.port.kind != PortKind::Sim) {
+        options.realtime = true;
+    }
+    return options;
+}
+
+QString run_usage() {
+    return QStringLiteral(
+        "Usage: ostrel-run [options] FILE\n"
+        "Runs a job of the Ostrel controller without a window (by default on the simulated\n"
+        "machine, in no real time) and prints what it did.\n"
+        "\n"
+        "  --job draw|drill|preview   draw (\"Рисовать\", default), drill (\"Сверлить\"), or\n"
+        "                             only the file-view picture\n"
+        "  --page dxf|gerber          job page; default from the name (.dxf: dxf, else gerber)\n"
+        "  --speed-xy T  --speed-xy-rapid T  --z-travel T  --speed-z-up T  --speed-z-down T\n"
+        "  --depth T                  job parameters as typed in the edits (decimal comma);\n"
+        "                             defaults as the job kind fills them in (depth 2)\n"
+        "  --marker DD                marker diameter, two digits in tenths of mm (default 05)\n"
+        "  --apertures FILE|none      Gerber aperture table source (default: FILE itself)\n"
+        "  --no-return                do not return to 0,0 after the job\n"
+        "  --start-x T --start-y T --start-z T   position before the job (default 0)\n"
+        "  --zoom N  --auto-zoom  --idle-moves    DXF preview settings\n"
+        "  --port auto|ppdev|direct|sim           port access (default sim)\n"
+        "  --sim-ports 3bc,378,278                ports of the simulated machine\n"
+        "  --config FILE              settings file (default cfg.ini)\n"
+        "  --trace FILE               one line per port write: 0xAA V\n"
+        "  --realtime                 wait the real step times (implied by a real port)\n"
+        "  --png FILE                 the track picture, or the file-view picture (preview)\n"
+        "  --json                     the summary as one JSON object\n"
+        "  --help                     this text\n"
+        "\n"
+        "Exit status: 0 the job ran to its end, 1 an error abandoned it, 2 bad usage.\n");
+}
+
+}  // namespace ostrel

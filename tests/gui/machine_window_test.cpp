@@ -1,0 +1,214 @@
+// The window driving the simulated machine: jogs, keys, Esc mid-move, jobs and previews.
+#include "tests/gui/window_fixture.h"
+
+#include "gui/file_view_window.h"
+#include "gui/stop_dialog.h"
+#include "gui/track_window.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace ostrel::testing {
+namespace {
+
+class MachineWindowTest : public AttachedWindowsTest {
+protected:
+    void SetUp() override {
+        AttachedWindowsTest::SetUp();
+        // The track window pops up at the first move; the keyboard stays with the main window.
+        form3->show();
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        sim->machine(PORT_3BC).clear_counts();  // "$3BC" is listed first and chosen
+        sim->clear_write_log();
+    }
+    const StepDecoder& motors() const { return sim->machine(PORT_3BC); }
+    // The manual tab shown, the focus on a jog button; returns the focus widget.
+    QWidget* show_manual_tab() {
+        control<QTabWidget>("PageControl1")->setCurrentIndex(0);
+        control<QToolButton>("B_up")->setFocus();
+        EXPECT_EQ(QApplication::focusWidget(), control<QToolButton>("B_up"));
+        return QApplication::focusWidget();
+    }
+    void press(QWidget* target, int key, bool auto_repeat = false) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), auto_repeat);
+        QApplication::sendEvent(target, &event);
+    }
+    bool box_shown_with(const QString& text) const {
+        for (const auto& box : desktop.boxes) {
+            if (box.text == text) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(MachineWindowTest, JogButtonMovesTheMachineAndDrawsTheTrack) {
+    control<QSlider>("TrackBar2")->setValue(7);  // 1 mm
+    QTest::mouseClick(control<QToolButton>("B_right"), Qt::LeftButton);
+    EXPECT_EQ(motors().position(AXIS_X), 400);
+    form->window_operator().flush_position();
+    EXPECT_EQ(control<QLineEdit>("view_x")->text(), QStringLiteral("1"));
+    EXPECT_TRUE(form3->isVisible());
+    // The tool at Z 0 is not below the raised height 0 before any job: a grey track, from the
+    // top-left corner to the tool at 1 mm, 5 pixels from the left edge on the bottom row.
+    const QImage& track = form->track_picture().image();
+    int grey_near_the_tool = 0;
+    for (int x = 0; x <= 8; ++x) {
+        grey_near_the_tool += track.pixelColor(x, 455) == QColor(128, 128, 128) ? 1 : 0;
+    }
+    EXPECT_GT(grey_near_the_tool, 0);
+    EXPECT_EQ(track.pixelColor(0, 0), QColor(128, 128, 128));
+    EXPECT_EQ(track.pixelColor(100, 200), QColor(Qt::white));
+    QTest::mouseClick(control<QToolButton>("B_z_up"), Qt::LeftButton);
+    EXPECT_EQ(motors().position(AXIS_Z), -400);
+}
+
+TEST_F(MachineWindowTest, GoToPointFromTheWindowRaisesZFirst) {
+    control<QLineEdit>("Edit9")->setText(QStringLiteral("0.05"));
+    control<QLineEdit>("Edit11")->setText(QStringLiteral("0,01"));
+    QTest::mouseClick(control<QPushButton>("BitBtn1"), Qt::LeftButton);
+    EXPECT_EQ(motors().position(AXIS_Z), -4);
+    EXPECT_EQ(motors().position(AXIS_X), 20);
+    EXPECT_EQ(sim->write_log()[1].value & 0x70, 0x40);  // the first step is Z's
+}
+
+TEST_F(MachineWindowTest, ArrowKeysJogOncePerPressAndNeverOnAutoRepeat) {
+    QWidget* focus = show_manual_tab();
+    press(focus, Qt::Key_Right);
+    EXPECT_EQ(motors().position(AXIS_X), 4);
+    for (int i = 0; i < 20; ++i) {
+        press(focus, Qt::Key_Right, true);  // a held key
+    }
+    EXPECT_EQ(motors().position(AXIS_X), 4);
+    press(focus, Qt::Key_PageDown);
+    press(focus, Qt::Key_Up);
+    EXPECT_EQ(motors().position(AXIS_Z), 4);
+    EXPECT_EQ(motors().position(AXIS_Y), 4);
+}
+
+TEST_F(MachineWindowTest, ArrowKeysInATextFieldOrOnAnotherTabDoNotJog) {
+    show_manual_tab();
+    auto* edit = control<QLineEdit>("Edit9");
+    edit->setFocus();
+    press(edit, Qt::Key_Left);
+    control<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    control<QPushButton>("Button4")->setFocus();
+    press(control<QPushButton>("Button4"), Qt::Key_Left);
+    EXPECT_EQ(motors().forward_steps(AXIS_X) + motors().backward_steps(AXIS_X), 0);
+}
+
+TEST_F(MachineWindowTest, EscapeDuringAMoveAsksAndNoStopsIt) {
+    QWidget* focus = show_manual_tab();
+    control<QSlider>("TrackBar2")->setValue(7);
+    // Esc reaches the window some steps into the move (the window's messages are let through
+    // once a step); the operator answers "НЕТ".
+    QTimer steps;
+    int ticks = 0;
+    QObject::connect(&steps, &QTimer::timeout, [&] {
+        if (++ticks != 50) {
+            return;
+        }
+        steps.stop();
+        QTimer::singleShot(0, &f_stop, [&] {
+            ASSERT_TRUE(f_stop.isVisible());
+            QTest::mouseClick(f_stop.findChild<QPushButton*>(QStringLiteral("Button2")),
+                              Qt::LeftButton);
+        });
+        press(focus, Qt::Key_Escape);
+    });
+    steps.start(0);
+    QTest::mouseClick(control<QToolButton>("B_right"), Qt::LeftButton);
+    EXPECT_GT(motors().position(AXIS_X), 0);
+    EXPECT_LT(motors().position(AXIS_X), 400);
+    EXPECT_FALSE(form->machine().state().stop_requested);  // the jog cleared it at its end
+    EXPECT_TRUE(f_stop.isHidden());
+
+    // Esc at rest asks nothing.
+    press(focus, Qt::Key_Escape);
+    EXPECT_TRUE(f_stop.isHidden());
+}
+
+TEST_F(MachineWindowTest, AJobButtonDuringAMoveIsRefused) {
+    control<QSlider>("TrackBar2")->setValue(7);
+    QTimer::singleShot(0, form.get(), [&] { form->B_risovClick(); });
+    QTest::mouseClick(control<QToolButton>("B_right"), Qt::LeftButton);
+    EXPECT_TRUE(box_shown_with(Machine::busy_message()));
+    EXPECT_EQ(motors().position(AXIS_X), 400);
+}
+
+TEST_F(MachineWindowTest, DrawingJobFromTheWindowMovesTheMachine) {
+    const QString path = scratch_path(QStringLiteral("square.dxf"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0.0\n 20\n0.0\n 11\n"
+            "0.5\n 21\n0.25\n  0\nENDSEC\n  0\nEOF\n");
+    }
+    control<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    control<QComboBox>("Programs")->setCurrentIndex(0);
+    control<QTabWidget>("PageControl2")->setCurrentIndex(0);
+    control<QLineEdit>("name_files")->setText(path);
+    control<QLineEdit>("e_sped")->setText(QStringLiteral("5"));
+    QTest::mouseClick(control<QPushButton>("B_risov"), Qt::LeftButton);
+    EXPECT_TRUE(desktop.boxes.empty()) << desktop.boxes.front().text.toStdString();
+    // Drawn to (0.5, 0.25), then raised and back to the origin.
+    EXPECT_EQ(motors().forward_steps(AXIS_X), 200);
+    EXPECT_EQ(motors().forward_steps(AXIS_Y), 100);
+    EXPECT_EQ(motors().position(AXIS_X), 0);
+    EXPECT_EQ(motors().position(AXIS_Z), -200);
+}
+
+TEST_F(MachineWindowTest, GerberFileChoiceFillsTheGridAndThePreviewShowsTheBoard) {
+    const QString path = scratch_path(QStringLiteral("board.gbr"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(
+            "%ADD10C,0.5000*%\n%ADD11R,1.2X0.8*%\nG54D10*\nX0Y0D02*\nX2000Y1000D01*\n"
+            "M02*\n");
+    }
+    control<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    control<QTabWidget>("PageControl2")->setCurrentIndex(1);
+    desktop.open_answers.push_back(path);
+    QTest::mouseClick(control<QToolButton>("BitBtn2"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>("Edit15")->text(), path);
+    const auto& grid = form->controller().gerber.grid();
+    auto* table = form->findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
+    ASSERT_NE(table, nullptr);
+    int filled = 0;
+    for (int row = 1; row < 50; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            ASSERT_NE(table->item(row, column), nullptr);
+            EXPECT_EQ(table->item(row, column)->text(), grid.cell(row, column));
+            filled += grid.cell(row, column).isEmpty() ? 0 : 1;
+        }
+    }
+    EXPECT_GE(filled, 4);
+    QTest::mouseClick(control<QPushButton>("Button10"), Qt::LeftButton);
+    EXPECT_TRUE(form2.isVisible());
+    const QImage& image = form2.picture().image();
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(dark, 50);                           // the track was drawn
+    EXPECT_EQ(motors().forward_steps(AXIS_X), 0);  // a preview moves nothing
+}
+
+}  // namespace
+}  // namespace ostrel::testing

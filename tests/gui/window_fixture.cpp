@@ -1,0 +1,85 @@
+// The window-test fixture and its recording desktop.
+#include "tests/gui/window_fixture.h"
+
+#include <QFile>
+
+namespace ostrel::testing {
+
+void RecordingDesktop::message_box(QWidget*, const QString& caption, const QString& text,
+                                   QMessageBox::Icon icon) {
+    boxes.push_back({caption, text, icon});
+}
+
+QString RecordingDesktop::open_file_name(QWidget*, const QString&, const QString&) {
+    if (open_answers.empty()) {
+        ADD_FAILURE() << "unexpected file-open dialog";
+        return {};
+    }
+    QString answer = open_answers.front();
+    open_answers.pop_front();
+    return answer;
+}
+
+QString RecordingDesktop::save_file_name(QWidget*, const QString&, const QString&) {
+    if (save_answers.empty()) {
+        ADD_FAILURE() << "unexpected file-save dialog";
+        return {};
+    }
+    QString answer = save_answers.front();
+    save_answers.pop_front();
+    return answer;
+}
+
+void write_cfg_ini(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text));
+    file.write(
+        "[machine]\n"
+        "mm_per_step_x=0.0025\nmm_per_step_y=0.0025\nmm_per_step_z=0.0025\n"
+        "travel_limit_x=100\ntravel_limit_y=100\ntravel_limit_z=100\n"
+        "backlash_x=0\nbacklash_y=0\nbacklash_z=0\n");
+}
+
+void MainWindowTest::SetUp() {
+    ASSERT_TRUE(scratch.isValid());
+    previous_dir = QDir::currentPath();
+    // The program reads cfg.ini from its working folder.
+    ASSERT_TRUE(QDir::setCurrent(scratch.path()));
+}
+
+void MainWindowTest::TearDown() {
+    form.reset();
+    QDir::setCurrent(previous_dir);
+}
+
+void AttachedWindowsTest::SetUp() {
+    MainWindowTest::SetUp();
+    create();
+    form3 = std::make_unique<TForm3>(form->track_picture());
+    form->attach_windows(f_stop, form2, *form3);
+    pass_splash();
+}
+
+void MainWindowTest::create(std::unique_ptr<PortBackend> backend) {
+    if (with_cfg_ini) {
+        write_cfg_ini(scratch_path(QStringLiteral("cfg.ini")));
+    }
+    if (!backend) {
+        auto simulated = std::make_unique<SimBackend>();
+        simulated->keep_write_log(true);
+        sim = simulated.get();
+        backend = std::move(simulated);
+    }
+    auto shared = std::make_shared<std::unique_ptr<PortBackend>>(std::move(backend));
+    form = std::make_unique<TForm1>(
+        desktop, [shared] { return std::move(*shared); }, clock);
+}
+
+void MainWindowTest::create_sim(bool port_3bc, bool port_378, bool port_278) {
+    auto simulated = std::make_unique<SimBackend>(port_3bc, port_378, port_278);
+    simulated->keep_write_log(true);
+    sim = simulated.get();
+    create(std::move(simulated));
+}
+
+}  // namespace ostrel::testing

@@ -1,0 +1,86 @@
+// The main window on the simulated port in a scratch working folder, with a desktop that records.
+#pragma once
+
+#include "gui/file_view_window.h"
+#include "gui/main_window.h"
+#include "gui/stop_dialog.h"
+#include "gui/track_window.h"
+#include "gui/window_operator.h"
+#include "port/sim_backend.h"
+#include "tests/support/fake_clock.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace ostrel::testing {
+
+struct ShownBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon;
+};
+
+// Message boxes are recorded and closed at once; file dialogs answer from a queue.
+class RecordingDesktop final : public Desktop {
+public:
+    void message_box(QWidget* parent, const QString& caption, const QString& text,
+                     QMessageBox::Icon icon) override;
+    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    void open_url(const QUrl& url) override { urls.push_back(url); }
+    void end_program(int exit_status) override { end_requests.push_back(exit_status); }
+
+    std::vector<ShownBox> boxes;
+    std::deque<QString> open_answers;
+    std::deque<QString> save_answers;
+    std::vector<QUrl> urls;
+    std::vector<int> end_requests;
+};
+
+// The settings file as the repository ships it.
+void write_cfg_ini(const QString& path);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the window; by default on a simulated machine with all three ports and a cfg.ini.
+    void create(std::unique_ptr<PortBackend> backend = nullptr);
+    void create_sim(bool port_3bc, bool port_378, bool port_278);
+    // Seven seconds later: the splash is gone and the controls can be reached.
+    void pass_splash() { form->Timer1Timer(); }
+
+    template <typename T>
+    T* control(const char* name) const {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString scratch_path(const QString& name) const { return scratch.filePath(name); }
+
+    QTemporaryDir scratch;
+    QString previous_dir;
+    bool with_cfg_ini = true;
+    RecordingDesktop desktop;
+    FakeClock clock;            // step waits cost no time
+    SimBackend* sim = nullptr;  // owned by the window's port connection
+    std::unique_ptr<TForm1> form;
+};
+
+// The main window with the other three windows attached, past its splash, as the program starts;
+// not shown yet.
+class AttachedWindowsTest : public MainWindowTest {
+protected:
+    void SetUp() override;
+
+    TF_stop f_stop;
+    TForm2 form2;
+    std::unique_ptr<TForm3> form3;
+};
+
+}  // namespace ostrel::testing

@@ -1,0 +1,121 @@
+// Job-parameter files: what the operator saved comes back exactly, and a bad file changes nothing.
+#include "jobs/job_parameters_file.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace ostrel {
+namespace {
+
+JobParameterTexts typed_texts() {
+    JobParameterTexts texts;
+    texts.speed_xy = QStringLiteral("2,5");
+    texts.speed_xy_rapid = QStringLiteral(" 10 ");  // blanks as typed
+    texts.z_travel = QStringLiteral("0.5");  // a point is kept; reading it is the job's affair
+    texts.speed_z_up = QStringLiteral("say \"1,5\" \\ ok");
+    texts.speed_z_down = QStringLiteral("");
+    texts.drill_depth = QStringLiteral("глубина = 2");
+    texts.marker_diameter = QStringLiteral("07");
+    texts.return_to_origin = false;
+    return texts;
+}
+
+void expect_same(const JobParameterTexts& a, const JobParameterTexts& b) {
+    EXPECT_EQ(a.speed_xy, b.speed_xy);
+    EXPECT_EQ(a.speed_xy_rapid, b.speed_xy_rapid);
+    EXPECT_EQ(a.z_travel, b.z_travel);
+    EXPECT_EQ(a.speed_z_up, b.speed_z_up);
+    EXPECT_EQ(a.speed_z_down, b.speed_z_down);
+    EXPECT_EQ(a.drill_depth, b.drill_depth);
+    EXPECT_EQ(a.marker_diameter, b.marker_diameter);
+    EXPECT_EQ(a.return_to_origin, b.return_to_origin);
+}
+
+void write_text(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+class JobParametersFileTest : public ::testing::Test {
+protected:
+    QString path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
+    QTemporaryDir dir_;
+};
+
+TEST_F(JobParametersFileTest, RoundTripKeepsTextsExactly) {
+    ASSERT_TRUE(dir_.isValid());
+    const JobParameterTexts saved = typed_texts();
+    ASSERT_EQ(write_job_parameters_file(path("job.ini"), saved), QString());
+
+    JobParameterTexts loaded;
+    ASSERT_EQ(read_job_parameters_file(path("job.ini"), loaded), QString());
+    expect_same(loaded, saved);
+}
+
+TEST_F(JobParametersFileTest, SavingAgainReplacesTheFile) {
+    JobParameterTexts first = typed_texts();
+    ASSERT_EQ(write_job_parameters_file(path("job.ini"), first), QString());
+    JobParameterTexts second = first;
+    second.speed_xy = QStringLiteral("3");
+    second.return_to_origin = true;
+    ASSERT_EQ(write_job_parameters_file(path("job.ini"), second), QString());
+
+    JobParameterTexts loaded;
+    ASSERT_EQ(read_job_parameters_file(path("job.ini"), loaded), QString());
+    expect_same(loaded, second);
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("job.ini")});
+}
+
+TEST_F(JobParametersFileTest, HandWrittenFileWithBareValuesAndMissingKeys) {
+    write_text(path("hand.ini"),
+               "; comment\n[other]\nspeed_xy=9\n\n[job]\n  speed_xy =  4,5  \n"
+               "return_to_origin = 0\nunknown=1\n");
+    JobParameterTexts texts = typed_texts();
+    texts.return_to_origin = true;
+    ASSERT_EQ(read_job_parameters_file(path("hand.ini"), texts), QString());
+    EXPECT_EQ(texts.speed_xy, QStringLiteral("4,5"));  // from [job], not [other]
+    EXPECT_FALSE(texts.return_to_origin);
+    EXPECT_EQ(texts.speed_xy_rapid, QStringLiteral(" 10 "));  // absent: kept
+    EXPECT_EQ(texts.marker_diameter, QStringLiteral("07"));
+}
+
+TEST_F(JobParametersFileTest, FailuresNameTheProblemAndChangeNothing) {
+    struct Case {
+        const char* content;
+        const char* reason_part;
+    };
+    const Case cases[] = {
+        {"[job]\nspeed_xy=1\nmarker_diameter=5\n", "marker_diameter"},
+        {"[job]\nspeed_xy=1\nmarker_diameter=0,5\n", "marker_diameter"},
+        {"[job]\nreturn_to_origin=yes\n", "return_to_origin"},
+        {"[job]\nspeed_xy=\"2,5\n", "speed_xy"},
+        {"[job]\nspeed_xy=\"2,5\" 3\n", "speed_xy"},
+        {"[machine]\nmm_per_step_x=0.0025\n", "нет параметров задания"},
+        {"", "нет параметров задания"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        write_text(path("bad.ini"), c.content);
+        JobParameterTexts texts = typed_texts();
+        const QString reason = read_job_parameters_file(path("bad.ini"), texts);
+        EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reason_part))) << reason.toStdString();
+        expect_same(texts, typed_texts());
+    }
+}
+
+TEST_F(JobParametersFileTest, MissingFileAndUnwritablePlaceAreReported) {
+    JobParameterTexts texts = typed_texts();
+    const QString missing = path("missing.ini");
+    EXPECT_TRUE(read_job_parameters_file(missing, texts).contains(missing));
+    expect_same(texts, typed_texts());
+
+    const QString nowhere = path("no/such/dir/job.ini");
+    EXPECT_TRUE(write_job_parameters_file(nowhere, texts).contains(nowhere));
+    EXPECT_FALSE(QFile::exists(nowhere));
+}
+
+}  // namespace
+}  // namespace ostrel
