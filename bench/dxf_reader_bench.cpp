@@ -73,7 +73,7 @@ class PreviewPanel final : public Panel {
 public:
     explicit PreviewPanel(QString path) : path_(std::move(path)) {}
     QString field_text(Field field) const override {
-        return field == Field::name_files ? path_ : QString();
+        return field == Field::DxfFile ? path_ : QString();
     }
     int jog_speed_position() const override { return 10; }
     int jog_distance_position() const override { return 1; }
@@ -88,7 +88,7 @@ private:
 void line_pass(benchmark::State& state, const QString& path, qint64 bytes) {
     std::int64_t lines = 0;
     for (auto _ : state) {
-        dxf_reader pass(path, dxf_reader::Entity::Line);
+        DxfReader pass(path, DxfReader::Entity::Line);
         lines = 0;
         while (const auto line = pass.next_line_entity()) {
             benchmark::DoNotOptimize(line->x2);

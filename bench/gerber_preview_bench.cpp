@@ -33,7 +33,7 @@ class FilePanel final : public Panel {
 public:
     explicit FilePanel(QString path) : path_(std::move(path)) {}
     QString field_text(Field field) const override {
-        return field == Field::Edit15 ? path_ : QStringLiteral("05");
+        return field == Field::GerberFile ? path_ : QStringLiteral("05");
     }
     int jog_speed_position() const override { return 10; }
     int jog_distance_position() const override { return 1; }
@@ -43,8 +43,8 @@ private:
     QString path_;
 };
 
-// Form2 at its design size.
-class BenchView final : public GerberFileView {
+// The file-view window at its design size.
+class BenchView final : public FileView {
 public:
     explicit BenchView(Picture& picture) : picture_(picture) {}
     void show() override {}
@@ -127,7 +127,7 @@ void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint)
     PenOnlyPicture pen_only{QSize(387, 320)};
     BenchView view(paint ? static_cast<Picture&>(image) : static_cast<Picture&>(pen_only));
     for (auto _ : state) {
-        page.Button10Click(view);
+        page.show_gerber_preview(view);
     }
     if (!op.messages.isEmpty()) {
         state.SkipWithError(op.messages.front().toUtf8().constData());

@@ -37,8 +37,8 @@ void run_rates(const char* setting, Machine& machine, StepEngine& engine,
         bench::StepTimingClock* clock = fresh_clock();
         // One step takes |ratio| / speed seconds: the speed that asks for this rate.
         const double speed = std::abs(machine.state().mm_per_step[AXIS_X]) * rate.hz;
-        engine.lpt_out(AXIS_X, rate.steps, speed);
-        engine.lpt_out(AXIS_X, -rate.steps, speed);  // back, so the track stays in view
+        engine.step_axis(AXIS_X, rate.steps, speed);
+        engine.step_axis(AXIS_X, -rate.steps, speed);  // back, so the track stays in view
         bench::print_step_figures(setting, rate.hz, *clock);
         if (after_rate) {
             after_rate(clock->seconds());
@@ -80,25 +80,25 @@ int with_window(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QtDesktop desktop;
     SwitchingClock clock;
-    TForm1 form1(
+    MainWindow main_window(
         desktop, [] { return std::make_unique<SimBackend>(); }, clock);
-    TF_stop f_stop;
-    TForm2 form2;
-    TForm3 form3(form1.track_picture());
-    form1.attach_windows(f_stop, form2, form3);
-    form1.show();
-    form1.Timer1Timer();  // the splash off
+    StopDialog stop_dialog;
+    FileViewWindow file_view_window;
+    TrackWindow track_window(main_window.track_picture());
+    main_window.attach_windows(stop_dialog, file_view_window, track_window);
+    main_window.show();
+    main_window.hide_splash();  // the splash off
     // The manual tab, as the operator sees it during a jog: the progress bar is on it.
-    form1.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(0);
+    main_window.findChild<QTabWidget*>(QStringLiteral("mainTabs"))->setCurrentIndex(0);
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 500) {
         QApplication::processEvents();
     }
-    const WaitPainter& painter = form1.window_operator().wait_painter();
+    const WaitPainter& painter = main_window.window_operator().wait_painter();
     std::int64_t draws_before = painter.draws();
     run_rates(
-        "window", form1.machine(), form1.controller().engine,
+        "window", main_window.machine(), main_window.controller().engine,
         [&clock, &painter] {
             bench::StepTimingClock* timing = clock.fresh();
             timing->draw_counter = [&painter] { return painter.draws(); };

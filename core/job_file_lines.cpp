@@ -17,23 +17,23 @@ namespace ostrel {
 
 namespace {}  // namespace
 
-GerberLineReader::GerberLineReader(const QString& path)
-    : GerberLineReader(open_job_file(path), path) {}
+JobFileLineReader::JobFileLineReader(const QString& path)
+    : JobFileLineReader(open_job_file(path), path) {}
 
-GerberLineReader::GerberLineReader(int fd, QString path, std::size_t block,
-                                   std::size_t longest_line)
+JobFileLineReader::JobFileLineReader(int fd, QString path, std::size_t block,
+                                     std::size_t longest_line)
     : fd_(fd),
       path_(std::move(path)),
       block_(std::max<std::size_t>(block, 1), '\0'),
       longest_line_(longest_line) {}
 
-GerberLineReader::~GerberLineReader() {
+JobFileLineReader::~JobFileLineReader() {
     if (fd_ >= 0) {
         ::close(fd_);
     }
 }
 
-bool GerberLineReader::fill() {
+bool JobFileLineReader::fill() {
     if (eof_) {
         return false;
     }
@@ -54,7 +54,7 @@ bool GerberLineReader::fill() {
     }
 }
 
-bool GerberLineReader::next(std::string_view& line) {
+bool JobFileLineReader::next(std::string_view& line) {
     long_line_.clear();
     bool any = false;  // something of a line was seen: even an empty line counts once its end is
     for (;;) {
@@ -111,7 +111,7 @@ bool gerber_file_exists(const QString& path, Operator& op) {
         return true;
     }
     op.show_message(MessageKind::Error, QStringLiteral("такого файла не существует"));
-    op.focus_field(Field::Edit15);
+    op.focus_field(Field::GerberFile);
     return false;
 }
 

@@ -14,7 +14,7 @@ namespace ostrel {
 // system reach the machine), and the end is not part of the line. The file is read in blocks, so
 // memory grows with the longest line, never with the file. Bytes are handed on as they are: NUL
 // and other control bytes are characters like any other.
-class GerberLineReader {
+class JobFileLineReader {
 public:
     static constexpr std::size_t kBlock = 64 * 1024;
     // No job file has lines anywhere near this long; a file that does (a binary file without
@@ -23,14 +23,14 @@ public:
 
     // Opens the file. Throws OperationAbandoned naming the file and the reason when it can't be
     // opened, is a folder, or is no regular file (a device or a pipe might never end).
-    explicit GerberLineReader(const QString& path);
+    explicit JobFileLineReader(const QString& path);
     // Reads from an open descriptor, which it takes over, in blocks of the given size (at least
     // one byte; tests and fuzzing choose small ones to cross block ends often).
-    GerberLineReader(int fd, QString path, std::size_t block = kBlock,
-                     std::size_t longest_line = kLongestLine);
-    ~GerberLineReader();
-    GerberLineReader(const GerberLineReader&) = delete;
-    GerberLineReader& operator=(const GerberLineReader&) = delete;
+    JobFileLineReader(int fd, QString path, std::size_t block = kBlock,
+                      std::size_t longest_line = kLongestLine);
+    ~JobFileLineReader();
+    JobFileLineReader(const JobFileLineReader&) = delete;
+    JobFileLineReader& operator=(const JobFileLineReader&) = delete;
 
     // The next line, or false at the end of the file. The view stays valid until the next call.
     // A failing read, or a line longer than the longest allowed, throws OperationAbandoned.
@@ -51,7 +51,7 @@ private:
 };
 
 // Every Gerber run starts here: false, after telling the operator "такого файла не существует" and
-// putting the focus on Edit15, when nothing is found at path.
+// putting the focus on gerberFileEdit, when nothing is found at path.
 bool gerber_file_exists(const QString& path, Operator& op);
 
 }  // namespace ostrel

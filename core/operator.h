@@ -14,22 +14,22 @@ enum class MessageKind {
 
 // Controls whose text the logic reads at the moment of use, or gives the focus to.
 enum class Field {
-    e_sped,
-    e_sped2,
-    e_pero,
-    e_sped_up,
-    e_sped_dow,
-    e_glubs,
-    name_files,
-    Edit15,
-    d_mark,
-    Edit9,
-    Edit10,
-    Edit11,
-    Edit12,
-    Edit13,
-    Edit14,
-    ComboBox1,
+    SpeedXy,
+    SpeedXyRapid,
+    ZTravel,
+    SpeedZUp,
+    SpeedZDown,
+    DrillDepth,
+    DxfFile,
+    GerberFile,
+    MarkerDiameter,
+    GoToX,
+    GoToY,
+    GoToZ,
+    NewPositionX,
+    NewPositionY,
+    NewPositionZ,
+    Port,
 };
 
 class Operator {
@@ -75,15 +75,15 @@ class Panel {
 public:
     virtual ~Panel() = default;
     virtual QString field_text(Field field) const = 0;
-    virtual int jog_speed_position() const = 0;     // TrackBar1, 1..20
-    virtual int jog_distance_position() const = 0;  // TrackBar2, 1..12
-    virtual bool return_to_origin() const = 0;      // CB_vozvrat
-    // The identifier of the port ComboBox1 shows: "$3BC" 0x10, "$378" 0x20, anything else 0x30.
+    virtual int jog_speed_position() const = 0;     // jogSpeedSlider, 1..20
+    virtual int jog_distance_position() const = 0;  // jogDistanceSlider, 1..12
+    virtual bool return_to_origin() const = 0;      // returnToOriginCheck
+    // The identifier of the port portCombo shows: "$3BC" 0x10, "$378" 0x20, anything else 0x30.
     // Asked at every port write; a panel may keep it as the box's text changes.
     virtual std::uint8_t port_id() const;
-    // Job-file page of PageControl2: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR".
+    // Job-file page of filePages: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR".
     virtual int file_page() const { return 1; }
-    // DXF preview settings: SE_zoom's value (0 when its text is not a whole number), "Auto",
+    // DXF preview settings: zoomSpin's value (0 when its text is not a whole number), "Auto",
     // "холстые перем.".
     virtual int preview_zoom() const { return 1; }
     virtual bool auto_zoom() const { return false; }

@@ -10,14 +10,14 @@ namespace ostrel {
 
 void DxfJobs::raise() {
     const JobParameters& job = machine_.state().job;
-    mover_.down_up(job.z_travel, job.speed_z_up);
+    mover_.move_z_to(job.z_travel, job.speed_z_up);
 }
 
 void DxfJobs::travel_to(double x, double y) {
     mover_.move_to_xy(x, y, machine_.state().job.speed_xy_rapid);
 }
 
-void DxfJobs::B_risovClick() {
+void DxfJobs::run_draw_job() {
     if (machine_.busy()) {
         machine_.op().show_message(MessageKind::Error, Machine::busy_message());
         return;
@@ -29,12 +29,12 @@ void DxfJobs::B_risovClick() {
         if (gerber_) {
             gerber_->set_plot_mode(false);
         }
-        risunok();
+        draw_lines();
     } else if (gerber_) {
         gerber_->set_plot_mode(true);
         gerber_->set_drill_mode(false);
         gerber_->clear_app_pending();
-        gerber_->risunok_gbr();
+        gerber_->run_gerber_job();
     }
     finish_job();
 }
@@ -51,15 +51,15 @@ void DxfJobs::finish_job() {
     machine_.state().stop_requested = false;
 }
 
-void DxfJobs::risunok() {
-    machine_.get_rejim();
-    const QString path = machine_.panel().field_text(Field::name_files);
+void DxfJobs::draw_lines() {
+    machine_.read_job_parameters();
+    const QString path = machine_.panel().field_text(Field::DxfFile);
     if (!dxf_file_exists(path, machine_.op())) {
         return;
     }
     MachineState& s = machine_.state();
     const JobParameters& job = s.job;
-    dxf_reader pass(path, dxf_reader::Entity::Line);
+    DxfReader pass(path, DxfReader::Entity::Line);
     while (!s.stop_requested) {
         const auto line = pass.next_line_entity();
         if (!line) {
@@ -71,7 +71,7 @@ void DxfJobs::risunok() {
             travel_to(line->x1, line->y1);
         }
         if (s.pos_x != line->x2 || s.pos_y != line->y2) {
-            mover_.down_up(0, job.speed_z_down);
+            mover_.move_z_to(0, job.speed_z_down);
             mover_.move_to_xy(line->x2, line->y2, job.speed_xy);
         }
     }
@@ -80,7 +80,7 @@ void DxfJobs::risunok() {
     }
 }
 
-void DxfJobs::B_drillClick() {
+void DxfJobs::run_drill_job() {
     if (machine_.busy()) {
         machine_.op().show_message(MessageKind::Error, Machine::busy_message());
         return;
@@ -89,42 +89,42 @@ void DxfJobs::B_drillClick() {
     if (gerber_) {
         gerber_->set_plot_mode(false);
     }
-    drill_depth_ = read_number(machine_.panel().field_text(Field::e_glubs));
+    drill_depth_ = read_number(machine_.panel().field_text(Field::DrillDepth));
     if (machine_.panel().file_page() == 0) {
         if (gerber_) {
             gerber_->set_drill_mode(false);
         }
-        go_drill();
+        drill_points();
     } else if (gerber_) {
         gerber_->set_drill_depth(drill_depth_);
         gerber_->set_drill_mode(true);
-        gerber_->risunok_gbr();
+        gerber_->run_gerber_job();
     }
     finish_job();
 }
 
-void DxfJobs::go_drill() {
+void DxfJobs::drill_points() {
     MachineState& s = machine_.state();
     s.pos_x = 0;
     s.pos_y = 0;
     const Panel& panel = machine_.panel();
     // The same five edits in the same order as every job, then the hole depth.
-    machine_.get_rejim();
+    machine_.read_job_parameters();
     const JobParameters& job = s.job;
-    drill_depth_ = read_number(panel.field_text(Field::e_glubs));
-    const QString path = panel.field_text(Field::name_files);
+    drill_depth_ = read_number(panel.field_text(Field::DrillDepth));
+    const QString path = panel.field_text(Field::DxfFile);
     if (!dxf_file_exists(path, machine_.op())) {
         return;
     }
     {
-        dxf_reader pass(path, dxf_reader::Entity::Point);
+        DxfReader pass(path, DxfReader::Entity::Point);
         while (const auto point = pass.next_point_entity()) {
             if (s.pos_x != point->x || s.pos_y != point->y) {
                 raise();
                 travel_to(point->x, point->y);
             }
-            mover_.down_up(0, job.speed_z_up);
-            mover_.down_up(-drill_depth_, job.speed_z_down);
+            mover_.move_z_to(0, job.speed_z_up);
+            mover_.move_z_to(-drill_depth_, job.speed_z_down);
         }
         if (pass.cut_off()) {
             machine_.op().show_message(MessageKind::Error, pass.cut_off_message());

@@ -13,11 +13,11 @@ namespace ostrel {
 class GerberJobHooks {
 public:
     virtual ~GerberJobHooks() = default;
-    virtual void set_plot_mode(bool on) = 0;   // gbr_plot
-    virtual void set_drill_mode(bool on) = 0;  // gbr_drill
-    virtual void clear_app_pending() = 0;      // app_pending
+    virtual void set_plot_mode(bool on) = 0;   // plot_mode
+    virtual void set_drill_mode(bool on) = 0;  // drill_mode
+    virtual void clear_app_pending() = 0;      // aperture_pending
     virtual void set_drill_depth(double mm) = 0;
-    virtual void risunok_gbr() = 0;
+    virtual void run_gerber_job() = 0;
 };
 
 class DxfJobs {
@@ -30,19 +30,19 @@ public:
     // "Рисовать": clears the track picture (its pen stays where the last track ended), runs the
     // job of the active page, returns to X 0, Y 0 raised when "возврат в 0,0" is checked, and
     // clears the stop request. Refused with a message while a job or move runs.
-    void B_risovClick();
+    void run_draw_job();
     // "Сверлить": reads the hole depth, runs the job of the active page, returns like
     // "Рисовать" and clears the stop request. Refused with a message while a job or move runs.
-    void B_drillClick();
+    void run_drill_job();
 
     // The DXF drawing job: every LINE in file order, travelling raised to its start when the tool
     // is elsewhere and drawing lowered to its end. Ends early, between lines, on a stop request.
-    void risunok();
+    void draw_lines();
     // The DXF drilling job: the tool's X-Y position becomes the origin, then one hole at every
     // POINT in file order, a final raise and, when checked, the travel back to the origin.
-    void go_drill();
+    void drill_points();
 
-    // The hole depth (mm) last read from e_glubs; the Gerber drilling reads it too.
+    // The hole depth (mm) last read from drillDepthEdit; the Gerber drilling reads it too.
     double drill_depth() const { return drill_depth_; }
 
 private:

@@ -98,11 +98,11 @@ std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
     std::int64_t min_x = -1;
     std::int64_t min_y = -1;
     const QSize size = picture.size();
-    const QString path = machine_.panel().field_text(Field::name_files);
+    const QString path = machine_.panel().field_text(Field::DxfFile);
     if (!dxf_file_exists(path, machine_.op())) {
         return 0;
     }
-    dxf_reader pass(path, dxf_reader::Entity::Line);
+    DxfReader pass(path, DxfReader::Entity::Line);
     while (const auto line = pass.next_line_entity()) {
         // Whole millimetres, cut toward zero, straight from the exact counts.
         const std::int64_t tx1 = line->q_x1 / 10000;
@@ -135,7 +135,7 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
         op.show_message(MessageKind::Error, Machine::busy_message());
         return;
     }
-    const QString path = panel.field_text(Field::name_files);
+    const QString path = panel.field_text(Field::DxfFile);
     if (!dxf_file_exists(path, op)) {
         return;
     }
@@ -149,7 +149,7 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
     if (panel.auto_zoom()) {
         preview_zoom_ = dxf_auto_zoom(picture);
     }
-    dxf_reader pass(path, dxf_reader::Entity::Line);
+    DxfReader pass(path, DxfReader::Entity::Line);
     preview_offset_x_ = round_half_even(static_cast<Extended>(preview_offset_x_) * preview_zoom_);
     preview_offset_y_ = round_half_even(static_cast<Extended>(preview_offset_y_) * preview_zoom_);
 

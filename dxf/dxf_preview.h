@@ -18,7 +18,7 @@ public:
 
     explicit DxfPreview(Machine& machine) : machine_(machine) {}
 
-    // Renders the file named in name_files on picture, as every preview event does ("Просмотр",
+    // Renders the file named in dxfFileEdit on picture, as every preview event does ("Просмотр",
     // the zoom field, "Auto", "холстые перем."). outer_height is the file-view window's outer
     // height (frame and title included) once shown; show_window makes it visible. Refused with a
     // message while a job or move runs. A value that can't be read, or a file that can't be,

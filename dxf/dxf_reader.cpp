@@ -420,14 +420,14 @@ bool dxf_file_exists(const QString& path, Operator& op) {
         return true;
     }
     op.show_message(MessageKind::Error, QStringLiteral("такого файла не существует"));
-    op.focus_field(Field::name_files);
+    op.focus_field(Field::DxfFile);
     return false;
 }
 
-dxf_reader::dxf_reader(const QString& path, Entity entity, std::size_t buffer_size)
-    : dxf_reader(open_job_file(path), path, entity, buffer_size) {}
+DxfReader::DxfReader(const QString& path, Entity entity, std::size_t buffer_size)
+    : DxfReader(open_job_file(path), path, entity, buffer_size) {}
 
-dxf_reader::dxf_reader(int fd, const QString& path, Entity entity, std::size_t buffer_size)
+DxfReader::DxfReader(int fd, const QString& path, Entity entity, std::size_t buffer_size)
     : path_(path), entity_(entity), lines_(fd, path, buffer_size) {
     for (auto& value : values_) {
         value.storage.resize(DxfLineReader::kKeptPrefix);
@@ -435,9 +435,9 @@ dxf_reader::dxf_reader(int fd, const QString& path, Entity entity, std::size_t b
     check_text_file(fd);
 }
 
-dxf_reader::~dxf_reader() = default;
+DxfReader::~DxfReader() = default;
 
-void dxf_reader::check_text_file(int fd) {
+void DxfReader::check_text_file(int fd) {
     // The first bytes tell a text DXF from a binary one; read aside, the pass still starts at 0.
     char head[kSniffed];
     ssize_t got;
@@ -459,14 +459,14 @@ void dxf_reader::check_text_file(int fd) {
     }
 }
 
-QString dxf_reader::cut_off_message() const {
+QString DxfReader::cut_off_message() const {
     return QStringLiteral(
                "Файл \"%1\" кончается посреди примитива %2 (нет закрывающей строки \"  0\"); "
                "этот примитив пропущен")
         .arg(path_, entity_ == Entity::Line ? QStringLiteral("LINE") : QStringLiteral("POINT"));
 }
 
-void dxf_reader::ValueText::assign(std::string_view line, bool cut, bool padded) {
+void DxfReader::ValueText::assign(std::string_view line, bool cut, bool padded) {
     too_long = cut || line.size() > DxfLineReader::kKeptPrefix;
     length = std::min(line.size(), DxfLineReader::kKeptPrefix);
     if (padded && length <= kShortText) {
@@ -477,7 +477,7 @@ void dxf_reader::ValueText::assign(std::string_view line, bool cut, bool padded)
     fresh = true;
 }
 
-bool dxf_reader::scan_entity(std::string_view marker, int slots) {
+bool DxfReader::scan_entity(std::string_view marker, int slots) {
     for (;;) {
         switch (quick_entity(marker, slots)) {
             case Quick::Found:
@@ -496,7 +496,7 @@ bool dxf_reader::scan_entity(std::string_view marker, int slots) {
     }
 }
 
-dxf_reader::Quick dxf_reader::quick_entity(std::string_view marker, int slots) {
+DxfReader::Quick DxfReader::quick_entity(std::string_view marker, int slots) {
     // The same steps as line_by_line_entity, on whole lines in the buffer. Nothing of the entity
     // is kept until its closing line has been seen, so that it can be begun again from its
     // marker after a refill, or by the line reader.
@@ -567,7 +567,7 @@ dxf_reader::Quick dxf_reader::quick_entity(std::string_view marker, int slots) {
     return Quick::Found;
 }
 
-bool dxf_reader::line_by_line_entity(std::string_view marker, int slots) {
+bool DxfReader::line_by_line_entity(std::string_view marker, int slots) {
     DxfLineReader::Line line;
     const auto is = [&](std::string_view text) { return !line.cut && line.text == text; };
     do {
@@ -608,7 +608,7 @@ bool dxf_reader::line_by_line_entity(std::string_view marker, int slots) {
     return true;
 }
 
-std::int64_t dxf_reader::convert(int slot) {
+std::int64_t DxfReader::convert(int slot) {
     ValueText& value = values_[slot];
     if (!value.fresh) {
         return value.count;
@@ -650,11 +650,11 @@ double to_mm(std::int64_t count) {
 
 }  // namespace
 
-std::optional<dxf_line> dxf_reader::next_line_entity() {
+std::optional<DxfLine> DxfReader::next_line_entity() {
     if (entity_ != Entity::Line || !scan_entity("LINE", 4)) {
         return std::nullopt;
     }
-    dxf_line line;
+    DxfLine line;
     line.q_x1 = convert(0);
     line.q_y1 = convert(1);
     line.q_x2 = convert(2);
@@ -666,11 +666,11 @@ std::optional<dxf_line> dxf_reader::next_line_entity() {
     return line;
 }
 
-std::optional<dxf_point> dxf_reader::next_point_entity() {
+std::optional<DxfPoint> DxfReader::next_point_entity() {
     if (entity_ != Entity::Point || !scan_entity("POINT", 2)) {
         return std::nullopt;
     }
-    dxf_point point;
+    DxfPoint point;
     point.q_x = convert(0);
     point.q_y = convert(1);
     point.x = to_mm(point.q_x);

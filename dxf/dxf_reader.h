@@ -14,7 +14,7 @@
 namespace ostrel {
 
 // A LINE entity: first point (groups 10, 20) and second point (groups 11, 21), in mm.
-struct dxf_line {
+struct DxfLine {
     double x1 = 0;
     double y1 = 0;
     double x2 = 0;
@@ -28,7 +28,7 @@ struct dxf_line {
 };
 
 // A POINT entity: groups 10 and 20, in mm.
-struct dxf_point {
+struct DxfPoint {
     double x = 0;
     double y = 0;
     std::int64_t q_x = 0;
@@ -98,7 +98,7 @@ std::optional<std::int64_t> dxf_value_count(std::string_view text);
 // One pass of the reader over a file: opened on construction, closed on destruction. The value
 // texts of the group codes persist from one entity to the next within the pass, so an entity
 // lacking a code takes the text of the last entity that had it.
-class dxf_reader {
+class DxfReader {
 public:
     enum class Entity { Line, Point };
 
@@ -106,20 +106,20 @@ public:
     // operator about a file that does not exist. Throws OperationAbandoned naming the file and
     // the reason when it can't be opened or read, is not a regular file, or is not a text DXF
     // (a binary DXF, or a file holding NUL bytes in its first kilobyte).
-    dxf_reader(const QString& path, Entity entity,
-               std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
+    DxfReader(const QString& path, Entity entity,
+              std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
     // A pass over an already open descriptor (taken over), for tests and fuzzing.
-    dxf_reader(int fd, const QString& path, Entity entity,
-               std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
-    ~dxf_reader();
-    dxf_reader(const dxf_reader&) = delete;
-    dxf_reader& operator=(const dxf_reader&) = delete;
+    DxfReader(int fd, const QString& path, Entity entity,
+              std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
+    ~DxfReader();
+    DxfReader(const DxfReader&) = delete;
+    DxfReader& operator=(const DxfReader&) = delete;
 
     // The next LINE (a pass opened for Entity::Line), or nothing at the end of the file.
     // A value that is not a number throws OperationAbandoned with the conversion message.
-    std::optional<dxf_line> next_line_entity();
+    std::optional<DxfLine> next_line_entity();
     // The next POINT (a pass opened for Entity::Point), or nothing at the end of the file.
-    std::optional<dxf_point> next_point_entity();
+    std::optional<DxfPoint> next_point_entity();
 
     // True once the file ended inside an entity (after its marker, before its closing "  0").
     // Such an entity is not handed out: its values may be cut short mid-number.

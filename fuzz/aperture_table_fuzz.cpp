@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lseek(fd, 0, SEEK_SET) != 0) {
         std::abort();
     }
-    GerberLineReader reader(fd, QStringLiteral("fuzz"), block);
+    JobFileLineReader reader(fd, QStringLiteral("fuzz"), block);
     ApertureTable table;
     ApertureGrid grid;
     ApertureLoader loader(table, grid);

@@ -41,12 +41,12 @@ struct Outcome {
     bool operator==(const Outcome&) const = default;
 };
 
-Outcome run_pass(const std::uint8_t* data, std::size_t size, dxf_reader::Entity entity,
+Outcome run_pass(const std::uint8_t* data, std::size_t size, DxfReader::Entity entity,
                  std::size_t buffer) {
     Outcome outcome;
     try {
-        dxf_reader pass(memory_file(data, size), QStringLiteral("fuzz.dxf"), entity, buffer);
-        if (entity == dxf_reader::Entity::Line) {
+        DxfReader pass(memory_file(data, size), QStringLiteral("fuzz.dxf"), entity, buffer);
+        if (entity == DxfReader::Entity::Line) {
             while (const auto l = pass.next_line_entity()) {
                 outcome.counts.insert(outcome.counts.end(), {l->q_x1, l->q_y1, l->q_x2, l->q_y2});
             }
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Refills, lines across them and lines longer than the buffer must not change what is read.
     const std::size_t small = 16 + (size > 0 ? data[0] % 48 : 0);
-    for (const auto entity : {dxf_reader::Entity::Line, dxf_reader::Entity::Point}) {
+    for (const auto entity : {DxfReader::Entity::Line, DxfReader::Entity::Point}) {
         const Outcome whole = run_pass(data, size, entity, 1 << 16);
         const Outcome pieces = run_pass(data, size, entity, small);
         // A line longer than the small buffer keeps only its beginning, so it may read otherwise

@@ -36,11 +36,11 @@ class FuzzPanel final : public Panel {
 public:
     QString field_text(Field field) const override {
         switch (field) {
-            case Field::d_mark:
+            case Field::MarkerDiameter:
                 return bad_marker ? QStringLiteral("_5") : QStringLiteral("05");
-            case Field::e_pero:
+            case Field::ZTravel:
                 return QStringLiteral("0,5");
-            case Field::ComboBox1:
+            case Field::Port:
                 return QStringLiteral("$378");
             default:
                 return QStringLiteral("2,5");
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SimulatedClock clock;
     StepEngine engine(machine, clock);
     Mover mover(machine, engine);
-    machine.get_rejim();
+    machine.read_job_parameters();
 
     const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
     ApertureTable table;
@@ -87,9 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     interpreter.set_strokes((data[1] & 2) == 0);
     interpreter.set_drill_depth(2);
     GerberRegisters& r = interpreter.registers();
-    r.gbr_preview = (modes & 1) != 0;
-    r.gbr_plot = (modes & 2) != 0;
-    r.gbr_drill = (modes & 4) != 0;
+    r.preview_mode = (modes & 1) != 0;
+    r.plot_mode = (modes & 2) != 0;
+    r.drill_mode = (modes & 4) != 0;
     r.view_scale = (modes >> 3) + 0.5;
 
     std::size_t start = 0;
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             const std::string_view line = text.substr(start, end - start);
             loader.take_line(line);
-            interpreter.out_str(line);
+            interpreter.run_line(line);
             start = end + 1;
         }
     } catch (const OperationAbandoned&) {
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const StepDecoder& motors = sim->machine(PORT_378);
     for (int axis = AXIS_X; axis <= AXIS_Z; ++axis) {
         const bool moved = motors.forward_steps(axis) != 0 || motors.backward_steps(axis) != 0;
-        if ((moved && !r.gbr_plot && !r.gbr_drill) || motors.faults(axis) != 0) {
+        if ((moved && !r.plot_mode && !r.drill_mode) || motors.faults(axis) != 0) {
             std::abort();
         }
     }

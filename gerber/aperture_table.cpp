@@ -145,13 +145,13 @@ void ApertureLoader::take_line(std::string_view line) {
     grid_.set_cell(row_ + 1, 0, QStringLiteral("-END-"));
 }
 
-void get_app(const QString& path, ApertureTable& table, ApertureGrid& grid, Operator& op) {
+void load_apertures(const QString& path, ApertureTable& table, ApertureGrid& grid, Operator& op) {
     ApertureLoader loader(table, grid);
     loader.start();
     if (!gerber_file_exists(path, op)) {
         return;
     }
-    GerberLineReader reader(path);
+    JobFileLineReader reader(path);
     std::string_view line;
     while (reader.next(line)) {
         loader.take_line(line);
@@ -159,8 +159,8 @@ void get_app(const QString& path, ApertureTable& table, ApertureGrid& grid, Oper
 }
 
 double marker_diameter(const Panel& panel) {
-    return static_cast<double>(static_cast<Extended>(read_number(panel.field_text(Field::d_mark))) /
-                               10.0L);
+    return static_cast<double>(
+        static_cast<Extended>(read_number(panel.field_text(Field::MarkerDiameter))) / 10.0L);
 }
 
 }  // namespace ostrel

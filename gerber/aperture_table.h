@@ -1,4 +1,5 @@
-// The aperture table of the Gerber page, its grid StringGrid1, get_app and the marker diameter.
+// The aperture table of the Gerber page, its grid apertureGrid, load_apertures and the marker
+// diameter.
 #pragma once
 
 #include "core/operator.h"
@@ -20,8 +21,8 @@ struct Aperture {
     std::array<double, kSizes + 1> size{};
 };
 
-// app_table: one entry per D-code 1..99, zero at first, never cleared; a load overwrites only what
-// the file defines.
+// aperture_table: one entry per D-code 1..99, zero at first, never cleared; a load overwrites only
+// what the file defines.
 class ApertureTable {
 public:
     static constexpr int kFirst = 1;
@@ -36,7 +37,7 @@ private:
     std::array<Aperture, kLast + 1> entries_{};  // index 0 unused
 };
 
-// StringGrid1's text: 50 rows of 4 columns; row 0 is the fixed header row, which stays empty.
+// apertureGrid's text: 50 rows of 4 columns; row 0 is the fixed header row, which stays empty.
 class ApertureGrid {
 public:
     static constexpr int kRows = 50;
@@ -83,13 +84,13 @@ private:
     int row_ = 0;
 };
 
-// get_app: loads app_table and StringGrid1 from the file at path (the text of Edit15). A missing
-// file gives "такого файла не существует" and the focus in Edit15, with the grid left empty and
-// the table unchanged.
-void get_app(const QString& path, ApertureTable& table, ApertureGrid& grid, Operator& op);
+// load_apertures: loads aperture_table and apertureGrid from the file at path (the text of
+// gerberFileEdit). A missing file gives "такого файла не существует" and the focus in
+// gerberFileEdit, with the grid left empty and the table unchanged.
+void load_apertures(const QString& path, ApertureTable& table, ApertureGrid& grid, Operator& op);
 
-// The marker diameter in mm: d_mark's two digits / 10, read when a pad is plotted. A text that is
-// not a number abandons the operation with the conversion message.
+// The marker diameter in mm: markerDiameterEdit's two digits / 10, read when a pad is plotted. A
+// text that is not a number abandons the operation with the conversion message.
 double marker_diameter(const Panel& panel);
 
 }  // namespace ostrel

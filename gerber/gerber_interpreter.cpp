@@ -87,7 +87,7 @@ constexpr long double kMargin = 4;
 
 }  // namespace
 
-GerberInterpreter::Number GerberInterpreter::read_number(std::string_view line, std::size_t start) {
+GerberInterpreter::Number GerberInterpreter::number_at(std::string_view line, std::size_t start) {
     if (start < 1 || start > line.size()) {
         return {0, 1};
     }
@@ -112,7 +112,7 @@ GerberInterpreter::Number GerberInterpreter::read_number(std::string_view line, 
     return {value, i + 1};
 }
 
-void GerberInterpreter::out_str(std::string_view line) {
+void GerberInterpreter::run_line(std::string_view line) {
     const std::size_t length = line.size();
     std::size_t p = 1;
     do {
@@ -123,39 +123,39 @@ void GerberInterpreter::out_str(std::string_view line) {
         const std::string_view letters =
             p <= length ? line.substr(p - 1, q - p) : std::string_view();
         p = q;
-        const Number number = read_number(line, p);
+        const Number number = number_at(line, p);
         p += number.reach - 1;
-        operand(letters, number.value);
+        run_word(letters, number.value);
     } while (p < length);
 }
 
-void GerberInterpreter::operand(std::string_view letters, double number) {
+void GerberInterpreter::run_word(std::string_view letters, double number) {
     if (letters.empty()) {
         return;
     }
     const char letter = letters.front();
-    if (registers_.gbr_preview) {
+    if (registers_.preview_mode) {
         preview_word(letter, number);
     }
-    if (registers_.gbr_plot) {
+    if (registers_.plot_mode) {
         plot_word(letter, number);
     }
-    if (registers_.gbr_drill) {
+    if (registers_.drill_mode) {
         drill_word(letter, number);
     }
 }
 
 void GerberInterpreter::take_g(double number) {
     if (number == 54) {
-        registers_.app_pending = true;
+        registers_.aperture_pending = true;
     }
     registers_.cur_g = round_register(number);
 }
 
 bool GerberInterpreter::take_d(double number, std::int32_t& action) {
-    if (registers_.app_pending) {
-        registers_.cur_app = round_register(number);
-        registers_.app_pending = false;
+    if (registers_.aperture_pending) {
+        registers_.current_aperture = round_register(number);
+        registers_.aperture_pending = false;
         return false;
     }
     action = round_register(number);
@@ -218,7 +218,7 @@ void GerberInterpreter::preview_word(char letter, double number) {
         r.view_max_x = std::max(r.view_max_x, r.cur_x);
         r.view_max_y = std::max(r.view_max_y, r.cur_y);
     } else if (action == 3) {
-        const Aperture* entry = app_table_.entry(r.cur_app);
+        const Aperture* entry = aperture_table_.entry(r.current_aperture);
         if (entry != nullptr && entry->shape == Aperture::kCircle) {
             // The radius is size 1 in pixels, neither scaled nor halved.
             const Extended size = entry->size[1];
@@ -256,19 +256,19 @@ void GerberInterpreter::drill_word(char letter, double number) {
         r.cur_y = static_cast<double>(static_cast<Extended>(number) / 100);
         const JobParameters& job = machine_.state().job;
         travel_to(r.cur_x, r.cur_y);
-        mover_.down_up(0, job.speed_z_up);
-        mover_.down_up(-drill_depth_, job.speed_z_down);
+        mover_.move_z_to(0, job.speed_z_up);
+        mover_.move_z_to(-drill_depth_, job.speed_z_down);
         raise();
     }
 }
 
 void GerberInterpreter::raise() {
     const JobParameters& job = machine_.state().job;
-    mover_.down_up(job.z_travel, job.speed_z_up);
+    mover_.move_z_to(job.z_travel, job.speed_z_up);
 }
 
 void GerberInterpreter::lower() {
-    mover_.down_up(0, machine_.state().job.speed_z_down);
+    mover_.move_z_to(0, machine_.state().job.speed_z_down);
 }
 
 void GerberInterpreter::travel_to(double x, double y) {
@@ -296,7 +296,7 @@ void GerberInterpreter::plot_circle() {
 // A pad of a circular aperture, marked as a circle the marker's width inside the pad's edge.
 // The circle's points never pass through cur_x and cur_y, so they keep the pad's centre.
 void GerberInterpreter::plot_pad() {
-    const Aperture* entry = app_table_.entry(registers_.cur_app);
+    const Aperture* entry = aperture_table_.entry(registers_.current_aperture);
     if (entry == nullptr || entry->shape != Aperture::kCircle) {
         return;
     }

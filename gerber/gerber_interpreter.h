@@ -16,15 +16,15 @@ namespace ostrel {
 // The interpreter's registers. They start at zero and persist across lines, passes and runs;
 // only the preview and the job buttons set a few before a run.
 struct GerberRegisters {
-    double cur_x = 0;          // last X word: mm in plot and drill mode, pixels in preview mode
-    double cur_y = 0;          // last Y word, likewise
-    double cur_i = 0;          // last I word, likewise; a circle's radius
-    std::int32_t cur_g = 0;    // last G word, rounded
-    std::int32_t cur_app = 0;  // D-code of the selected aperture
-    bool app_pending = false;  // a G54 word was read: the next D word selects an aperture
-    bool gbr_preview = false;
-    bool gbr_plot = false;
-    bool gbr_drill = false;
+    double cur_x = 0;        // last X word: mm in plot and drill mode, pixels in preview mode
+    double cur_y = 0;        // last Y word, likewise
+    double cur_i = 0;        // last I word, likewise; a circle's radius
+    std::int32_t cur_g = 0;  // last G word, rounded
+    std::int32_t current_aperture = 0;  // D-code of the selected aperture
+    bool aperture_pending = false;      // a G54 word was read: the next D word selects an aperture
+    bool preview_mode = false;
+    bool plot_mode = false;
+    bool drill_mode = false;
     double view_scale = 0;  // preview pixels per mm
     double view_max_x = 0;  // preview extents, grown by lines, moves and circles
     double view_max_y = 0;
@@ -39,8 +39,8 @@ public:
     // painter; a line reaching further is cut there, a circle reaching further is left out.
     static constexpr long long kFarPixel = 1LL << 21;
 
-    GerberInterpreter(Machine& machine, Mover& mover, const ApertureTable& app_table)
-        : machine_(machine), mover_(mover), app_table_(app_table) {}
+    GerberInterpreter(Machine& machine, Mover& mover, const ApertureTable& aperture_table)
+        : machine_(machine), mover_(mover), aperture_table_(aperture_table) {}
 
     GerberRegisters& registers() { return registers_; }
     const GerberRegisters& registers() const { return registers_; }
@@ -53,7 +53,7 @@ public:
     // the preview runs so, since its strokes are wiped before anyone sees them.
     void set_strokes(bool on) { strokes_ = on; }
 
-    // The hole depth in mm the drill handling goes down to (e_glubs, read by "Сверлить").
+    // The hole depth in mm the drill handling goes down to (drillDepthEdit, read by "Сверлить").
     void set_drill_depth(double mm) { drill_depth_ = mm; }
     double drill_depth() const { return drill_depth_; }
 
@@ -65,13 +65,13 @@ public:
     // The number that starts at the 1-based position start of line (digits and at most one
     // point). When it runs to the end of the line the reach is the whole line's length; past
     // the end it is 0 with reach 1.
-    static Number read_number(std::string_view line, std::size_t start);
+    static Number number_at(std::string_view line, std::size_t start);
 
     // Executes one line: every word (the non-digits before a number, and the number) goes to
-    // operand in turn. Moves refused by the machine throw OperationAbandoned.
-    void out_str(std::string_view line);
+    // run_word in turn. Moves refused by the machine throw OperationAbandoned.
+    void run_line(std::string_view line);
     // Executes one word in the modes switched on, in the order preview, plot, drill.
-    void operand(std::string_view letters, double number);
+    void run_word(std::string_view letters, double number);
 
 private:
     bool take_register_word(char letter, double number, long double scale, std::int32_t& action);
@@ -100,7 +100,7 @@ private:
 
     Machine& machine_;
     Mover& mover_;
-    const ApertureTable& app_table_;
+    const ApertureTable& aperture_table_;
     GerberRegisters registers_;
     Picture* picture_ = nullptr;
     bool strokes_ = true;

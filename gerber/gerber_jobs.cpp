@@ -5,25 +5,25 @@
 
 namespace ostrel {
 
-void GerberJobs::risunok_gbr() {
-    machine_.get_rejim();
+void GerberJobs::run_gerber_job() {
+    machine_.read_job_parameters();
     // A preview's drawing mode would otherwise paint the job's millimetres as pixels over it.
-    interpreter_.registers().gbr_preview = false;
+    interpreter_.registers().preview_mode = false;
     if (view_ != nullptr) {
         view_->show();
     }
-    const QString path = machine_.panel().field_text(Field::Edit15);
+    const QString path = machine_.panel().field_text(Field::GerberFile);
     if (!gerber_file_exists(path, machine_.op())) {
         return;
     }
-    GerberLineReader reader(path);
+    JobFileLineReader reader(path);
     const MachineState& s = machine_.state();
     std::string_view line;
     while (!s.stop_requested && reader.next(line)) {
         if (line.empty() || line.front() == '%') {
             continue;
         }
-        interpreter_.out_str(line);
+        interpreter_.run_line(line);
     }
 }
 

@@ -17,34 +17,34 @@ class GerberPage {
 public:
     GerberPage(Machine& machine, Mover& mover)
         : machine_(machine),
-          interpreter_(machine, mover, app_table_),
+          interpreter_(machine, mover, aperture_table_),
           preview_(machine, interpreter_),
           jobs_(machine, interpreter_) {}
     GerberPage(const GerberPage&) = delete;
     GerberPage& operator=(const GerberPage&) = delete;
 
-    // change_nameClick after a path was chosen and put into Edit15: loads the apertures of the
-    // file named there into app_table and the grid.
-    void get_app() {
-        ostrel::get_app(machine_.panel().field_text(Field::Edit15), app_table_, grid_,
-                        machine_.op());
+    // browse_job_file after a path was chosen and put into gerberFileEdit: loads the apertures of
+    // the file named there into aperture_table and the grid.
+    void load_apertures() {
+        ostrel::load_apertures(machine_.panel().field_text(Field::GerberFile), aperture_table_,
+                               grid_, machine_.op());
     }
     // "Проспотр".
-    void Button10Click(GerberFileView& view) { preview_.Button10Click(view); }
+    void show_gerber_preview(FileView& view) { preview_.show_gerber_preview(view); }
 
-    void set_file_view(GerberFileView* view) { jobs_.set_file_view(view); }
+    void set_file_view(FileView* view) { jobs_.set_file_view(view); }
     GerberJobHooks& job_hooks() { return jobs_; }
 
-    const ApertureTable& app_table() const { return app_table_; }
-    ApertureTable& app_table() { return app_table_; }
-    const ApertureGrid& grid() const { return grid_; }  // StringGrid1's cells
+    const ApertureTable& aperture_table() const { return aperture_table_; }
+    ApertureTable& aperture_table() { return aperture_table_; }
+    const ApertureGrid& grid() const { return grid_; }  // apertureGrid's cells
     GerberInterpreter& interpreter() { return interpreter_; }
     GerberPreview& preview() { return preview_; }
     GerberJobs& jobs() { return jobs_; }
 
 private:
     Machine& machine_;
-    ApertureTable app_table_;
+    ApertureTable aperture_table_;
     ApertureGrid grid_;
     GerberInterpreter interpreter_;
     GerberPreview preview_;

@@ -17,7 +17,7 @@ public:
     explicit PreviewModes(GerberInterpreter& interpreter) : interpreter_(interpreter) {}
     ~PreviewModes() {
         interpreter_.set_strokes(true);
-        interpreter_.registers().gbr_preview = false;
+        interpreter_.registers().preview_mode = false;
     }
     PreviewModes(const PreviewModes&) = delete;
     PreviewModes& operator=(const PreviewModes&) = delete;
@@ -37,7 +37,7 @@ double GerberPreview::fit_scale(double view_max_x, double view_max_y, QSize oute
     return static_cast<double>(static_cast<Extended>(kFill) * h / view_max_y);
 }
 
-void GerberPreview::Button10Click(GerberFileView& view) {
+void GerberPreview::show_gerber_preview(FileView& view) {
     if (machine_.busy()) {
         machine_.op().show_message(MessageKind::Error, Machine::busy_message());
         return;
@@ -45,9 +45,9 @@ void GerberPreview::Button10Click(GerberFileView& view) {
     view.show();
     GerberRegisters& r = interpreter_.registers();
     PreviewModes restore(interpreter_);
-    r.gbr_plot = false;
-    r.gbr_drill = false;
-    r.gbr_preview = true;
+    r.plot_mode = false;
+    r.drill_mode = false;
+    r.preview_mode = true;
     r.view_max_x = kLeastExtent;
     r.view_max_y = kLeastExtent;
     r.view_scale = 1;
@@ -55,25 +55,25 @@ void GerberPreview::Button10Click(GerberFileView& view) {
     // The measuring pass only finds the extents and where the pen ends: whatever it drew would
     // be wiped by the white fill below before anyone could see it.
     interpreter_.set_strokes(false);
-    video_gbr(view);
+    interpret_file(view);
     interpreter_.set_strokes(true);
     r.view_scale = fit_scale(r.view_max_x, r.view_max_y, view.outer_size());
     view.picture().fill(QColor(255, 255, 255));
-    video_gbr(view);
+    interpret_file(view);
 }
 
-void GerberPreview::video_gbr(GerberFileView& view) {
+void GerberPreview::interpret_file(FileView& view) {
     view.show();
-    const QString path = machine_.panel().field_text(Field::Edit15);
+    const QString path = machine_.panel().field_text(Field::GerberFile);
     if (!gerber_file_exists(path, machine_.op())) {
         return;
     }
     interpreter_.set_picture(&view.picture());
-    GerberLineReader reader(path);
+    JobFileLineReader reader(path);
     std::string_view line;
     while (reader.next(line)) {
         if (!is_aperture_definition(line)) {
-            interpreter_.out_str(line);
+            interpreter_.run_line(line);
         }
     }
 }

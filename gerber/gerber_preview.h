@@ -9,10 +9,10 @@
 
 namespace ostrel {
 
-// The file-view window Form2 as the Gerber runs need it.
-class GerberFileView {
+// The file-view window as the previews and the Gerber job need it.
+class FileView {
 public:
-    virtual ~GerberFileView() = default;
+    virtual ~FileView() = default;
     // Shows the window (no change when it is shown already) and gives it the input focus.
     virtual void show() = 0;
     // The picture that fills its client area.
@@ -31,16 +31,16 @@ public:
     GerberPreview(Machine& machine, GerberInterpreter& interpreter)
         : machine_(machine), interpreter_(interpreter) {}
 
-    // "Проспотр": the file in Edit15 in preview mode, once at 1 pixel per mm to find its extents,
-    // then, on a white picture, at the scale that fits it into 80 % of the window. Only the mode
-    // switches, the extents and the scale are set first; the other registers, the aperture
+    // "Проспотр": the file in gerberFileEdit in preview mode, once at 1 pixel per mm to find its
+    // extents, then, on a white picture, at the scale that fits it into 80 % of the window. Only
+    // the mode switches, the extents and the scale are set first; the other registers, the aperture
     // selection and the pen go on from where they stood. Leaves every mode off. Refused with a
     // message while a job or a move runs. A file that can't be read throws OperationAbandoned.
-    void Button10Click(GerberFileView& view);
+    void show_gerber_preview(FileView& view);
 
-    // One pass over the file in Edit15 in the modes switched on: every line but the "%ADD" ones
-    // goes to the interpreter.
-    void video_gbr(GerberFileView& view);
+    // One pass over the file in gerberFileEdit in the modes switched on: every line but the "%ADD"
+    // ones goes to the interpreter.
+    void interpret_file(FileView& view);
 
     // Pixels per mm that fit extents (mm) into the window's outer size.
     static double fit_scale(double view_max_x, double view_max_y, QSize outer_size);

@@ -1,4 +1,4 @@
-// TForm2: a freely resizable window whose whole client area is the preview picture.
+// FileViewWindow: a freely resizable window whose whole client area is the preview picture.
 #include "gui/file_view_window.h"
 #include "gui/window_frame.h"
 
@@ -7,32 +7,32 @@
 
 namespace ostrel {
 
-TForm2::TForm2(QWidget* parent)
+FileViewWindow::FileViewWindow(QWidget* parent)
     : QWidget(parent),
-      ui(std::make_unique<Ui::TForm2>()),
+      ui(std::make_unique<Ui::FileViewWindow>()),
       picture_(client_size_for_outer(395, 347)) {
     ui->setupUi(this);
     resize(client_size_for_outer(395, 347));
     move(387, 224);
     setAttribute(Qt::WA_QuitOnClose, false);
-    ui->Image1->setGeometry(rect());
-    ui->Image1->set_picture_follows_size(true);
-    ui->Image1->set_picture(&picture_);
+    ui->pictureView->setGeometry(rect());
+    ui->pictureView->set_picture_follows_size(true);
+    ui->pictureView->set_picture(&picture_);
 }
 
-TForm2::~TForm2() = default;
+FileViewWindow::~FileViewWindow() = default;
 
-QSize TForm2::outer_size() const {
+QSize FileViewWindow::outer_size() const {
     return outer_size_for_client(size());
 }
 
-void TForm2::resizeEvent(QResizeEvent* event) {
+void FileViewWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    ui->Image1->setGeometry(rect());
+    ui->pictureView->setGeometry(rect());
 }
 
-PictureView& TForm2::picture_view() {
-    return *ui->Image1;
+PictureView& FileViewWindow::picture_view() {
+    return *ui->pictureView;
 }
 
 }  // namespace ostrel

@@ -1,4 +1,5 @@
-// TForm2, the file-view window "Просмотр файла": the DXF and Gerber previews are drawn into it.
+// FileViewWindow, the file-view window "Просмотр файла": the DXF and Gerber previews are drawn into
+// it.
 #pragma once
 
 #include "core/picture.h"
@@ -7,19 +8,19 @@
 #include <memory>
 
 namespace Ui {
-class TForm2;
+class FileViewWindow;
 }
 
 namespace ostrel {
 
 class PictureView;
 
-class TForm2 : public QWidget {
+class FileViewWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TForm2(QWidget* parent = nullptr);
-    ~TForm2() override;
+    explicit FileViewWindow(QWidget* parent = nullptr);
+    ~FileViewWindow() override;
 
     // Frame and caption included, as the previews lay out their drawing by it.
     QSize outer_size() const;
@@ -31,7 +32,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::TForm2> ui;
+    std::unique_ptr<Ui::FileViewWindow> ui;
     ImagePicture picture_;
 };
 

@@ -1,4 +1,4 @@
-// The operator's program: port options, then Form1, F_stop, Form2 and Form3, then the message loop.
+// The operator's program: port options, then the four windows, then the message loop.
 #include "gui/file_view_window.h"
 #include "gui/main_window.h"
 #include "gui/screen/wait_painter.h"
@@ -27,82 +27,84 @@ const char kUsage[] =
 // The shipped samples previewed and run on the simulated machine, as an operator would: choose
 // the file, preview it, press "Рисовать" (at brisk speeds, so the pictures come quickly).
 template <typename Save>
-void run_sample_jobs(ostrel::TForm1* form1, QWidget* form2, QWidget* form3, Save save) {
+void run_sample_jobs(ostrel::MainWindow* main_window, QWidget* file_view_window,
+                     QWidget* track_window, Save save) {
     const QDir samples(QStringLiteral("docs/samples"));
     if (!samples.exists()) {
         return;
     }
-    auto* tabs = form1->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-    auto* inner = form1->findChild<QTabWidget*>(QStringLiteral("PageControl2"));
-    const auto click = [form1](const char* name) {
-        form1->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+    auto* tabs = main_window->findChild<QTabWidget*>(QStringLiteral("mainTabs"));
+    auto* inner = main_window->findChild<QTabWidget*>(QStringLiteral("filePages"));
+    const auto click = [main_window](const char* name) {
+        main_window->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
     };
-    const auto type = [form1](const char* name, const char* text) {
-        form1->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QString::fromUtf8(text));
+    const auto type = [main_window](const char* name, const char* text) {
+        main_window->findChild<QLineEdit*>(QString::fromLatin1(name))
+            ->setText(QString::fromUtf8(text));
     };
     tabs->setCurrentIndex(1);
-    form1->findChild<QComboBox*>(QStringLiteral("Programs"))->setCurrentIndex(0);
-    type("e_sped", "40");
-    type("e_sped2", "40");
-    type("e_sped_up", "20");
-    type("e_sped_dow", "20");
+    main_window->findChild<QComboBox*>(QStringLiteral("jobKindCombo"))->setCurrentIndex(0);
+    type("speedXyEdit", "40");
+    type("speedXyRapidEdit", "40");
+    type("speedZUpEdit", "20");
+    type("speedZDownEdit", "20");
 
     inner->setCurrentIndex(0);
-    form1->choose_job_file(samples.filePath(QStringLiteral("ostrel.dxf")));
-    form1->findChild<QCheckBox*>(QStringLiteral("C_autozoom"))->setChecked(true);
-    save(form2, QStringLiteral("job-dxf-preview"));
-    click("B_risov");
-    save(form3, QStringLiteral("job-dxf-track"));
-    save(form1, QStringLiteral("job-dxf-done"));
+    main_window->choose_job_file(samples.filePath(QStringLiteral("ostrel.dxf")));
+    main_window->findChild<QCheckBox*>(QStringLiteral("autoZoomCheck"))->setChecked(true);
+    save(file_view_window, QStringLiteral("job-dxf-preview"));
+    click("drawButton");
+    save(track_window, QStringLiteral("job-dxf-track"));
+    save(main_window, QStringLiteral("job-dxf-done"));
 
     inner->setCurrentIndex(1);
-    form1->choose_job_file(samples.filePath(QStringLiteral("board.gbr")));
-    save(form1, QStringLiteral("job-gerber-apertures"));
-    click("Button10");
-    save(form2, QStringLiteral("job-gerber-preview"));
-    click("B_risov");
-    save(form3, QStringLiteral("job-gerber-track"));
+    main_window->choose_job_file(samples.filePath(QStringLiteral("board.gbr")));
+    save(main_window, QStringLiteral("job-gerber-apertures"));
+    click("gerberPreviewButton");
+    save(file_view_window, QStringLiteral("job-gerber-preview"));
+    click("drawButton");
+    save(track_window, QStringLiteral("job-gerber-track"));
 }
 
 // For the documentation: every tab and window as a PNG, taken once the splash has gone.
-void take_screenshots(const QString& dir, ostrel::TForm1* form1, QWidget* f_stop, QWidget* form2,
-                      QWidget* form3) {
+void take_screenshots(const QString& dir, ostrel::MainWindow* main_window, QWidget* stop_dialog,
+                      QWidget* file_view_window, QWidget* track_window) {
     QDir().mkpath(dir);
     const auto save = [dir](QWidget* widget, const QString& name) {
         widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
     };
-    QTimer::singleShot(500, form1, [=] { save(form1, QStringLiteral("splash")); });
-    QTimer::singleShot(ostrel::TForm1::kSplashMs + 500, form1, [=] {
-        auto* tabs = form1->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-        auto* inner = form1->findChild<QTabWidget*>(QStringLiteral("PageControl2"));
+    QTimer::singleShot(500, main_window, [=] { save(main_window, QStringLiteral("splash")); });
+    QTimer::singleShot(ostrel::MainWindow::kSplashMs + 500, main_window, [=] {
+        auto* tabs = main_window->findChild<QTabWidget*>(QStringLiteral("mainTabs"));
+        auto* inner = main_window->findChild<QTabWidget*>(QStringLiteral("filePages"));
         const char* names[] = {"manual", "program", "settings", "about"};
         for (int i = 0; i < tabs->count() && i < 4; ++i) {
             tabs->setCurrentIndex(i);
             if (i != 1) {
-                save(form1, QString::fromLatin1(names[i]));
+                save(main_window, QString::fromLatin1(names[i]));
                 continue;
             }
             for (int j = 0; j < inner->count(); ++j) {
                 inner->setCurrentIndex(j);
-                save(form1,
+                save(main_window,
                      j == 0 ? QStringLiteral("program-dxf") : QStringLiteral("program-gerber"));
             }
             // The drilling kind shows the hole-depth row and the other job button.
-            auto* programs = form1->findChild<QComboBox*>(QStringLiteral("Programs"));
+            auto* programs = main_window->findChild<QComboBox*>(QStringLiteral("jobKindCombo"));
             programs->setCurrentIndex(1);
-            save(form1, QStringLiteral("program-drill"));
+            save(main_window, QStringLiteral("program-drill"));
             programs->setCurrentIndex(0);
-            save(form1, QStringLiteral("program-draw"));
+            save(main_window, QStringLiteral("program-draw"));
         }
-        for (QWidget* window : {f_stop, form2, form3}) {
+        for (QWidget* window : {stop_dialog, file_view_window, track_window}) {
             window->show();
         }
-        QTimer::singleShot(300, form1, [=] {
-            save(f_stop, QStringLiteral("f_stop"));
-            save(form2, QStringLiteral("form2"));
-            save(form3, QStringLiteral("form3"));
-            f_stop->hide();
-            run_sample_jobs(form1, form2, form3, save);
+        QTimer::singleShot(300, main_window, [=] {
+            save(stop_dialog, QStringLiteral("stop_dialog"));
+            save(file_view_window, QStringLiteral("file_view_window"));
+            save(track_window, QStringLiteral("track_window"));
+            stop_dialog->hide();
+            run_sample_jobs(main_window, file_view_window, track_window, save);
             QApplication::quit();
         });
     });
@@ -149,7 +151,7 @@ int main(int argc, char* argv[]) {
 
     ostrel::QtDesktop desktop;
     ostrel::MonotonicClock clock;
-    ostrel::TForm1 form1(
+    ostrel::MainWindow main_window(
         desktop,
         [&port_options] {
             QString trace_error;
@@ -160,19 +162,20 @@ int main(int argc, char* argv[]) {
             return backend;
         },
         clock);
-    ostrel::TF_stop f_stop;
-    ostrel::TForm2 form2;
-    ostrel::TForm3 form3(form1.track_picture());
-    form1.attach_windows(f_stop, form2, form3);
+    ostrel::StopDialog stop_dialog;
+    ostrel::FileViewWindow file_view_window;
+    ostrel::TrackWindow track_window(main_window.track_picture());
+    main_window.attach_windows(stop_dialog, file_view_window, track_window);
 
-    form1.show();
+    main_window.show();
     if (!screenshot_dir.isEmpty()) {
-        take_screenshots(screenshot_dir, &form1, &f_stop, &form2, &form3);
+        take_screenshots(screenshot_dir, &main_window, &stop_dialog, &file_view_window,
+                         &track_window);
     }
     QTimer exposed;
     if (quit_when_shown) {
-        QObject::connect(&exposed, &QTimer::timeout, [&form1] {
-            if (form1.windowHandle() != nullptr && form1.windowHandle()->isExposed()) {
+        QObject::connect(&exposed, &QTimer::timeout, [&main_window] {
+            if (main_window.windowHandle() != nullptr && main_window.windowHandle()->isExposed()) {
                 QApplication::quit();
             }
         });

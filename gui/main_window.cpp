@@ -1,4 +1,4 @@
-// TForm1: start-up, the job-kind switch, the splash, the settings and pin-test handlers.
+// MainWindow: start-up, the job-kind switch, the splash, the settings and pin-test handlers.
 #include "gui/main_window.h"
 
 #include "core/number_text.h"
@@ -98,9 +98,9 @@ QUrl doc_file(const QString& installed_name, const QString& source_name) {
 const QString kJobFileFilter = QStringLiteral("Параметры задания (*.ini);;Все файлы (*)");
 
 // The file-view window as the Gerber runs see it.
-class Form2View final : public GerberFileView {
+class FileViewAdapter final : public FileView {
 public:
-    explicit Form2View(TForm2& form) : form_(form) {}
+    explicit FileViewAdapter(FileViewWindow& form) : form_(form) {}
     void show() override {
         form_.show();
         form_.raise();
@@ -110,7 +110,7 @@ public:
     QSize outer_size() const override { return form_.outer_size(); }
 
 private:
-    TForm2& form_;
+    FileViewWindow& form_;
 };
 
 // Fields where the arrow keys belong to the text, not to the machine.
@@ -128,9 +128,10 @@ bool takes_arrow_keys(const QWidget* widget) {
 
 }  // namespace
 
-TForm1::TForm1(Desktop& desktop, PortBackendFactory open_backend, Clock& clock, QWidget* parent)
+MainWindow::MainWindow(Desktop& desktop, PortBackendFactory open_backend, Clock& clock,
+                       QWidget* parent)
     : QWidget(parent),
-      ui(std::make_unique<Ui::TForm1>()),
+      ui(std::make_unique<Ui::MainWindow>()),
       desktop_(desktop),
       open_backend_(std::move(open_backend)),
       track_picture_(QSize(TrackView::kWidth, TrackView::kHeight)) {
@@ -140,128 +141,132 @@ TForm1::TForm1(Desktop& desktop, PortBackendFactory open_backend, Clock& clock, 
     setWindowTitle(application_title());
 
     // The job kind starts unchosen: the box shows its prompt and no item.
-    ui->Programs->setCurrentIndex(-1);
-    ui->Programs->setEditText(QStringLiteral("< выбери  >"));
-    ui->ComboBox1->setEditText(QStringLiteral("<...>"));
-    QPalette info = ui->ComboBox1->palette();
+    ui->jobKindCombo->setCurrentIndex(-1);
+    ui->jobKindCombo->setEditText(QStringLiteral("< выбери  >"));
+    ui->portCombo->setEditText(QStringLiteral("<...>"));
+    QPalette info = ui->portCombo->palette();
     info.setColor(QPalette::Base, info.color(QPalette::ToolTipBase));
     info.setColor(QPalette::Text, info.color(QPalette::ToolTipText));
-    ui->ComboBox1->setPalette(info);
+    ui->portCombo->setPalette(info);
 
-    ui->d_mark->setInputMask(QStringLiteral("9,9;_"));
-    ui->d_mark->setText(QStringLiteral("05"));
+    ui->markerDiameterEdit->setInputMask(QStringLiteral("9,9;_"));
+    ui->markerDiameterEdit->setText(QStringLiteral("05"));
 
-    ui->StringGrid1->horizontalHeader()->hide();
-    ui->StringGrid1->verticalHeader()->hide();
-    ui->StringGrid1->verticalHeader()->setMinimumSectionSize(15);
-    ui->StringGrid1->verticalHeader()->setDefaultSectionSize(15);
+    ui->apertureGrid->horizontalHeader()->hide();
+    ui->apertureGrid->verticalHeader()->hide();
+    ui->apertureGrid->verticalHeader()->setMinimumSectionSize(15);
+    ui->apertureGrid->verticalHeader()->setDefaultSectionSize(15);
     const int widths[] = {54, 41, 39, 48};
     for (int column = 0; column < 4; ++column) {
-        ui->StringGrid1->setColumnWidth(column, widths[column]);
+        ui->apertureGrid->setColumnWidth(column, widths[column]);
         // Row 0 is the grid's fixed header row: shaded, never edited.
         auto* header = new QTableWidgetItem;
         header->setFlags(Qt::NoItemFlags);
         header->setBackground(palette().button());
-        ui->StringGrid1->setItem(0, column, header);
+        ui->apertureGrid->setItem(0, column, header);
     }
 
     set_pictures();
-    ui->Panel1->raise();
+    ui->splashPanel->raise();
     // Nothing under the splash is reachable, not even with the Tab key.
-    ui->PageControl1->setEnabled(false);
-    ui->GroupBox2->setEnabled(false);
-    ui->Image1->installEventFilter(this);
-    ui->Image2->installEventFilter(this);
+    ui->mainTabs->setEnabled(false);
+    ui->positionBox->setEnabled(false);
+    ui->splashPicture->installEventFilter(this);
+    ui->aboutPicture->installEventFilter(this);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(kSplashMs);
-    Timer4 = new QTimer(this);
-    Timer4->setObjectName(QStringLiteral("Timer4"));
-    Timer4->setInterval(kSplashStepMs);
+    splashTimer = new QTimer(this);
+    splashTimer->setObjectName(QStringLiteral("splashTimer"));
+    splashTimer->setInterval(kSplashMs);
+    splashProgressTimer = new QTimer(this);
+    splashProgressTimer->setObjectName(QStringLiteral("splashProgressTimer"));
+    splashProgressTimer->setInterval(kSplashStepMs);
 
     operator_ = std::make_unique<WindowOperator>(*ui, *this, desktop_);
     controller_ = std::make_unique<Controller>(*operator_, *operator_, track_picture_, clock);
 
     connect_handlers();
-    FormCreate();
-    Timer1->start();
-    Timer4->start();
+    start_up();
+    splashTimer->start();
+    splashProgressTimer->start();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::attach_windows(TF_stop& f_stop, TForm2& form2, TForm3& form3) {
-    f_stop_ = &f_stop;
-    form2_ = &form2;
-    form3_ = &form3;
-    operator_->set_track_window(&form3);
-    form3.picture_view().draw_in_waits_of(operator_->wait_painter());
-    operator_->set_stop_dialog(&f_stop);
-    file_view_ = std::make_unique<Form2View>(form2);
+void MainWindow::attach_windows(StopDialog& stop_dialog, FileViewWindow& file_view_window,
+                                TrackWindow& track_window) {
+    stop_dialog_ = &stop_dialog;
+    file_view_window_ = &file_view_window;
+    track_window_ = &track_window;
+    operator_->set_track_window(&track_window);
+    track_window.picture_view().draw_in_waits_of(operator_->wait_painter());
+    operator_->set_stop_dialog(&stop_dialog);
+    file_view_ = std::make_unique<FileViewAdapter>(file_view_window);
     controller_->gerber.set_file_view(file_view_.get());
     // Key preview: the main window hears keys before its controls, and during moves from the
     // other windows too.
     qApp->installEventFilter(this);
 }
 
-void TForm1::set_pictures() {
+void MainWindow::set_pictures() {
     init_picture_resources();
-    ui->Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/splash.jpg")));
-    ui->Image2->setPixmap(QPixmap(QStringLiteral(":/pictures/about.jpg")));
+    ui->splashPicture->setPixmap(QPixmap(QStringLiteral(":/pictures/splash.jpg")));
+    ui->aboutPicture->setPixmap(QPixmap(QStringLiteral(":/pictures/about.jpg")));
 
     const QColor xy(40, 90, 200);
     const QColor z(200, 70, 40);
-    ui->B_up->setIcon(arrow_icon(0, xy));
-    ui->B_right->setIcon(arrow_icon(90, xy));
-    ui->B_down->setIcon(arrow_icon(180, xy));
-    ui->B_left->setIcon(arrow_icon(270, xy));
-    ui->B_z_up->setIcon(arrow_icon(0, z));
-    ui->B_z_down->setIcon(arrow_icon(180, z));
-    ui->change_name->setIcon(folder_icon());
-    ui->BitBtn2->setIcon(folder_icon());
+    ui->jogYPlusButton->setIcon(arrow_icon(0, xy));
+    ui->jogXPlusButton->setIcon(arrow_icon(90, xy));
+    ui->jogYMinusButton->setIcon(arrow_icon(180, xy));
+    ui->jogXMinusButton->setIcon(arrow_icon(270, xy));
+    ui->jogZUpButton->setIcon(arrow_icon(0, z));
+    ui->jogZDownButton->setIcon(arrow_icon(180, z));
+    ui->chooseDxfFileButton->setIcon(folder_icon());
+    ui->chooseGerberFileButton->setIcon(folder_icon());
 }
 
-void TForm1::connect_handlers() {
-    connect(ui->Programs, &QComboBox::currentIndexChanged, this, &TForm1::ProgramsChange);
-    connect(ui->Programs, &QComboBox::editTextChanged, this, &TForm1::ProgramsChange);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(Timer4, &QTimer::timeout, this, &TForm1::Timer4Timer);
+void MainWindow::connect_handlers() {
+    connect(ui->jobKindCombo, &QComboBox::currentIndexChanged, this, &MainWindow::job_kind_changed);
+    connect(ui->jobKindCombo, &QComboBox::editTextChanged, this, &MainWindow::job_kind_changed);
+    connect(splashTimer, &QTimer::timeout, this, &MainWindow::hide_splash);
+    connect(splashProgressTimer, &QTimer::timeout, this, &MainWindow::splash_progress_tick);
 
-    connect(ui->Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
-    connect(ui->Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
-    connect(ui->Button7, &QPushButton::clicked, this, &TForm1::Button7Click);
+    connect(ui->zeroXButton, &QPushButton::clicked, this, &MainWindow::zero_x);
+    connect(ui->zeroYButton, &QPushButton::clicked, this, &MainWindow::zero_y);
+    connect(ui->zeroZButton, &QPushButton::clicked, this, &MainWindow::zero_z);
 
-    connect(ui->TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
-    connect(ui->TrackBar2, &QSlider::valueChanged, this, &TForm1::TrackBar2Change);
-    connect(ui->B_up, &QToolButton::clicked, this, &TForm1::B_upClick);
-    connect(ui->B_down, &QToolButton::clicked, this, &TForm1::B_downClick);
-    connect(ui->B_left, &QToolButton::clicked, this, &TForm1::B_leftClick);
-    connect(ui->B_right, &QToolButton::clicked, this, &TForm1::B_rightClick);
-    connect(ui->B_z_up, &QToolButton::clicked, this, &TForm1::B_z_upClick);
-    connect(ui->B_z_down, &QToolButton::clicked, this, &TForm1::B_z_downClick);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-    connect(ui->Button8, &QPushButton::clicked, this, &TForm1::Button8Click);
+    connect(ui->jogSpeedSlider, &QSlider::valueChanged, this, &MainWindow::jog_speed_changed);
+    connect(ui->jogDistanceSlider, &QSlider::valueChanged, this, &MainWindow::jog_distance_changed);
+    connect(ui->jogYPlusButton, &QToolButton::clicked, this, &MainWindow::jog_y_plus);
+    connect(ui->jogYMinusButton, &QToolButton::clicked, this, &MainWindow::jog_y_minus);
+    connect(ui->jogXMinusButton, &QToolButton::clicked, this, &MainWindow::jog_x_minus);
+    connect(ui->jogXPlusButton, &QToolButton::clicked, this, &MainWindow::jog_x_plus);
+    connect(ui->jogZUpButton, &QToolButton::clicked, this, &MainWindow::jog_z_up);
+    connect(ui->jogZDownButton, &QToolButton::clicked, this, &MainWindow::jog_z_down);
+    connect(ui->goToPointButton, &QPushButton::clicked, this, &MainWindow::go_to_point);
+    connect(ui->acceptNewPositionButton, &QPushButton::clicked, this,
+            &MainWindow::accept_new_position);
 
-    connect(ui->B_risov, &QPushButton::clicked, this, &TForm1::B_risovClick);
-    connect(ui->B_drill, &QPushButton::clicked, this, &TForm1::B_drillClick);
-    connect(ui->Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(ui->change_name, &QToolButton::clicked, this, &TForm1::change_nameClick);
-    connect(ui->BitBtn2, &QToolButton::clicked, this, &TForm1::change_nameClick);
-    connect(ui->Call_V_render, &QPushButton::clicked, this, &TForm1::Call_V_renderClick);
-    connect(ui->SE_zoom, &QSpinBox::valueChanged, this, &TForm1::SE_zoomChange);
+    connect(ui->drawButton, &QPushButton::clicked, this, &MainWindow::run_draw_job);
+    connect(ui->drillButton, &QPushButton::clicked, this, &MainWindow::run_drill_job);
+    connect(ui->saveParametersButton, &QPushButton::clicked, this,
+            &MainWindow::save_job_parameters);
+    connect(ui->loadParametersButton, &QPushButton::clicked, this,
+            &MainWindow::load_job_parameters);
+    connect(ui->chooseDxfFileButton, &QToolButton::clicked, this, &MainWindow::browse_job_file);
+    connect(ui->chooseGerberFileButton, &QToolButton::clicked, this, &MainWindow::browse_job_file);
+    connect(ui->dxfPreviewButton, &QPushButton::clicked, this, &MainWindow::show_dxf_preview);
+    connect(ui->zoomSpin, &QSpinBox::valueChanged, this, &MainWindow::zoom_changed);
     // A change of state by any means counts as a click.
-    connect(ui->C_autozoom, &QCheckBox::toggled, this, &TForm1::C_autozoomClick);
-    connect(ui->CB_holost, &QCheckBox::toggled, this, &TForm1::CB_holostClick);
-    connect(ui->Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(ui->autoZoomCheck, &QCheckBox::toggled, this, &MainWindow::auto_zoom_toggled);
+    connect(ui->idleMovesCheck, &QCheckBox::toggled, this, &MainWindow::idle_moves_toggled);
+    connect(ui->gerberPreviewButton, &QPushButton::clicked, this, &MainWindow::show_gerber_preview);
 
-    connect(ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
-    connect(ui->Button9, &QPushButton::clicked, this, &TForm1::Button9Click);
+    connect(ui->pinTestButton, &QPushButton::clicked, this, &MainWindow::send_pin_test);
+    connect(ui->applySettingsButton, &QPushButton::clicked, this, &MainWindow::apply_settings);
 }
 
 template <typename Body>
-void TForm1::guarded(Body&& body) {
+void MainWindow::guarded(Body&& body) {
     try {
         body();
     } catch (const OperationAbandoned& abandoned) {
@@ -269,10 +274,10 @@ void TForm1::guarded(Body&& body) {
     }
 }
 
-void TForm1::FormCreate() {
+void MainWindow::start_up() {
     guarded([this] {
         controller_->machine.open_port(open_backend_());
-        TLptPortConnection& port = controller_->machine.port_connection();
+        LptPortConnection& port = controller_->machine.port_connection();
         if (!port.is_ready()) {
             desktop_.message_box(
                 this, QStringLiteral("ERROR"),
@@ -285,16 +290,16 @@ void TForm1::FormCreate() {
 
         // The ports are probed again here, not taken from the connection's first probe.
         const QStringList ports = controller_->machine.probe_port_list();
-        ui->ComboBox1->clear();
-        ui->ComboBox1->setEditText(QString());
-        ui->ComboBox1->addItems(ports);
+        ui->portCombo->clear();
+        ui->portCombo->setEditText(QString());
+        ui->portCombo->addItems(ports);
         if (!ports.isEmpty()) {
-            ui->ComboBox1->setCurrentIndex(0);
+            ui->portCombo->setCurrentIndex(0);
         }
 
         controller_->machine.load_settings();
         show_parameter_texts();
-        ui->Label46->setText(show_fixed4(Machine::jog_speed(ui->TrackBar1->value())));
+        ui->jogSpeedValue->setText(show_fixed4(Machine::jog_speed(ui->jogSpeedSlider->value())));
 
         MachineState& state = controller_->machine.state();
         state.pos_x = 0;
@@ -303,117 +308,119 @@ void TForm1::FormCreate() {
     });
 }
 
-void TForm1::show_parameter_texts() {
+void MainWindow::show_parameter_texts() {
     const ParameterTexts texts = controller_->machine.parameter_texts();
-    QLineEdit* const edits[] = {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit6, ui->Edit7,
-                                ui->Edit8, ui->ly_x,  ui->ly_y,  ui->ly_z};
+    QLineEdit* const edits[] = {ui->ratioXEdit,       ui->ratioYEdit,       ui->ratioZEdit,
+                                ui->travelLimitXEdit, ui->travelLimitYEdit, ui->travelLimitZEdit,
+                                ui->backlashXEdit,    ui->backlashYEdit,    ui->backlashZEdit};
     for (std::size_t i = 0; i < texts.size(); ++i) {
         edits[i]->setText(texts[i]);
     }
 }
 
-void TForm1::ProgramsChange() {
+void MainWindow::job_kind_changed() {
     // Text typed into the box selects no item, even while the list still marks one.
-    int index = ui->Programs->currentIndex();
-    if (index >= 0 && ui->Programs->itemText(index) != ui->Programs->currentText()) {
+    int index = ui->jobKindCombo->currentIndex();
+    if (index >= 0 && ui->jobKindCombo->itemText(index) != ui->jobKindCombo->currentText()) {
         index = -1;
     }
     if (index != 0 && index != 1) {
         return;
     }
     const bool drilling = index == 1;
-    ui->B_risov->setVisible(!drilling);
-    ui->B_drill->setVisible(drilling);
-    ui->Label17->setVisible(drilling);
-    ui->e_glubs->setVisible(drilling);
-    ui->Label26->setVisible(drilling);
-    ui->Label18->setVisible(false);
-    ui->e_glubi->setVisible(false);
+    ui->drawButton->setVisible(!drilling);
+    ui->drillButton->setVisible(drilling);
+    ui->drillDepthLabel->setVisible(drilling);
+    ui->drillDepthEdit->setVisible(drilling);
+    ui->drillDepthUnit->setVisible(drilling);
+    ui->passDepthLabel->setVisible(false);
+    ui->passDepthEdit->setVisible(false);
     if (drilling) {
-        ui->Label17->setText(QStringLiteral("глубина отверстия"));
-        ui->e_glubs->setText(QStringLiteral("2"));
+        ui->drillDepthLabel->setText(QStringLiteral("глубина отверстия"));
+        ui->drillDepthEdit->setText(QStringLiteral("2"));
     }
-    ui->e_sped->setText(QStringLiteral("2,5"));
-    ui->e_sped2->setText(QStringLiteral("2,5"));
-    ui->e_pero->setText(QStringLiteral("0,5"));
-    ui->e_sped_up->setText(QStringLiteral("1,5"));
-    ui->e_sped_dow->setText(drilling ? QStringLiteral("0,2") : QStringLiteral("1,5"));
+    ui->speedXyEdit->setText(QStringLiteral("2,5"));
+    ui->speedXyRapidEdit->setText(QStringLiteral("2,5"));
+    ui->zTravelEdit->setText(QStringLiteral("0,5"));
+    ui->speedZUpEdit->setText(QStringLiteral("1,5"));
+    ui->speedZDownEdit->setText(drilling ? QStringLiteral("0,2") : QStringLiteral("1,5"));
 }
 
-void TForm1::Timer1Timer() {
-    ui->Panel1->hide();
-    ui->PageControl1->setEnabled(true);
-    ui->GroupBox2->setEnabled(true);
+void MainWindow::hide_splash() {
+    ui->splashPanel->hide();
+    ui->mainTabs->setEnabled(true);
+    ui->positionBox->setEnabled(true);
 }
 
-void TForm1::Timer4Timer() {
-    ui->ProgressBar1->setValue(
-        std::max(ui->ProgressBar1->minimum(), ui->ProgressBar1->value() - 5));
+void MainWindow::splash_progress_tick() {
+    ui->splashProgress->setValue(
+        std::max(ui->splashProgress->minimum(), ui->splashProgress->value() - 5));
 }
 
-void TForm1::Image1Click() {
+void MainWindow::open_guide() {
     desktop_.open_url(doc_file(QStringLiteral("guide.html"), QStringLiteral("docs/guide.html")));
 }
 
-void TForm1::Image2Click() {
+void MainWindow::open_readme() {
     desktop_.open_url(doc_file(QStringLiteral("README.md"), QStringLiteral("README.md")));
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         return key_preview(watched, static_cast<QKeyEvent*>(event));
     }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == ui->Image1) {
-            Image1Click();
+        if (watched == ui->splashPicture) {
+            open_guide();
             return true;
         }
-        if (watched == ui->Image2) {
-            Image2Click();
+        if (watched == ui->aboutPicture) {
+            open_readme();
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::show_zero(Axis axis) {
+void MainWindow::show_zero(Axis axis) {
     guarded([this, axis] {
         controller_->machine.zero_axis(axis);
         operator_->flush_position();
     });
 }
 
-void TForm1::Button5Click() {
+void MainWindow::zero_x() {
     show_zero(AXIS_X);
 }
-void TForm1::Button6Click() {
+void MainWindow::zero_y() {
     show_zero(AXIS_Y);
 }
-void TForm1::Button7Click() {
+void MainWindow::zero_z() {
     show_zero(AXIS_Z);
 }
 
-void TForm1::TrackBar1Change() {
-    ui->Label46->setText(show_fixed4(Machine::jog_speed(ui->TrackBar1->value())));
+void MainWindow::jog_speed_changed() {
+    ui->jogSpeedValue->setText(show_fixed4(Machine::jog_speed(ui->jogSpeedSlider->value())));
 }
 
-void TForm1::TrackBar2Change() {
-    ui->Label5->setText(show_fixed4(Machine::jog_distance_mm(ui->TrackBar2->value())));
+void MainWindow::jog_distance_changed() {
+    ui->jogDistanceValue->setText(
+        show_fixed4(Machine::jog_distance_mm(ui->jogDistanceSlider->value())));
 }
 
-bool TForm1::key_preview(QObject* watched, QKeyEvent* key) {
+bool MainWindow::key_preview(QObject* watched, QKeyEvent* key) {
     // A key press travels up from the focus widget; take it once, where it starts.
     auto* widget = qobject_cast<QWidget*>(watched);
     const QWidget* focus = QApplication::focusWidget();
     if (widget == nullptr || (focus != nullptr ? widget != focus : !widget->isWindow())) {
         return false;
     }
-    if (widget == ui->CB_holost) {
-        CB_holostKeyDown();  // every key on the box draws the preview, and goes on to the box
+    if (widget == ui->idleMovesCheck) {
+        idle_moves_key_pressed();  // every key on the box draws the preview, and goes on to the box
     }
     const QWidget* window = widget->window();
-    const bool ours = window == this || window == form2_ || window == form3_;
+    const bool ours = window == this || window == file_view_window_ || window == track_window_;
     if (!ours) {
         return false;
     }
@@ -429,8 +436,8 @@ bool TForm1::key_preview(QObject* watched, QKeyEvent* key) {
     const bool jog_key = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right ||
                          key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
                          key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
-    if (!jog_key || window != this || ui->PageControl1->currentWidget() != ui->TabSheet1 ||
-        ui->Panel1->isVisible() || takes_arrow_keys(widget)) {
+    if (!jog_key || window != this || ui->mainTabs->currentWidget() != ui->manualTab ||
+        ui->splashPanel->isVisible() || takes_arrow_keys(widget)) {
         return false;
     }
     // One press, one jog: the keyboard's auto-repeat must not queue jogs that run on after the
@@ -441,43 +448,43 @@ bool TForm1::key_preview(QObject* watched, QKeyEvent* key) {
     return true;
 }
 
-void TForm1::B_upClick() {
-    guarded([this] { controller_->manual.B_upClick(); });
+void MainWindow::jog_y_plus() {
+    guarded([this] { controller_->manual.jog_y_plus(); });
 }
-void TForm1::B_downClick() {
-    guarded([this] { controller_->manual.B_downClick(); });
+void MainWindow::jog_y_minus() {
+    guarded([this] { controller_->manual.jog_y_minus(); });
 }
-void TForm1::B_leftClick() {
-    guarded([this] { controller_->manual.B_leftClick(); });
+void MainWindow::jog_x_minus() {
+    guarded([this] { controller_->manual.jog_x_minus(); });
 }
-void TForm1::B_rightClick() {
-    guarded([this] { controller_->manual.B_rightClick(); });
+void MainWindow::jog_x_plus() {
+    guarded([this] { controller_->manual.jog_x_plus(); });
 }
-void TForm1::B_z_upClick() {
-    guarded([this] { controller_->manual.B_z_upClick(); });
+void MainWindow::jog_z_up() {
+    guarded([this] { controller_->manual.jog_z_up(); });
 }
-void TForm1::B_z_downClick() {
-    guarded([this] { controller_->manual.B_z_downClick(); });
+void MainWindow::jog_z_down() {
+    guarded([this] { controller_->manual.jog_z_down(); });
 }
-void TForm1::BitBtn1Click() {
-    guarded([this] { controller_->manual.BitBtn1Click(); });
+void MainWindow::go_to_point() {
+    guarded([this] { controller_->manual.go_to_point(); });
 }
 
-void TForm1::Button8Click() {
+void MainWindow::accept_new_position() {
     guarded([this] {
-        controller_->machine.Button8Click();
+        controller_->machine.accept_new_position();
         operator_->flush_position();
     });
 }
 
-void TForm1::B_risovClick() {
-    guarded([this] { controller_->jobs.B_risovClick(); });
+void MainWindow::run_draw_job() {
+    guarded([this] { controller_->jobs.run_draw_job(); });
 }
-void TForm1::B_drillClick() {
-    guarded([this] { controller_->jobs.B_drillClick(); });
+void MainWindow::run_drill_job() {
+    guarded([this] { controller_->jobs.run_drill_job(); });
 }
 
-void TForm1::change_nameClick() {
+void MainWindow::browse_job_file() {
     const JobFileChoice choice = job_file_choice(operator_->file_page());
     const QString path = desktop_.open_file_name(
         this, QString(), name_filters_of(choice.filter).join(QStringLiteral(";;")));
@@ -486,90 +493,91 @@ void TForm1::change_nameClick() {
     }
 }
 
-void TForm1::choose_job_file(const QString& path) {
+void MainWindow::choose_job_file(const QString& path) {
     const JobFileChoice choice = job_file_choice(operator_->file_page());
-    QLineEdit* field = choice.field == Field::name_files ? ui->name_files : ui->Edit15;
+    QLineEdit* field = choice.field == Field::DxfFile ? ui->dxfFileEdit : ui->gerberFileEdit;
     field->setText(path);
     if (choice.loads_apertures) {
-        guarded([this] { controller_->gerber.get_app(); });
+        guarded([this] { controller_->gerber.load_apertures(); });
         show_aperture_grid();
     }
 }
 
-void TForm1::show_aperture_grid() {
+void MainWindow::show_aperture_grid() {
     const ApertureGrid& grid = controller_->gerber.grid();
-    for (int row = 1; row < ApertureGrid::kRows && row < ui->StringGrid1->rowCount(); ++row) {
+    for (int row = 1; row < ApertureGrid::kRows && row < ui->apertureGrid->rowCount(); ++row) {
         for (int column = 0; column < ApertureGrid::kColumns; ++column) {
-            QTableWidgetItem* item = ui->StringGrid1->item(row, column);
+            QTableWidgetItem* item = ui->apertureGrid->item(row, column);
             if (item == nullptr) {
                 item = new QTableWidgetItem;
-                ui->StringGrid1->setItem(row, column, item);
+                ui->apertureGrid->setItem(row, column, item);
             }
             item->setText(grid.cell(row, column));
         }
     }
 }
 
-void TForm1::render_preview() {
-    if (form2_ == nullptr) {
+void MainWindow::render_preview() {
+    if (file_view_window_ == nullptr) {
         return;
     }
     guarded([this] {
-        controller_->dxf_preview.render_dxf_preview(
-            form2_->picture(), form2_->outer_size().height(), [this] { file_view_->show(); });
+        controller_->dxf_preview.render_dxf_preview(file_view_window_->picture(),
+                                                    file_view_window_->outer_size().height(),
+                                                    [this] { file_view_->show(); });
     });
 }
 
-void TForm1::Call_V_renderClick() {
+void MainWindow::show_dxf_preview() {
     render_preview();
 }
-void TForm1::SE_zoomChange() {
+void MainWindow::zoom_changed() {
     render_preview();
 }
-void TForm1::C_autozoomClick() {
+void MainWindow::auto_zoom_toggled() {
     render_preview();
-    ui->SE_zoom->setVisible(ui->SE_zoom->isHidden());
+    ui->zoomSpin->setVisible(ui->zoomSpin->isHidden());
 }
-void TForm1::CB_holostClick() {
+void MainWindow::idle_moves_toggled() {
     render_preview();
 }
-void TForm1::CB_holostKeyDown() {
+void MainWindow::idle_moves_key_pressed() {
     render_preview();
 }
 
-void TForm1::Button10Click() {
+void MainWindow::show_gerber_preview() {
     guarded([this] {
         if (file_view_ != nullptr) {
-            controller_->gerber.Button10Click(*file_view_);
+            controller_->gerber.show_gerber_preview(*file_view_);
         }
     });
 }
 
-JobParameterTexts TForm1::job_parameter_texts() const {
+JobParameterTexts MainWindow::job_parameter_texts() const {
     JobParameterTexts texts;
-    texts.speed_xy = ui->e_sped->text();
-    texts.speed_xy_rapid = ui->e_sped2->text();
-    texts.z_travel = ui->e_pero->text();
-    texts.speed_z_up = ui->e_sped_up->text();
-    texts.speed_z_down = ui->e_sped_dow->text();
-    texts.drill_depth = ui->e_glubs->text();
-    texts.marker_diameter = operator_->field_text(Field::d_mark);
-    texts.return_to_origin = ui->CB_vozvrat->isChecked();
+    texts.speed_xy = ui->speedXyEdit->text();
+    texts.speed_xy_rapid = ui->speedXyRapidEdit->text();
+    texts.z_travel = ui->zTravelEdit->text();
+    texts.speed_z_up = ui->speedZUpEdit->text();
+    texts.speed_z_down = ui->speedZDownEdit->text();
+    texts.drill_depth = ui->drillDepthEdit->text();
+    texts.marker_diameter = operator_->field_text(Field::MarkerDiameter);
+    texts.return_to_origin = ui->returnToOriginCheck->isChecked();
     return texts;
 }
 
-void TForm1::show_job_parameter_texts(const JobParameterTexts& texts) {
-    ui->e_sped->setText(texts.speed_xy);
-    ui->e_sped2->setText(texts.speed_xy_rapid);
-    ui->e_pero->setText(texts.z_travel);
-    ui->e_sped_up->setText(texts.speed_z_up);
-    ui->e_sped_dow->setText(texts.speed_z_down);
-    ui->e_glubs->setText(texts.drill_depth);
-    ui->d_mark->setText(texts.marker_diameter);
-    ui->CB_vozvrat->setChecked(texts.return_to_origin);
+void MainWindow::show_job_parameter_texts(const JobParameterTexts& texts) {
+    ui->speedXyEdit->setText(texts.speed_xy);
+    ui->speedXyRapidEdit->setText(texts.speed_xy_rapid);
+    ui->zTravelEdit->setText(texts.z_travel);
+    ui->speedZUpEdit->setText(texts.speed_z_up);
+    ui->speedZDownEdit->setText(texts.speed_z_down);
+    ui->drillDepthEdit->setText(texts.drill_depth);
+    ui->markerDiameterEdit->setText(texts.marker_diameter);
+    ui->returnToOriginCheck->setChecked(texts.return_to_origin);
 }
 
-void TForm1::Button2Click() {
+void MainWindow::save_job_parameters() {
     const QString path = desktop_.save_file_name(this, QStringLiteral("Save"), kJobFileFilter);
     if (path.isEmpty()) {
         return;
@@ -580,7 +588,7 @@ void TForm1::Button2Click() {
     }
 }
 
-void TForm1::Button3Click() {
+void MainWindow::load_job_parameters() {
     const QString path = desktop_.open_file_name(this, QStringLiteral("Load"), kJobFileFilter);
     if (path.isEmpty()) {
         return;
@@ -594,29 +602,31 @@ void TForm1::Button3Click() {
     show_job_parameter_texts(texts);
 }
 
-void TForm1::Button4Click() {
+void MainWindow::send_pin_test() {
     guarded([this] {
-        QCheckBox* const bits[] = {ui->CheckBox1, ui->CheckBox2, ui->CheckBox3, ui->CheckBox4,
-                                   ui->CheckBox5, ui->CheckBox6, ui->CheckBox7, ui->CheckBox8};
+        QCheckBox* const bits[] = {ui->pinCheck1, ui->pinCheck2, ui->pinCheck3, ui->pinCheck4,
+                                   ui->pinCheck5, ui->pinCheck6, ui->pinCheck7, ui->pinCheck8};
         int sum = 0;
         for (int bit = 0; bit < 8; ++bit) {
             if (bits[bit]->isChecked()) {
                 sum |= 1 << bit;
             }
         }
-        ui->Label35->setText(QString::number(sum));
+        ui->pinTestValue->setText(QString::number(sum));
         if (controller_->machine.has_port()) {
             controller_->machine.port_connection().write_port(
-                controller_->machine.get_port(), REG_DATA, static_cast<std::uint8_t>(sum));
+                controller_->machine.selected_port_id(), REG_DATA, static_cast<std::uint8_t>(sum));
         }
     });
 }
 
-void TForm1::Button9Click() {
+void MainWindow::apply_settings() {
     guarded([this] {
-        const ParameterTexts texts = {ui->Edit1->text(), ui->Edit2->text(), ui->Edit3->text(),
-                                      ui->Edit6->text(), ui->Edit7->text(), ui->Edit8->text(),
-                                      ui->ly_x->text(),  ui->ly_y->text(),  ui->ly_z->text()};
+        const ParameterTexts texts = {ui->ratioXEdit->text(),       ui->ratioYEdit->text(),
+                                      ui->ratioZEdit->text(),       ui->travelLimitXEdit->text(),
+                                      ui->travelLimitYEdit->text(), ui->travelLimitZEdit->text(),
+                                      ui->backlashXEdit->text(),    ui->backlashYEdit->text(),
+                                      ui->backlashZEdit->text()};
         if (controller_->machine.apply_parameter_texts(texts)) {
             show_parameter_texts();
         }

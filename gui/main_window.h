@@ -1,4 +1,5 @@
-// TForm1, the main window: tabs for manual control, jobs, settings, the splash, and their handlers.
+// MainWindow, the main window: tabs for manual control, jobs, settings, the splash, and their
+// handlers.
 #pragma once
 
 #include "core/clock.h"
@@ -14,35 +15,36 @@
 #include <memory>
 
 namespace Ui {
-class TForm1;
+class MainWindow;
 }
 
 namespace ostrel {
 
 class Desktop;
-class TForm2;
-class TForm3;
-class TF_stop;
+class FileViewWindow;
+class TrackWindow;
+class StopDialog;
 class WindowOperator;
 
 // Opens the port back end when the main window is created.
 using PortBackendFactory = std::function<std::unique_ptr<PortBackend>()>;
 
-class TForm1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
     static constexpr int kSplashMs = 7000;
     static constexpr int kSplashStepMs = 400;
 
-    // Runs FormCreate: opens the port, lists the ports, applies the settings. Message boxes and
+    // Runs start_up: opens the port, lists the ports, applies the settings. Message boxes and
     // file dialogs go through desktop; the step waits are timed on clock.
-    TForm1(Desktop& desktop, PortBackendFactory open_backend, Clock& clock,
-           QWidget* parent = nullptr);
-    ~TForm1() override;
+    MainWindow(Desktop& desktop, PortBackendFactory open_backend, Clock& clock,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The windows created after this one; the machine logic reaches them through here.
-    void attach_windows(TF_stop& f_stop, TForm2& form2, TForm3& form3);
+    void attach_windows(StopDialog& stop_dialog, FileViewWindow& file_view_window,
+                        TrackWindow& track_window);
 
     Machine& machine() { return controller_->machine; }
     // What the browse buttons do once a file is chosen: the page's file field takes the path,
@@ -51,52 +53,52 @@ public:
     Controller& controller() { return *controller_; }
     ImagePicture& track_picture() { return track_picture_; }
     WindowOperator& window_operator() { return *operator_; }
-    TF_stop* f_stop() const { return f_stop_; }
-    TForm2* form2() const { return form2_; }
-    TForm3* form3() const { return form3_; }
+    StopDialog* stop_dialog() const { return stop_dialog_; }
+    FileViewWindow* file_view_window() const { return file_view_window_; }
+    TrackWindow* track_window() const { return track_window_; }
 
 public Q_SLOTS:
-    void FormCreate();
-    void ProgramsChange();
-    void Timer1Timer();
-    void Timer4Timer();
-    void Image1Click();
-    void Image2Click();
+    void start_up();
+    void job_kind_changed();
+    void hide_splash();
+    void splash_progress_tick();
+    void open_guide();
+    void open_readme();
 
     // Tool position box.
-    void Button5Click();
-    void Button6Click();
-    void Button7Click();
+    void zero_x();
+    void zero_y();
+    void zero_z();
 
     // Manual tab.
-    void TrackBar1Change();
-    void TrackBar2Change();
-    void B_upClick();
-    void B_downClick();
-    void B_leftClick();
-    void B_rightClick();
-    void B_z_upClick();
-    void B_z_downClick();
-    void BitBtn1Click();
-    void Button8Click();
+    void jog_speed_changed();
+    void jog_distance_changed();
+    void jog_y_plus();
+    void jog_y_minus();
+    void jog_x_minus();
+    void jog_x_plus();
+    void jog_z_up();
+    void jog_z_down();
+    void go_to_point();
+    void accept_new_position();
 
     // Program tab.
-    void B_risovClick();
-    void B_drillClick();
-    void Button2Click();  // Save
-    void Button3Click();  // Load
-    void change_nameClick();
-    void Call_V_renderClick();
-    void SE_zoomChange();
-    void C_autozoomClick();
-    void CB_holostClick();
-    void Button10Click();
+    void run_draw_job();
+    void run_drill_job();
+    void save_job_parameters();  // Save
+    void load_job_parameters();  // Load
+    void browse_job_file();
+    void show_dxf_preview();
+    void zoom_changed();
+    void auto_zoom_toggled();
+    void idle_moves_toggled();
+    void show_gerber_preview();
 
     // Settings tab.
-    void Button4Click();
-    void Button9Click();  // Применить
+    void send_pin_test();
+    void apply_settings();  // Применить
 
-    void CB_holostKeyDown();
+    void idle_moves_key_pressed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -117,18 +119,18 @@ private:
     template <typename Body>
     void guarded(Body&& body);
 
-    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<Ui::MainWindow> ui;
     Desktop& desktop_;
     PortBackendFactory open_backend_;
     ImagePicture track_picture_;
     std::unique_ptr<WindowOperator> operator_;
     std::unique_ptr<Controller> controller_;
-    std::unique_ptr<GerberFileView> file_view_;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer4 = nullptr;
-    TF_stop* f_stop_ = nullptr;
-    TForm2* form2_ = nullptr;
-    TForm3* form3_ = nullptr;
+    std::unique_ptr<FileView> file_view_;
+    QTimer* splashTimer = nullptr;
+    QTimer* splashProgressTimer = nullptr;
+    StopDialog* stop_dialog_ = nullptr;
+    FileViewWindow* file_view_window_ = nullptr;
+    TrackWindow* track_window_ = nullptr;
 };
 
 }  // namespace ostrel

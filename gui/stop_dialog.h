@@ -1,4 +1,4 @@
-// TF_stop, the continue/stop question: shows "Продолжить?", records yes or no, and hides itself.
+// StopDialog, the continue/stop question: shows "Продолжить?", records yes or no, and hides itself.
 #pragma once
 
 #include <QString>
@@ -6,29 +6,29 @@
 #include <memory>
 
 namespace Ui {
-class TF_stop;
+class StopDialog;
 }
 
 namespace ostrel {
 
-class TF_stop : public QWidget {
+class StopDialog : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TF_stop(QWidget* parent = nullptr);
-    ~TF_stop() override;
+    explicit StopDialog(QWidget* parent = nullptr);
+    ~StopDialog() override;
 
-    // The caption of L_stop: "yes", "no", or empty before the first answer. Valid once hidden.
+    // The caption of answerLabel: "yes", "no", or empty before the first answer. Valid once hidden.
     QString answer() const;
     // Forgets the last answer, for a caller about to ask again.
     void clear_answer();
 
 public Q_SLOTS:
-    void Button1Click();
-    void Button2Click();
+    void answer_yes();
+    void answer_no();
 
 private:
-    std::unique_ptr<Ui::TF_stop> ui;
+    std::unique_ptr<Ui::StopDialog> ui;
 };
 
 }  // namespace ostrel

@@ -1,4 +1,4 @@
-// TForm3: a window around the track picture; it has no controls and ignores keys.
+// TrackWindow: a window around the track picture; it has no controls and ignores keys.
 #include "gui/track_window.h"
 #include "gui/window_frame.h"
 
@@ -7,8 +7,8 @@
 
 namespace ostrel {
 
-TForm3::TForm3(ImagePicture& track, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TForm3>()) {
+TrackWindow::TrackWindow(ImagePicture& track, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TrackWindow>()) {
     ui->setupUi(this);
     resize(client_size_for_outer(600, 500));
     move(149, 251);
@@ -17,13 +17,13 @@ TForm3::TForm3(ImagePicture& track, QWidget* parent)
     // It pops up at the first move: the keyboard must stay with the main window.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    ui->Image1->set_picture(&track);
+    ui->pictureView->set_picture(&track);
 }
 
-TForm3::~TForm3() = default;
+TrackWindow::~TrackWindow() = default;
 
-PictureView& TForm3::picture_view() {
-    return *ui->Image1;
+PictureView& TrackWindow::picture_view() {
+    return *ui->pictureView;
 }
 
 }  // namespace ostrel

@@ -1,4 +1,4 @@
-// TForm3, the track window "Virt_cut": the tool's path as the machine draws it while it moves.
+// TrackWindow, the track window "Virt_cut": the tool's path as the machine draws it while it moves.
 #pragma once
 
 #include "core/picture.h"
@@ -7,25 +7,25 @@
 #include <memory>
 
 namespace Ui {
-class TForm3;
+class TrackWindow;
 }
 
 namespace ostrel {
 
 class PictureView;
 
-class TForm3 : public QWidget {
+class TrackWindow : public QWidget {
     Q_OBJECT
 
 public:
     // Shows track (owned by the main window, which outlives this one).
-    explicit TForm3(ImagePicture& track, QWidget* parent = nullptr);
-    ~TForm3() override;
+    explicit TrackWindow(ImagePicture& track, QWidget* parent = nullptr);
+    ~TrackWindow() override;
 
     PictureView& picture_view();
 
 private:
-    std::unique_ptr<Ui::TForm3> ui;
+    std::unique_ptr<Ui::TrackWindow> ui;
 };
 
 }  // namespace ostrel

@@ -1,4 +1,4 @@
-// The operator and panel seams over TForm1's controls, and the Qt desktop behind the windows.
+// The operator and panel seams over MainWindow's controls, and the Qt desktop behind the windows.
 #include "gui/window_operator.h"
 
 #include "core/number_text.h"
@@ -43,11 +43,12 @@ void QtDesktop::end_program(int exit_status) {
         Qt::QueuedConnection);
 }
 
-WindowOperator::WindowOperator(Ui::TForm1& ui, QWidget& window, Desktop& desktop)
+WindowOperator::WindowOperator(Ui::MainWindow& ui, QWidget& window, Desktop& desktop)
     : ui_(ui),
       window_(window),
       desktop_(desktop),
-      position_texts_{ui.view_x->text(), ui.view_y->text(), ui.view_z->text()} {
+      position_texts_{ui.positionXDisplay->text(), ui.positionYDisplay->text(),
+                      ui.positionZDisplay->text()} {
     display_timer_.setInterval(kDisplayIntervalMs);
     QObject::connect(&display_timer_, &QTimer::timeout, [this] { display_timer_fired(); });
     wait_painter_.set_before_draw(&window_, [this] {
@@ -56,8 +57,8 @@ WindowOperator::WindowOperator(Ui::TForm1& ui, QWidget& window, Desktop& desktop
         }
     });
     // Every change of the box's text, chosen or typed, passes here before the next port write.
-    port_id_ = port_id_for_name(ui.ComboBox1->currentText());
-    QObject::connect(ui.ComboBox1, &QComboBox::currentTextChanged,
+    port_id_ = port_id_for_name(ui.portCombo->currentText());
+    QObject::connect(ui.portCombo, &QComboBox::currentTextChanged,
                      [this](const QString& text) { port_id_ = port_id_for_name(text); });
 }
 
@@ -79,38 +80,38 @@ void WindowOperator::show_message(MessageKind kind, const QString& text) {
 
 QWidget* WindowOperator::field_widget(Field field) const {
     switch (field) {
-        case Field::e_sped:
-            return ui_.e_sped;
-        case Field::e_sped2:
-            return ui_.e_sped2;
-        case Field::e_pero:
-            return ui_.e_pero;
-        case Field::e_sped_up:
-            return ui_.e_sped_up;
-        case Field::e_sped_dow:
-            return ui_.e_sped_dow;
-        case Field::e_glubs:
-            return ui_.e_glubs;
-        case Field::name_files:
-            return ui_.name_files;
-        case Field::Edit15:
-            return ui_.Edit15;
-        case Field::d_mark:
-            return ui_.d_mark;
-        case Field::Edit9:
-            return ui_.Edit9;
-        case Field::Edit10:
-            return ui_.Edit10;
-        case Field::Edit11:
-            return ui_.Edit11;
-        case Field::Edit12:
-            return ui_.Edit12;
-        case Field::Edit13:
-            return ui_.Edit13;
-        case Field::Edit14:
-            return ui_.Edit14;
-        case Field::ComboBox1:
-            return ui_.ComboBox1;
+        case Field::SpeedXy:
+            return ui_.speedXyEdit;
+        case Field::SpeedXyRapid:
+            return ui_.speedXyRapidEdit;
+        case Field::ZTravel:
+            return ui_.zTravelEdit;
+        case Field::SpeedZUp:
+            return ui_.speedZUpEdit;
+        case Field::SpeedZDown:
+            return ui_.speedZDownEdit;
+        case Field::DrillDepth:
+            return ui_.drillDepthEdit;
+        case Field::DxfFile:
+            return ui_.dxfFileEdit;
+        case Field::GerberFile:
+            return ui_.gerberFileEdit;
+        case Field::MarkerDiameter:
+            return ui_.markerDiameterEdit;
+        case Field::GoToX:
+            return ui_.goToXEdit;
+        case Field::GoToY:
+            return ui_.goToYEdit;
+        case Field::GoToZ:
+            return ui_.goToZEdit;
+        case Field::NewPositionX:
+            return ui_.newPositionXEdit;
+        case Field::NewPositionY:
+            return ui_.newPositionYEdit;
+        case Field::NewPositionZ:
+            return ui_.newPositionZEdit;
+        case Field::Port:
+            return ui_.portCombo;
     }
     return nullptr;
 }
@@ -193,13 +194,14 @@ void WindowOperator::push_position() {
     }
     // Setting a line edit's text lays it out and repaints it anew; during a move most displays
     // keep theirs.
-    QLineEdit* const displays[] = {ui_.view_x, ui_.view_y, ui_.view_z};
+    QLineEdit* const displays[] = {ui_.positionXDisplay, ui_.positionYDisplay,
+                                   ui_.positionZDisplay};
     for (std::size_t i = 0; i < 3; ++i) {
         if (displays[i]->text() != position_texts_[i]) {
             displays[i]->setText(position_texts_[i]);
         }
     }
-    ui_.Gauge1->setValue(gauge_);
+    ui_.progressGauge->setValue(gauge_);
 }
 
 void WindowOperator::release_held() {
@@ -222,7 +224,7 @@ void WindowOperator::show_track_window() {
     }
 }
 
-void WindowOperator::set_stop_dialog(TF_stop* dialog) {
+void WindowOperator::set_stop_dialog(StopDialog* dialog) {
     stop_dialog_ = dialog;
 }
 
@@ -243,11 +245,11 @@ bool WindowOperator::ask_continue() {
 
 QString WindowOperator::field_text(Field field) const {
     switch (field) {
-        case Field::ComboBox1:
-            return ui_.ComboBox1->currentText();
-        case Field::d_mark:
+        case Field::Port:
+            return ui_.portCombo->currentText();
+        case Field::MarkerDiameter:
             // The mask's comma is shown but is not part of the value: "0,5" on screen is "05".
-            return ui_.d_mark->text().remove(u',');
+            return ui_.markerDiameterEdit->text().remove(u',');
         default:
             break;
     }
@@ -258,32 +260,32 @@ QString WindowOperator::field_text(Field field) const {
 }
 
 int WindowOperator::jog_speed_position() const {
-    return ui_.TrackBar1->value();
+    return ui_.jogSpeedSlider->value();
 }
 
 int WindowOperator::jog_distance_position() const {
-    return ui_.TrackBar2->value();
+    return ui_.jogDistanceSlider->value();
 }
 
 bool WindowOperator::return_to_origin() const {
-    return ui_.CB_vozvrat->isChecked();
+    return ui_.returnToOriginCheck->isChecked();
 }
 
 int WindowOperator::file_page() const {
-    return ui_.PageControl2->currentIndex();
+    return ui_.filePages->currentIndex();
 }
 
 // The spin box takes whole numbers in its range only, so its value is always the typed number.
 int WindowOperator::preview_zoom() const {
-    return ui_.SE_zoom->value();
+    return ui_.zoomSpin->value();
 }
 
 bool WindowOperator::auto_zoom() const {
-    return ui_.C_autozoom->isChecked();
+    return ui_.autoZoomCheck->isChecked();
 }
 
 bool WindowOperator::idle_moves() const {
-    return ui_.CB_holost->isChecked();
+    return ui_.idleMovesCheck->isChecked();
 }
 
 }  // namespace ostrel

@@ -15,12 +15,12 @@
 class QWidget;
 
 namespace Ui {
-class TForm1;
+class MainWindow;
 }
 
 namespace ostrel {
 
-class TF_stop;
+class StopDialog;
 
 // The caption of the program's plain message boxes and of its main window.
 QString application_title();
@@ -54,7 +54,7 @@ public:
     void end_program(int exit_status) override;
 };
 
-// Adapter only: reads and writes controls of TForm1, keeps no machine state.
+// Adapter only: reads and writes controls of MainWindow, keeps no machine state.
 class WindowOperator final : public Operator, public Panel {
 public:
     // The position displays are repainted at most this often; a move updates them every step.
@@ -63,7 +63,7 @@ public:
     // stepping has stopped: a rare tick, since every timer event costs a step tens of microseconds.
     static constexpr int kSteppingTickMs = 100;
 
-    WindowOperator(Ui::TForm1& ui, QWidget& window, Desktop& desktop);
+    WindowOperator(Ui::MainWindow& ui, QWidget& window, Desktop& desktop);
 
     void show_message(MessageKind kind, const QString& text) override;
     void focus_field(Field field) override;
@@ -76,7 +76,7 @@ public:
     bool ask_continue() override;
 
     QString field_text(Field field) const override;
-    // Follows ComboBox1's text as it changes, so that a step's three writes need not read it.
+    // Follows portCombo's text as it changes, so that a step's three writes need not read it.
     std::uint8_t port_id() const override { return port_id_; }
     int jog_speed_position() const override;
     int jog_distance_position() const override;
@@ -93,7 +93,7 @@ public:
     void set_track_window(QWidget* track_window) { track_window_ = track_window; }
     // The windows' repaints during a move go through this; the track view draws in its waits too.
     WaitPainter& wait_painter() { return wait_painter_; }
-    void set_stop_dialog(TF_stop* dialog);
+    void set_stop_dialog(StopDialog* dialog);
     Desktop& desktop() { return desktop_; }
 
 private:
@@ -103,11 +103,11 @@ private:
     void display_timer_fired();
     void release_held();
 
-    Ui::TForm1& ui_;
+    Ui::MainWindow& ui_;
     QWidget& window_;
     Desktop& desktop_;
     QPointer<QWidget> track_window_;
-    QPointer<TF_stop> stop_dialog_;
+    QPointer<StopDialog> stop_dialog_;
     // What the displays are to show next: numbers in the display form, or texts as typed.
     std::array<double, 3> position_values_{};
     std::array<QString, 3> position_texts_;

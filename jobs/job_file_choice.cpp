@@ -7,11 +7,11 @@ JobFileChoice job_file_choice(int page) {
     JobFileChoice choice;
     if (page == 0) {
         choice.filter = QStringLiteral("файлы AutoCad DXF|*.dxf|");
-        choice.field = Field::name_files;
+        choice.field = Field::DxfFile;
         choice.loads_apertures = false;
     } else {
         choice.filter = QStringLiteral("файлы Gerber RS274 GBR|*.gbr|файл сверления DRL |*.drl|");
-        choice.field = Field::Edit15;
+        choice.field = Field::GerberFile;
         choice.loads_apertures = true;
     }
     choice.name_filters = name_filters_of(choice.filter);

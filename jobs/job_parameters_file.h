@@ -8,14 +8,14 @@ namespace ostrel {
 
 // The fields as typed; numbers stay texts so that a file gives back exactly what was typed.
 struct JobParameterTexts {
-    QString speed_xy;              // e_sped
-    QString speed_xy_rapid;        // e_sped2
-    QString z_travel;              // e_pero
-    QString speed_z_up;            // e_sped_up
-    QString speed_z_down;          // e_sped_dow
-    QString drill_depth;           // e_glubs
-    QString marker_diameter;       // d_mark: its two digits, "05" for 0,5 mm
-    bool return_to_origin = true;  // CB_vozvrat
+    QString speed_xy;              // speedXyEdit
+    QString speed_xy_rapid;        // speedXyRapidEdit
+    QString z_travel;              // zTravelEdit
+    QString speed_z_up;            // speedZUpEdit
+    QString speed_z_down;          // speedZDownEdit
+    QString drill_depth;           // drillDepthEdit
+    QString marker_diameter;       // markerDiameterEdit: its two digits, "05" for 0,5 mm
+    bool return_to_origin = true;  // returnToOriginCheck
 };
 
 // Writes every field under [job], atomically: a failed write leaves an older file whole.

@@ -13,7 +13,7 @@ namespace ostrel {
 
 namespace {
 
-// Jog distances of TrackBar2's twelve positions, in mm: a 1-2-5 series from 0.01 to 50.
+// Jog distances of jogDistanceSlider's twelve positions, in mm: a 1-2-5 series from 0.01 to 50.
 constexpr double kJogDistances[12] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20, 50};
 
 const char* axis_name(Axis axis) {
@@ -55,7 +55,7 @@ QString Machine::busy_message() {
 }
 
 void Machine::open_port(std::unique_ptr<PortBackend> backend) {
-    port_connection_ = std::make_unique<TLptPortConnection>(std::move(backend));
+    port_connection_ = std::make_unique<LptPortConnection>(std::move(backend));
 }
 
 QStringList Machine::probe_port_list() {
@@ -65,7 +65,7 @@ QStringList Machine::probe_port_list() {
     return port_list(*port_connection_);
 }
 
-std::uint8_t Machine::get_port() const {
+std::uint8_t Machine::selected_port_id() const {
     return panel_.port_id();
 }
 
@@ -145,26 +145,26 @@ double Machine::jog_distance_mm(int position) {
     return kJogDistances[index];
 }
 
-double Machine::speed_ru() const {
+double Machine::selected_jog_speed() const {
     return jog_speed(panel_.jog_speed_position());
 }
 
-double Machine::jog_distance() const {
+double Machine::selected_jog_distance() const {
     return jog_distance_mm(panel_.jog_distance_position());
 }
 
-std::int32_t Machine::mmtostep(Axis axis) const {
+std::int32_t Machine::jog_steps(Axis axis) const {
     const Extended reciprocal = divide(1.0L, state_.mm_per_step[axis]);
-    return step_count(reciprocal * static_cast<Extended>(jog_distance()), axis);
+    return step_count(reciprocal * static_cast<Extended>(selected_jog_distance()), axis);
 }
 
-void Machine::get_rejim() {
+void Machine::read_job_parameters() {
     JobParameters& job = state_.job;
-    job.speed_xy = read_number(panel_.field_text(Field::e_sped));
-    job.speed_xy_rapid = read_number(panel_.field_text(Field::e_sped2));
-    job.z_travel = read_number(panel_.field_text(Field::e_pero));
-    job.speed_z_up = read_number(panel_.field_text(Field::e_sped_up));
-    job.speed_z_down = read_number(panel_.field_text(Field::e_sped_dow));
+    job.speed_xy = read_number(panel_.field_text(Field::SpeedXy));
+    job.speed_xy_rapid = read_number(panel_.field_text(Field::SpeedXyRapid));
+    job.z_travel = read_number(panel_.field_text(Field::ZTravel));
+    job.speed_z_up = read_number(panel_.field_text(Field::SpeedZUp));
+    job.speed_z_down = read_number(panel_.field_text(Field::SpeedZDown));
 }
 
 void PathExtents::include(double x, double y, double z) {
@@ -218,10 +218,10 @@ QString Machine::zero_axis(Axis axis) {
     return texts[axis - 1];
 }
 
-std::array<QString, 3> Machine::Button8Click() {
-    const std::array<QString, 3> typed = {panel_.field_text(Field::Edit12),
-                                          panel_.field_text(Field::Edit13),
-                                          panel_.field_text(Field::Edit14)};
+std::array<QString, 3> Machine::accept_new_position() {
+    const std::array<QString, 3> typed = {panel_.field_text(Field::NewPositionX),
+                                          panel_.field_text(Field::NewPositionY),
+                                          panel_.field_text(Field::NewPositionZ)};
     // Each coordinate is stored as soon as it is read: a bad Y leaves the new X in force.
     state_.pos_x = read_number(dot_to_comma(typed[0]));
     state_.pos_y = read_number(dot_to_comma(typed[1]));

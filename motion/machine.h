@@ -24,7 +24,8 @@ struct PathExtents {
 };
 
 // The texts the settings tab shows for the machine parameters, in the order of its fields:
-// Edit1..3 (ratio), Edit6..8 (limits), ly_x, ly_y, ly_z (backlash).
+// ratioXEdit..3 (ratio), travelLimitXEdit..8 (limits), backlashXEdit, backlashYEdit, backlashZEdit
+// (backlash).
 using ParameterTexts = std::array<QString, 9>;
 
 class Machine {
@@ -70,12 +71,12 @@ public:
 
     // Port access, opened once at start-up.
     void open_port(std::unique_ptr<PortBackend> backend);
-    TLptPortConnection& port_connection() { return *port_connection_; }
+    LptPortConnection& port_connection() { return *port_connection_; }
     bool has_port() const { return port_connection_ != nullptr; }
     // The names of the ports that answer the probe, "$3BC", "$378", "$278" in that order.
     QStringList probe_port_list();
-    // The identifier of the port ComboBox1 shows now.
-    std::uint8_t get_port() const;
+    // The identifier of the port portCombo shows now.
+    std::uint8_t selected_port_id() const;
 
     // Reads the settings file (cfg.ini in the working directory by default) and applies it:
     // a missing file or bad values are told to the operator, and the defaults stand in.
@@ -87,14 +88,14 @@ public:
                                const QString& path = QStringLiteral("cfg.ini"));
 
     // Jog selectors.
-    static double jog_speed(int position);        // TrackBar1: position² / 100 mm/s
-    static double jog_distance_mm(int position);  // TrackBar2: 1..12
-    double speed_ru() const;                      // jog speed of TrackBar1 now
-    double jog_distance() const;                  // jog distance of TrackBar2 now
-    std::int32_t mmtostep(Axis axis) const;       // jog distance of the axis in steps
+    static double jog_speed(int position);        // jogSpeedSlider: position² / 100 mm/s
+    static double jog_distance_mm(int position);  // jogDistanceSlider: 1..12
+    double selected_jog_speed() const;            // jog speed of jogSpeedSlider now
+    double selected_jog_distance() const;         // jog distance of jogDistanceSlider now
+    std::int32_t jog_steps(Axis axis) const;      // jog distance of the axis in steps
 
     // Reads the five job-parameter edits into the job parameters.
-    void get_rejim();
+    void read_job_parameters();
 
     // Shows the position, draws the track and warns outside the travel area.
     void view_xyz();
@@ -107,9 +108,9 @@ public:
 
     // ">0<": the axis's position becomes 0 and its display "0"; returns that text.
     QString zero_axis(Axis axis);
-    // "Принять новые значения": the position becomes Edit12..14, whose texts the displays then
-    // show as typed; returns those texts.
-    std::array<QString, 3> Button8Click();
+    // "Принять новые значения": the position becomes newPositionXEdit..14, whose texts the displays
+    // then show as typed; returns those texts.
+    std::array<QString, 3> accept_new_position();
 
 private:
     void show_displays(QString x, QString y, QString z);
@@ -123,7 +124,7 @@ private:
     Operator& operator_;
     Panel& panel_;
     TrackView track_;
-    std::unique_ptr<TLptPortConnection> port_connection_;
+    std::unique_ptr<LptPortConnection> port_connection_;
     int moves_running_ = 0;
     bool job_running_ = false;
     PathExtents extents_;

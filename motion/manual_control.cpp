@@ -6,19 +6,19 @@
 namespace ostrel {
 
 void ManualControl::jog(Axis axis, int sign) {
-    const double speed = machine_.speed_ru();
-    const std::int32_t count = machine_.mmtostep(axis);
-    engine_.lpt_out(axis, sign * count, speed);
+    const double speed = machine_.selected_jog_speed();
+    const std::int32_t count = machine_.jog_steps(axis);
+    engine_.step_axis(axis, sign * count, speed);
     // A stop asked for during this jog ends here and does not outlive it.
     machine_.state().stop_requested = false;
 }
 
-void ManualControl::BitBtn1Click() {
-    const double x = read_number(dot_to_comma(machine_.panel().field_text(Field::Edit9)));
-    const double y = read_number(dot_to_comma(machine_.panel().field_text(Field::Edit10)));
-    const double z = read_number(dot_to_comma(machine_.panel().field_text(Field::Edit11)));
-    const double speed = machine_.speed_ru();
-    mover_.down_up(z, speed);
+void ManualControl::go_to_point() {
+    const double x = read_number(dot_to_comma(machine_.panel().field_text(Field::GoToX)));
+    const double y = read_number(dot_to_comma(machine_.panel().field_text(Field::GoToY)));
+    const double z = read_number(dot_to_comma(machine_.panel().field_text(Field::GoToZ)));
+    const double speed = machine_.selected_jog_speed();
+    mover_.move_z_to(z, speed);
     const MachineState& s = machine_.state();
     if (s.pos_x != x || s.pos_y != y) {
         mover_.move_to_xy(x, y, speed);
@@ -29,22 +29,22 @@ void ManualControl::BitBtn1Click() {
 bool ManualControl::key_jog(Qt::Key key) {
     switch (key) {
         case Qt::Key_Left:
-            B_leftClick();
+            jog_x_minus();
             return true;
         case Qt::Key_Right:
-            B_rightClick();
+            jog_x_plus();
             return true;
         case Qt::Key_Up:
-            B_upClick();
+            jog_y_plus();
             return true;
         case Qt::Key_Down:
-            B_downClick();
+            jog_y_minus();
             return true;
         case Qt::Key_PageUp:
-            B_z_upClick();
+            jog_z_up();
             return true;
         case Qt::Key_PageDown:
-            B_z_downClick();
+            jog_z_down();
             return true;
         default:
             return false;

@@ -14,16 +14,16 @@ public:
     ManualControl(Machine& machine, StepEngine& engine, Mover& mover)
         : machine_(machine), engine_(engine), mover_(mover) {}
 
-    void B_leftClick() { jog(AXIS_X, -1); }
-    void B_rightClick() { jog(AXIS_X, +1); }
-    void B_upClick() { jog(AXIS_Y, +1); }
-    void B_downClick() { jog(AXIS_Y, -1); }
+    void jog_x_minus() { jog(AXIS_X, -1); }
+    void jog_x_plus() { jog(AXIS_X, +1); }
+    void jog_y_plus() { jog(AXIS_Y, +1); }
+    void jog_y_minus() { jog(AXIS_Y, -1); }
     // Z up is backward motor steps: the tool rises.
-    void B_z_upClick() { jog(AXIS_Z, -1); }
-    void B_z_downClick() { jog(AXIS_Z, +1); }
+    void jog_z_up() { jog(AXIS_Z, -1); }
+    void jog_z_down() { jog(AXIS_Z, +1); }
 
-    // "Перейти в точку": Edit9..11 read first, then Z, then X and Y together.
-    void BitBtn1Click();
+    // "Перейти в точку": goToXEdit..11 read first, then Z, then X and Y together.
+    void go_to_point();
 
     // One press of an arrow key jogs X or Y, Page Up / Page Down jog Z. False for other keys.
     bool key_jog(Qt::Key key);

@@ -41,22 +41,22 @@ void Mover::move_to_xy(double x, double y, double speed) {
         issued_x = cx;
         issued_y = cy;
         if (ddx != 0) {
-            engine_.lpt_out(AXIS_X, static_cast<std::int32_t>(sx * ddx), speed);
+            engine_.step_axis(AXIS_X, static_cast<std::int32_t>(sx * ddx), speed);
         }
         if (ddy != 0) {
-            engine_.lpt_out(AXIS_Y, static_cast<std::int32_t>(sy * ddy), speed);
+            engine_.step_axis(AXIS_Y, static_cast<std::int32_t>(sy * ddy), speed);
         }
     }
 }
 
-void Mover::down_up(double z, double speed) {
+void Mover::move_z_to(double z, double speed) {
     MachineState& s = machine_.state();
     const std::int32_t d = step_count(
         divide(static_cast<Extended>(z) - s.pos_z, static_cast<Extended>(s.mm_per_step[AXIS_Z])),
         AXIS_Z);
     if (d != 0) {
         // Forward Z steps lower the tool: a higher target is backward steps.
-        engine_.lpt_out(AXIS_Z, -d, speed);
+        engine_.step_axis(AXIS_Z, -d, speed);
     }
 }
 

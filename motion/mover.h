@@ -13,7 +13,7 @@ public:
     // Straight interpolated move to the absolute point (mm) at speed mm/s; Z stays.
     void move_to_xy(double x, double y, double speed);
     // Z to the absolute height z (mm) at speed mm/s; X and Y stay.
-    void down_up(double z, double speed);
+    void move_z_to(double z, double speed);
 
     Machine& machine() { return machine_; }
     StepEngine& engine() { return engine_; }

@@ -39,22 +39,22 @@ void StepEngine::step_delay(Axis axis, double speed) {
 }
 
 bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {
-    TLptPortConnection& port = machine_.port_connection();
+    LptPortConnection& port = machine_.port_connection();
     // The axis takes the pattern on the second write, while its select bit is high: the step is
     // made once that write went through, whatever becomes of the third.
-    if (!port.write_port(machine_.get_port(), REG_DATA, pattern)) {
+    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern)) {
         return false;
     }
-    if (!port.write_port(machine_.get_port(), REG_DATA, pattern + axis_strobe[axis])) {
+    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern + axis_select[axis])) {
         return false;
     }
-    if (!port.write_port(machine_.get_port(), REG_DATA, pattern)) {
+    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern)) {
         machine_.state().stop_requested = true;
         machine_.op().show_message(
             MessageKind::Error,
             QStringLiteral("Порт %1 не принял запись: ось %2 сделала шаг, но её линия выбора "
                            "осталась включённой. Движение остановлено.")
-                .arg(port_name(machine_.get_port()), QLatin1String(axis_letter(axis))));
+                .arg(port_name(machine_.selected_port_id()), QLatin1String(axis_letter(axis))));
     }
     return true;
 }
@@ -70,7 +70,7 @@ void StepEngine::take_back(Axis axis, std::int32_t dir, std::int64_t steps) {
     }
 }
 
-void StepEngine::lpt_out(Axis axis, std::int32_t steps, double speed) {
+void StepEngine::step_axis(Axis axis, std::int32_t steps, double speed) {
     MachineState& s = machine_.state();
     if (s.stop_requested) {
         return;
@@ -86,13 +86,13 @@ void StepEngine::lpt_out(Axis axis, std::int32_t steps, double speed) {
     ++totals_.calls;
     const std::int32_t dir = steps > 0 ? 1 : -1;
     std::int64_t count = std::llabs(static_cast<std::int64_t>(steps));
-    if (dir != last_dir[axis]) {
+    if (dir != last_direction[axis]) {
         // Slack is a length: the motor's sense (the ratio's sign) does not turn it negative.
         const Extended slack = divide(static_cast<Extended>(s.backlash[axis]),
                                       std::fabs(static_cast<Extended>(s.mm_per_step[axis])));
         backlash_steps = step_count(slack, axis);
         count += backlash_steps;
-        last_dir[axis] = dir;
+        last_direction[axis] = dir;
     } else {
         backlash_steps = 0;
     }
@@ -107,10 +107,10 @@ void StepEngine::lpt_out(Axis axis, std::int32_t steps, double speed) {
             break;
         }
         machine_.op().set_gauge(static_cast<int>(i * 100 / count));
-        std::int32_t phase = phase_index[axis] + dir;
+        std::int32_t phase = pattern_index[axis] + dir;
         phase = phase > 8 ? 1 : phase < 1 ? 8 : phase;
         step_delay(axis, speed);
-        if (!write_step(axis, phase_table[phase])) {
+        if (!write_step(axis, half_step_patterns[phase])) {
             // The axis never took the pattern: it stays on the last phase it has, so the next
             // move goes on without a lost step.
             s.stop_requested = true;
@@ -118,11 +118,11 @@ void StepEngine::lpt_out(Axis axis, std::int32_t steps, double speed) {
                 MessageKind::Error,
                 QStringLiteral("Порт %1 не принял запись: шаг по оси %2 не сделан. Движение "
                                "остановлено.")
-                    .arg(port_name(machine_.get_port()), QLatin1String(axis_letter(axis))));
+                    .arg(port_name(machine_.selected_port_id()), QLatin1String(axis_letter(axis))));
             stopped_in_loop = true;
             break;
         }
-        phase_index[axis] = phase;
+        pattern_index[axis] = phase;
         ++made;
         (dir > 0 ? totals_.forward_steps : totals_.backward_steps)[axis] += 1;
         const double step = static_cast<double>(dir) * s.mm_per_step[axis];

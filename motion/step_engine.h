@@ -12,23 +12,23 @@ namespace ostrel {
 class StepEngine {
 public:
     // Coil patterns of the half-step sequence on D0..D3, entries 1..8 (0 unused).
-    static constexpr std::array<std::uint8_t, 9> phase_table = {0, 1, 3, 2, 6, 4, 12, 8, 9};
+    static constexpr std::array<std::uint8_t, 9> half_step_patterns = {0, 1, 3, 2, 6, 4, 12, 8, 9};
     // Select bit of each axis: D4 X, D5 Y, D6 Z.
-    static constexpr PerAxis<std::uint8_t> axis_strobe = {0, 16, 32, 64};
+    static constexpr PerAxis<std::uint8_t> axis_select = {0, 16, 32, 64};
 
     StepEngine(Machine& machine, Clock& clock);
 
     // Moves the axis by steps (sign = direction, forward walks the table upward; never 0) at
     // speed mm/s. Returns when all steps are made or a stop is requested; a port write that fails
     // stops the move like a stop request and is told to the operator once.
-    void lpt_out(Axis axis, std::int32_t steps, double speed);
+    void step_axis(Axis axis, std::int32_t steps, double speed);
     // Busy-waits one step's time of the axis at speed, from the moment it is entered.
     void step_delay(Axis axis, double speed);
 
-    // Entry of phase_table last written to each axis, 1..8.
-    PerAxis<std::int32_t> phase_index = {0, 1, 1, 1};
+    // Entry of half_step_patterns last written to each axis, 1..8.
+    PerAxis<std::int32_t> pattern_index = {0, 1, 1, 1};
     // Direction of each axis's previous call, +1 or -1, for the backlash.
-    PerAxis<std::int32_t> last_dir = {0, 1, 1, 1};
+    PerAxis<std::int32_t> last_direction = {0, 1, 1, 1};
     // Extra steps of the current call taken to turn the axis round.
     std::int32_t backlash_steps = 0;
 

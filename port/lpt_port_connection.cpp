@@ -6,7 +6,7 @@
 
 namespace ostrel {
 
-TLptPortConnection::TLptPortConnection(std::unique_ptr<PortBackend> backend)
+LptPortConnection::LptPortConnection(std::unique_ptr<PortBackend> backend)
     : backend_(std::move(backend)) {
     if (is_ready()) {
         present_3bc = port_present(PORT_3BC);
@@ -15,13 +15,13 @@ TLptPortConnection::TLptPortConnection(std::unique_ptr<PortBackend> backend)
     }
 }
 
-TLptPortConnection::~TLptPortConnection() = default;
+LptPortConnection::~LptPortConnection() = default;
 
-bool TLptPortConnection::is_ready() const {
+bool LptPortConnection::is_ready() const {
     return backend_ != nullptr && backend_->is_open();
 }
 
-int TLptPortConnection::error_code() const {
+int LptPortConnection::error_code() const {
     if (is_ready()) {
         return 0;
     }
@@ -29,7 +29,7 @@ int TLptPortConnection::error_code() const {
     return backend_ != nullptr ? backend_->open_error() : ENODEV;
 }
 
-bool TLptPortConnection::read_ports(std::span<PortRecord> batch) {
+bool LptPortConnection::read_ports(std::span<PortRecord> batch) {
     if (!is_ready()) {
         return false;
     }
@@ -47,7 +47,7 @@ bool TLptPortConnection::read_ports(std::span<PortRecord> batch) {
     return ok;
 }
 
-bool TLptPortConnection::write_ports(std::span<PortRecord> batch) {
+bool LptPortConnection::write_ports(std::span<PortRecord> batch) {
     if (!is_ready()) {
         return false;
     }
@@ -60,18 +60,18 @@ bool TLptPortConnection::write_ports(std::span<PortRecord> batch) {
     return ok;
 }
 
-std::uint8_t TLptPortConnection::read_port(std::uint8_t port, std::uint8_t reg) {
+std::uint8_t LptPortConnection::read_port(std::uint8_t port, std::uint8_t reg) {
     PortRecord record{static_cast<std::uint8_t>(port | reg), 0};
     read_ports(std::span<PortRecord>(&record, 1));
     return record.value;
 }
 
-bool TLptPortConnection::write_port(std::uint8_t port, std::uint8_t reg, std::uint8_t value) {
+bool LptPortConnection::write_port(std::uint8_t port, std::uint8_t reg, std::uint8_t value) {
     PortRecord record{static_cast<std::uint8_t>(port | reg), value};
     return write_ports(std::span<PortRecord>(&record, 1));
 }
 
-bool TLptPortConnection::port_present(std::uint8_t port) {
+bool LptPortConnection::port_present(std::uint8_t port) {
     if (!is_ready()) {
         return false;
     }
@@ -101,7 +101,7 @@ bool TLptPortConnection::port_present(std::uint8_t port) {
     return answers(read_port(port, REG_STATUS));
 }
 
-PortBackend* TLptPortConnection::backend() {
+PortBackend* LptPortConnection::backend() {
     return backend_.get();
 }
 

@@ -15,13 +15,13 @@ struct PortRecord {
     std::uint8_t value = 0;
 };
 
-class TLptPortConnection {
+class LptPortConnection {
 public:
     // Takes the back end and probes the three ports, as at every start.
-    explicit TLptPortConnection(std::unique_ptr<PortBackend> backend);
-    ~TLptPortConnection();
-    TLptPortConnection(const TLptPortConnection&) = delete;
-    TLptPortConnection& operator=(const TLptPortConnection&) = delete;
+    explicit LptPortConnection(std::unique_ptr<PortBackend> backend);
+    ~LptPortConnection();
+    LptPortConnection(const LptPortConnection&) = delete;
+    LptPortConnection& operator=(const LptPortConnection&) = delete;
 
     // Whether port access was obtained; when not, reads give 0, writes fail and nothing reaches
     // the back end.

@@ -13,7 +13,7 @@ std::uint8_t port_id_for_name(const QString& name) {
     return PORT_278;
 }
 
-QStringList port_list(TLptPortConnection& connection) {
+QStringList port_list(LptPortConnection& connection) {
     QStringList names;
     const std::array<std::pair<std::uint8_t, const char*>, 3> ports = {
         {{PORT_3BC, "$3BC"}, {PORT_378, "$378"}, {PORT_278, "$278"}}};

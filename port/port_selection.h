@@ -14,7 +14,7 @@ namespace ostrel {
 std::uint8_t port_id_for_name(const QString& name);
 
 // Probes 0x10, 0x20, 0x30 in that order and names those that answer: "$3BC", "$378", "$278".
-QStringList port_list(TLptPortConnection& connection);
+QStringList port_list(LptPortConnection& connection);
 
 // The byte the pin test puts on the data pins: box i (0-based) checked gives bit i.
 std::uint8_t pin_test_value(const std::array<bool, 8>& checked);

@@ -44,7 +44,7 @@ void ConsoleOperator::set_port_name(const QString& name) {
 }
 
 QString ConsoleOperator::field_text(Field field) const {
-    if (field == Field::ComboBox1) {
+    if (field == Field::Port) {
         return port_name_;
     }
     return options_.field_text(field);

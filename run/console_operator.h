@@ -34,7 +34,7 @@ public:
     bool auto_zoom() const override { return options_.auto_zoom; }
     bool idle_moves() const override { return options_.idle_moves; }
 
-    // The port the run writes to ("$378" etc.), as ComboBox1 would show it.
+    // The port the run writes to ("$378" etc.), as portCombo would show it.
     void set_port_name(const QString& name);
     std::uint8_t port_id() const override { return port_id_; }
     // Called between steps, as the window's message loop would run (progress display).

@@ -12,9 +12,9 @@
 
 namespace ostrel {
 
-class JobRun::FileView final : public GerberFileView {
+class JobRun::WindowlessFileView final : public FileView {
 public:
-    explicit FileView(ImagePicture& picture) : picture_(picture) {}
+    explicit WindowlessFileView(ImagePicture& picture) : picture_(picture) {}
     void show() override {}
     Picture& picture() override { return picture_; }
     QSize outer_size() const override { return kFileViewOuter; }
@@ -29,7 +29,7 @@ JobRun::JobRun(const RunOptions& options, Clock& clock, std::FILE* messages)
       console_(options, messages),
       track_(QSize(TrackView::kWidth, TrackView::kHeight)),
       file_view_picture_(kFileViewClient),
-      file_view_(std::make_unique<FileView>(file_view_picture_)),
+      file_view_(std::make_unique<WindowlessFileView>(file_view_picture_)),
       controller_(console_, console_, track_, clock) {
     controller_.gerber.set_file_view(file_view_.get());
 }
@@ -37,7 +37,7 @@ JobRun::JobRun(const RunOptions& options, Clock& clock, std::FILE* messages)
 JobRun::~JobRun() = default;
 
 std::uint8_t JobRun::port_id() const {
-    return controller_.machine.get_port();
+    return controller_.machine.selected_port_id();
 }
 
 const ImagePicture& JobRun::picture() const {
@@ -95,7 +95,7 @@ bool JobRun::set_up(RunOutcome& outcome) {
                                   (!options_.apertures.isEmpty() || QFileInfo::exists(source));
     if (apertures_wanted) {
         ApertureGrid grid;
-        get_app(source, controller_.gerber.app_table(), grid, console_);
+        load_apertures(source, controller_.gerber.aperture_table(), grid, console_);
     }
     return true;
 }
@@ -103,17 +103,17 @@ bool JobRun::set_up(RunOutcome& outcome) {
 void JobRun::run_job() {
     switch (options_.job) {
         case RunJob::Draw:
-            controller_.jobs.B_risovClick();
+            controller_.jobs.run_draw_job();
             break;
         case RunJob::Drill:
-            controller_.jobs.B_drillClick();
+            controller_.jobs.run_drill_job();
             break;
         case RunJob::Preview:
             if (options_.page == RunPage::Dxf) {
                 controller_.dxf_preview.render_dxf_preview(file_view_picture_,
                                                            kFileViewOuter.height());
             } else {
-                controller_.gerber.Button10Click(*file_view_);
+                controller_.gerber.show_gerber_preview(*file_view_);
             }
             break;
     }

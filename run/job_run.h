@@ -44,7 +44,7 @@ public:
     double machine_seconds() const;
 
 private:
-    class FileView;
+    class WindowlessFileView;
 
     bool set_up(RunOutcome& outcome);
     void run_job();
@@ -54,7 +54,7 @@ private:
     ConsoleOperator console_;
     ImagePicture track_;
     ImagePicture file_view_picture_;
-    std::unique_ptr<FileView> file_view_;
+    std::unique_ptr<WindowlessFileView> file_view_;
     Controller controller_;
     SimBackend* sim_ = nullptr;
 };

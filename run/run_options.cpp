@@ -13,10 +13,10 @@ struct FieldOption {
 };
 
 constexpr FieldOption kFieldOptions[] = {
-    {"--speed-xy", Field::e_sped},         {"--speed-xy-rapid", Field::e_sped2},
-    {"--z-travel", Field::e_pero},         {"--speed-z-up", Field::e_sped_up},
-    {"--speed-z-down", Field::e_sped_dow}, {"--depth", Field::e_glubs},
-    {"--marker", Field::d_mark},
+    {"--speed-xy", Field::SpeedXy},        {"--speed-xy-rapid", Field::SpeedXyRapid},
+    {"--z-travel", Field::ZTravel},        {"--speed-z-up", Field::SpeedZUp},
+    {"--speed-z-down", Field::SpeedZDown}, {"--depth", Field::DrillDepth},
+    {"--marker", Field::MarkerDiameter},
 };
 
 // "--name=value" or "--name value"; empty when the option is not this one.
@@ -45,21 +45,21 @@ QString RunOptions::field_text(Field field) const {
     }
     const bool drilling = job == RunJob::Drill;
     switch (field) {
-        case Field::e_sped:
-        case Field::e_sped2:
+        case Field::SpeedXy:
+        case Field::SpeedXyRapid:
             return QStringLiteral("2,5");
-        case Field::e_pero:
+        case Field::ZTravel:
             return QStringLiteral("0,5");
-        case Field::e_sped_up:
+        case Field::SpeedZUp:
             return QStringLiteral("1,5");
-        case Field::e_sped_dow:
+        case Field::SpeedZDown:
             return drilling ? QStringLiteral("0,2") : QStringLiteral("1,5");
-        case Field::e_glubs:
+        case Field::DrillDepth:
             return QStringLiteral("2");
-        case Field::d_mark:
+        case Field::MarkerDiameter:
             return marker;
-        case Field::name_files:
-        case Field::Edit15:
+        case Field::DxfFile:
+        case Field::GerberFile:
             return file;
         default:
             return {};
@@ -84,7 +84,7 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
                     return std::nullopt;
                 }
                 options.typed[option.field] = *value;
-                if (option.field == Field::d_mark) {
+                if (option.field == Field::MarkerDiameter) {
                     options.marker = *value;
                 }
                 field_taken = true;

@@ -23,10 +23,10 @@ using testing::ToolPath;
 using Moves = std::vector<PathMove>;
 
 constexpr double kRatio = 0.0025;  // the rig's factory ratio
-constexpr double kDraw = 2.5;      // e_sped
-constexpr double kRapid = 5;       // e_sped2
-constexpr double kUp = 1.25;       // e_sped_up
-constexpr double kDown = 0.5;      // e_sped_dow
+constexpr double kDraw = 2.5;      // speedXyEdit
+constexpr double kRapid = 5;       // speedXyRapidEdit
+constexpr double kUp = 1.25;       // speedZUpEdit
+constexpr double kDown = 0.5;      // speedZDownEdit
 
 PathMove xy(double x, double y, double z, double speed) {
     return testing::xy_move(x, y, z, speed, kRatio);
@@ -40,9 +40,9 @@ class RecordingGerber final : public GerberJobHooks {
 public:
     void set_plot_mode(bool on) override { calls << (on ? "plot on" : "plot off"); }
     void set_drill_mode(bool on) override { calls << (on ? "drill on" : "drill off"); }
-    void clear_app_pending() override { calls << "app_pending off"; }
+    void clear_app_pending() override { calls << "aperture_pending off"; }
     void set_drill_depth(double mm) override { calls << QStringLiteral("depth %1").arg(mm); }
-    void risunok_gbr() override { calls << "risunok_gbr"; }
+    void run_gerber_job() override { calls << "run_gerber_job"; }
     QStringList calls;
 };
 
@@ -50,16 +50,16 @@ class DxfJobsTest : public ::testing::Test {
 protected:
     DxfJobsTest() {
         rig.panel.page = 0;
-        rig.panel.texts[Field::e_sped] = "2,5";
-        rig.panel.texts[Field::e_sped2] = "5";
-        rig.panel.texts[Field::e_pero] = "0,5";
-        rig.panel.texts[Field::e_sped_up] = "1,25";
-        rig.panel.texts[Field::e_sped_dow] = "0,5";
-        rig.panel.texts[Field::e_glubs] = "2";
+        rig.panel.texts[Field::SpeedXy] = "2,5";
+        rig.panel.texts[Field::SpeedXyRapid] = "5";
+        rig.panel.texts[Field::ZTravel] = "0,5";
+        rig.panel.texts[Field::SpeedZUp] = "1,25";
+        rig.panel.texts[Field::SpeedZDown] = "0,5";
+        rig.panel.texts[Field::DrillDepth] = "2";
     }
 
     void use_file(const QByteArray& body) {
-        rig.panel.texts[Field::name_files] = folder.write("job.dxf", dxf_file(body));
+        rig.panel.texts[Field::DxfFile] = folder.write("job.dxf", dxf_file(body));
     }
     // Declares where the tool stands, as "Принять новые значения" would, and starts watching.
     void start_at(double x, double y, double z) {
@@ -79,7 +79,7 @@ protected:
 
 TEST_F(DxfJobsTest, TwoLinesFromTheOriginAreDrawnAndTheToolReturnsRaised) {
     use_file(line_entity("0", "0", "10", "0") + line_entity("20", "0", "20", "10"));
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw), zm(10, 0, 0.5, kUp), xy(20, 0, 0.5, kRapid),
                               zm(20, 0, 0, kDown), xy(20, 10, 0, kDraw), zm(20, 10, 0.5, kUp),
                               xy(0, 0, 0.5, kRapid)}));
@@ -92,7 +92,7 @@ TEST_F(DxfJobsTest, TheTrackIsClearedButGoesOnFromWhereItEnded) {
     use_file(line_entity("0", "0", "10", "0"));
     rig.track.fill(Qt::black);
     rig.track.move_to(QPoint(300, 100));
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     const QImage& image = rig.track.image();
     EXPECT_EQ(image.pixelColor(500, 20), QColor(Qt::white));
     // The first segment of the job starts at the old pen point.
@@ -102,7 +102,7 @@ TEST_F(DxfJobsTest, TheTrackIsClearedButGoesOnFromWhereItEnded) {
 TEST_F(DxfJobsTest, ALineIsDrawnAsWrittenAndWithoutReturnTheToolStaysDown) {
     use_file(line_entity("5", "5", "0", "0"));
     rig.panel.vozvrat = false;
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, 0.5, kUp), xy(5, 5, 0.5, kRapid), zm(5, 5, 0, kDown),
                               xy(0, 0, 0, kDraw)}));
 }
@@ -114,7 +114,7 @@ TEST_F(DxfJobsTest, ZeroLengthLinesMoveNothingWhereTheToolStandsAndOnlyTravelEls
     }
     use_file(line_entity("0", "0", "0", "0") + line_entity("3", "4", "3", "4"));
     rig.panel.vozvrat = false;
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     const Moves moved = moves();
     ASSERT_EQ(moved.size(), 2u);
     EXPECT_EQ(moved[0], testing::z_move(0, 0, 0.5, kUp, 0.0078125));
@@ -125,18 +125,18 @@ TEST_F(DxfJobsTest, ZeroLengthLinesMoveNothingWhereTheToolStandsAndOnlyTravelEls
 TEST_F(DxfJobsTest, AZeroLengthLineAtTheToolMakesNoEngineCallAtAll) {
     use_file(line_entity("0", "0", "0", "0"));
     rig.panel.vozvrat = false;
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     EXPECT_EQ(rig.engine.totals().calls, 0);
     EXPECT_TRUE(rig.writes().empty());
 }
 
 TEST_F(DxfJobsTest, AMissingFileIsToldAndTheReturnStillRuns) {
-    rig.panel.texts[Field::name_files] = folder.path("none.dxf");
+    rig.panel.texts[Field::DxfFile] = folder.path("none.dxf");
     start_at(3, 4, 0);
     rig.machine.state().stop_requested = false;
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
-    EXPECT_EQ(rig.op.focused, std::vector<Field>{Field::name_files});
+    EXPECT_EQ(rig.op.focused, std::vector<Field>{Field::DxfFile});
     EXPECT_EQ(moves(), (Moves{zm(3, 4, 0.5, kUp), xy(0, 0, 0.5, kRapid)}));
 }
 
@@ -145,7 +145,7 @@ TEST_F(DxfJobsTest, ABadCoordinateAbandonsTheJobWhereTheLastMoveLeftTheTool) {
     EXPECT_THROW(
         {
             try {
-                jobs.B_risovClick();
+                jobs.run_draw_job();
             } catch (const OperationAbandoned& e) {
                 EXPECT_EQ(e.message(), QStringLiteral("'2O' is not a valid floating point value"));
                 throw;
@@ -163,15 +163,15 @@ TEST_F(DxfJobsTest, AFileThatCantBeReadAbandonsTheJobWithNothingMoved) {
     const QString binary =
         folder.write("binary.dxf", QByteArray("AutoCAD Binary DXF\r\n\x1a\0LINE", 26));
     for (const QString& name : {dir, binary}) {
-        rig.panel.texts[Field::name_files] = name;
+        rig.panel.texts[Field::DxfFile] = name;
         start_at(3, 4, 0);
         try {
-            jobs.B_risovClick();
+            jobs.run_draw_job();
             ADD_FAILURE() << "no message for " << name.toStdString();
         } catch (const OperationAbandoned& e) {
             EXPECT_TRUE(e.message().contains(name)) << e.message().toStdString();
         }
-        EXPECT_THROW(jobs.B_drillClick(), OperationAbandoned);
+        EXPECT_THROW(jobs.run_drill_job(), OperationAbandoned);
         EXPECT_TRUE(moves().empty());
         EXPECT_FALSE(rig.machine.busy());
     }
@@ -179,8 +179,8 @@ TEST_F(DxfJobsTest, AFileThatCantBeReadAbandonsTheJobWithNothingMoved) {
 
 TEST_F(DxfJobsTest, ABadJobParameterStopsBeforeAnythingMoves) {
     use_file(line_entity("0", "0", "10", "0"));
-    rig.panel.texts[Field::e_pero] = "0.5";
-    EXPECT_THROW(jobs.B_risovClick(), OperationAbandoned);
+    rig.panel.texts[Field::ZTravel] = "0.5";
+    EXPECT_THROW(jobs.run_draw_job(), OperationAbandoned);
     EXPECT_TRUE(moves().empty());
     EXPECT_EQ(rig.machine.state().job.speed_xy_rapid, 5);  // read before the bad one
 }
@@ -196,16 +196,16 @@ TEST_F(DxfJobsTest, AStopEndsThePassBeforeTheNextLineAndTheReturnMovesNothing) {
             rig.machine.state().stop_requested = true;
         }
     };
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     EXPECT_EQ(moves(), (Moves{xy(99 * kRatio, 0, 0, kDraw)}));
     EXPECT_FALSE(rig.machine.state().stop_requested);
     EXPECT_TRUE(rig.op.messages.empty());
 }
 
 TEST_F(DxfJobsTest, AFileCutOffInsideALineIsToldAndTheJobEndsNormally) {
-    rig.panel.texts[Field::name_files] = folder.write(
+    rig.panel.texts[Field::DxfFile] = folder.write(
         "cut.dxf", "  0\n" + line_entity("0", "0", "10", "0") + "LINE\n  8\n0\n 10\n5");
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw), zm(10, 0, 0.5, kUp), xy(0, 0, 0.5, kRapid)}));
     ASSERT_EQ(rig.op.messages.size(), 1u);
     EXPECT_EQ(rig.op.messages[0].kind, MessageKind::Error);
@@ -218,10 +218,10 @@ TEST_F(DxfJobsTest, TheGerberPageRunsTheGerberJobAndNeverReadsTheDxfFile) {
     jobs.set_gerber(&gerber);
     rig.panel.page = 1;
     start_at(1, 0, 0.5);
-    rig.machine.get_rejim();  // the Gerber job reads them itself; this one does nothing
-    jobs.B_risovClick();
-    EXPECT_EQ(gerber.calls,
-              QStringList({"plot on", "drill off", "app_pending off", "risunok_gbr", "plot off"}));
+    rig.machine.read_job_parameters();  // the Gerber job reads them itself; this one does nothing
+    jobs.run_draw_job();
+    EXPECT_EQ(gerber.calls, QStringList({"plot on", "drill off", "aperture_pending off",
+                                         "run_gerber_job", "plot off"}));
     EXPECT_EQ(moves(), (Moves{xy(0, 0, 0.5, kRapid)}));
 }
 
@@ -231,11 +231,11 @@ TEST_F(DxfJobsTest, AJobButtonPressedDuringAJobIsRefused) {
     rig.op.on_process_messages = [&] {
         path->sample();
         if (++steps == 10) {
-            jobs.B_risovClick();
-            jobs.B_drillClick();
+            jobs.run_draw_job();
+            jobs.run_drill_job();
         }
     };
-    jobs.B_risovClick();
+    jobs.run_draw_job();
     EXPECT_EQ(rig.op.message_texts(),
               (std::vector<QString>{Machine::busy_message(), Machine::busy_message()}));
     EXPECT_EQ(rig.op.messages[0].kind, MessageKind::Error);
@@ -245,7 +245,7 @@ TEST_F(DxfJobsTest, AJobButtonPressedDuringAJobIsRefused) {
 TEST_F(DxfJobsTest, DrillingFromAJoggedPositionMeasuresFromThere) {
     use_file(line_entity("1", "1", "2", "2") + point_entity("10", "5"));
     start_at(37, 12, 0.5);
-    jobs.B_drillClick();
+    jobs.run_drill_job();
     EXPECT_EQ(moves(), (Moves{xy(47, 17, 0.5, kRapid), zm(47, 17, 0, kUp), zm(47, 17, -2, kDown),
                               zm(47, 17, 0.5, kUp), xy(37, 12, 0.5, kRapid)}));
     // Back where the job started, which is now the origin.
@@ -257,31 +257,31 @@ TEST_F(DxfJobsTest, DrillingFromAJoggedPositionMeasuresFromThere) {
 TEST_F(DxfJobsTest, PointsAtTheOriginAreDrilledInPlaceAgainAndAgain) {
     use_file(point_entity("0", "0") + point_entity("0.0", "0.0"));
     rig.panel.vozvrat = false;
-    jobs.B_drillClick();
+    jobs.run_drill_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, -2, kDown), zm(0, 0, 0, kUp), zm(0, 0, -2, kDown),
                               zm(0, 0, 0.5, kUp)}));
 }
 
 TEST_F(DxfJobsTest, ANegativeDepthDrillsAboveTheSurface) {
     use_file(point_entity("0", "0"));
-    rig.panel.texts[Field::e_glubs] = "-1";
-    jobs.B_drillClick();
+    rig.panel.texts[Field::DrillDepth] = "-1";
+    jobs.run_drill_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, 1, kDown), zm(0, 0, 0.5, kUp)}));
 }
 
 TEST_F(DxfJobsTest, ABadDepthMovesNothingAndKeepsThePosition) {
     use_file(point_entity("1", "1"));
     start_at(7, 8, 0);
-    rig.panel.texts[Field::e_glubs] = "2 mm";
-    EXPECT_THROW(jobs.B_drillClick(), OperationAbandoned);
+    rig.panel.texts[Field::DrillDepth] = "2 mm";
+    EXPECT_THROW(jobs.run_drill_job(), OperationAbandoned);
     EXPECT_TRUE(moves().empty());
     EXPECT_EQ(rig.machine.state().pos_x, 7);
 }
 
 TEST_F(DxfJobsTest, DrillingAMissingFileStillSetsTheOriginAndRaises) {
-    rig.panel.texts[Field::name_files] = folder.path("none.dxf");
+    rig.panel.texts[Field::DxfFile] = folder.path("none.dxf");
     start_at(7, 8, 0);
-    jobs.B_drillClick();
+    jobs.run_drill_job();
     EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
     EXPECT_EQ(moves(), (Moves{zm(7, 8, 0.5, kUp)}));
     EXPECT_EQ(rig.machine.state().pos_x, 0);
@@ -292,10 +292,10 @@ TEST_F(DxfJobsTest, TheDrillingGerberPageGetsTheDepth) {
     jobs.set_gerber(&gerber);
     rig.panel.page = 1;
     rig.panel.vozvrat = false;
-    rig.panel.texts[Field::e_glubs] = "1,5";
-    jobs.B_drillClick();
+    rig.panel.texts[Field::DrillDepth] = "1,5";
+    jobs.run_drill_job();
     EXPECT_EQ(gerber.calls,
-              QStringList({"plot off", "depth 1.5", "drill on", "risunok_gbr", "plot off"}));
+              QStringList({"plot off", "depth 1.5", "drill on", "run_gerber_job", "plot off"}));
     EXPECT_TRUE(moves().empty());
 }
 

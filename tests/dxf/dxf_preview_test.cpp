@@ -31,7 +31,7 @@ protected:
     }
 
     void use_file(const QByteArray& body) {
-        panel.texts[Field::name_files] = folder.write("p.dxf", dxf_file(body));
+        panel.texts[Field::DxfFile] = folder.write("p.dxf", dxf_file(body));
     }
     void render() {
         preview.render_dxf_preview(picture, kDesignOuterHeight, [&] { ++shown; });
@@ -155,13 +155,13 @@ TEST_F(DxfPreviewTest, FarPointsAreCutToTheFrameWithoutLosingTheVisiblePart) {
 }
 
 TEST_F(DxfPreviewTest, AMissingFileIsToldAndNothingIsShownOrDrawn) {
-    panel.texts[Field::name_files] = folder.path("none.dxf");
+    panel.texts[Field::DxfFile] = folder.path("none.dxf");
     render();
     EXPECT_EQ(shown, 0);
     EXPECT_TRUE(picture.fills.empty());
     ASSERT_EQ(op.messages.size(), 1u);
     EXPECT_EQ(op.messages[0].text, QStringLiteral("такого файла не существует"));
-    EXPECT_EQ(op.focused, std::vector<Field>{Field::name_files});
+    EXPECT_EQ(op.focused, std::vector<Field>{Field::DxfFile});
 }
 
 TEST_F(DxfPreviewTest, ABadValueStopsTheRenderingWithTheLinesSoFarKept) {

@@ -25,7 +25,7 @@ using Counts = std::array<std::int64_t, 4>;
 
 std::vector<Counts> read_lines(const QString& path,
                                std::size_t buffer = DxfLineReader::kDefaultBuffer) {
-    dxf_reader pass(path, dxf_reader::Entity::Line, buffer);
+    DxfReader pass(path, DxfReader::Entity::Line, buffer);
     std::vector<Counts> lines;
     while (const auto line = pass.next_line_entity()) {
         lines.push_back({line->q_x1, line->q_y1, line->q_x2, line->q_y2});
@@ -174,7 +174,7 @@ TEST_F(DxfReaderTest, GroupCodesMustBeWrittenThreeWideAndAnEntityRunsToItsZero) 
         "unpadded.dxf",
         "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n1.0\n20\n2.0\n11\n3.0\n21\n4.0\n0\n"
         "LINE\n8\n0\n10\n5.0\n20\n6.0\n11\n7.0\n21\n8.0\n0\nENDSEC\n0\nEOF\n");
-    dxf_reader pass(unpadded, dxf_reader::Entity::Line);
+    DxfReader pass(unpadded, DxfReader::Entity::Line);
     EXPECT_FALSE(pass.next_line_entity());
     EXPECT_TRUE(pass.cut_off());
     EXPECT_TRUE(pass.cut_off_message().contains(unpadded));
@@ -200,7 +200,7 @@ TEST_F(DxfReaderTest, PointAndLinePassesEachTakeTheirOwnEntityAndCodes) {
     const QString path = folder.write(
         "p.dxf", dxf_file(point_entity("1.5", "2.5") + line_entity("7", "7", "8", "8") +
                           "POINT\n  8\n0\n 11\n9\n 10\n3\n  0\n"));
-    dxf_reader points(path, dxf_reader::Entity::Point);
+    DxfReader points(path, DxfReader::Entity::Point);
     std::vector<std::pair<std::int64_t, std::int64_t>> seen;
     while (const auto p = points.next_point_entity()) {
         seen.emplace_back(p->q_x, p->q_y);
@@ -230,7 +230,7 @@ TEST_F(DxfReaderTest, LineEndsLfAndCrLfReadAlikeAndALoneCrIsDropped) {
     // Lone CRs as the only line ends make the whole file one line: nothing is found.
     QByteArray cr = lf;
     cr.replace("\n", "\r");
-    dxf_reader pass(folder.write("cr.dxf", cr), dxf_reader::Entity::Line);
+    DxfReader pass(folder.write("cr.dxf", cr), DxfReader::Entity::Line);
     EXPECT_FALSE(pass.next_line_entity());
     EXPECT_FALSE(pass.cut_off());
 }
@@ -255,7 +255,7 @@ TEST_F(DxfReaderTest, AFileEndingInsideAnEntityEndsThePassAndDropsTheEntity) {
     const QByteArray cuts[] = {"LINE", "LINE\n", "LINE\n  8\n0\n 10\n5", "LINE\n  8\n0\n 10\n"};
     for (const QByteArray& cut : cuts) {
         const QString path = folder.write("cut.dxf", "  0\n" + one + cut);
-        dxf_reader pass(path, dxf_reader::Entity::Line);
+        DxfReader pass(path, DxfReader::Entity::Line);
         ASSERT_TRUE(pass.next_line_entity()) << cut.constData();
         EXPECT_FALSE(pass.next_line_entity()) << cut.constData();
         EXPECT_TRUE(pass.cut_off()) << cut.constData();
@@ -323,7 +323,7 @@ TEST_F(DxfReaderTest, AMissingFileIsToldAndTheFocusGoesToTheFileName) {
     EXPECT_FALSE(dxf_file_exists(QString(), op));
     ASSERT_EQ(op.messages.size(), 2u);
     EXPECT_EQ(op.messages[0].text, QStringLiteral("такого файла не существует"));
-    EXPECT_EQ(op.focused, (std::vector<Field>{Field::name_files, Field::name_files}));
+    EXPECT_EQ(op.focused, (std::vector<Field>{Field::DxfFile, Field::DxfFile}));
     EXPECT_TRUE(dxf_file_exists(folder.write("here.dxf", ""), op));
 }
 

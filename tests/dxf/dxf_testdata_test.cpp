@@ -29,7 +29,7 @@ constexpr double kFinestRatio = 0.1;
 constexpr double kZRatio = 0.25;
 
 struct FileLines {
-    std::vector<dxf_line> lines;
+    std::vector<DxfLine> lines;
     QString failure;  // what the reader abandoned the file with
     bool cut_off = false;
     QString cut_off_message;
@@ -51,7 +51,7 @@ int count_markers(const QString& path) {
 FileLines read_all(const QString& path) {
     FileLines read;
     try {
-        dxf_reader pass(path, dxf_reader::Entity::Line);
+        DxfReader pass(path, DxfReader::Entity::Line);
         while (const auto line = pass.next_line_entity()) {
             read.lines.push_back(*line);
         }
@@ -66,8 +66,8 @@ FileLines read_all(const QString& path) {
 // Every start and end point of the file's lines, as the step positions within half a step of it.
 class EndPoints {
 public:
-    EndPoints(const std::vector<dxf_line>& lines, double ratio) : ratio_(ratio) {
-        for (const dxf_line& l : lines) {
+    EndPoints(const std::vector<DxfLine>& lines, double ratio) : ratio_(ratio) {
+        for (const DxfLine& l : lines) {
             add(l.x1, l.y1);
             add(l.x2, l.y2);
         }
@@ -131,7 +131,7 @@ TEST(DxfTestdata, EveryFileIsDrawnToItsEndOrRefusedWithItsMessage) {
         double px = 0;
         double py = 0;
         double far = 1;
-        for (const dxf_line& l : read.lines) {
+        for (const DxfLine& l : read.lines) {
             length += std::hypot(l.x1 - px, l.y1 - py) + std::hypot(l.x2 - l.x1, l.y2 - l.y1);
             px = l.x2;
             py = l.y2;
@@ -158,12 +158,12 @@ TEST(DxfTestdata, EveryFileIsDrawnToItsEndOrRefusedWithItsMessage) {
         Mover mover(machine, engine);
         DxfJobs jobs(machine, mover);
         panel.page = 0;
-        panel.texts[Field::name_files] = path;
-        panel.texts[Field::e_sped] = "2,5";
-        panel.texts[Field::e_sped2] = "5";
-        panel.texts[Field::e_pero] = "0,5";
-        panel.texts[Field::e_sped_up] = "1,5";
-        panel.texts[Field::e_sped_dow] = "1,5";
+        panel.texts[Field::DxfFile] = path;
+        panel.texts[Field::SpeedXy] = "2,5";
+        panel.texts[Field::SpeedXyRapid] = "5";
+        panel.texts[Field::ZTravel] = "0,5";
+        panel.texts[Field::SpeedZUp] = "1,5";
+        panel.texts[Field::SpeedZDown] = "1,5";
 
         EndPoints ends(read.lines, ratio);
         ends.visit(0, 0);
@@ -173,14 +173,14 @@ TEST(DxfTestdata, EveryFileIsDrawnToItsEndOrRefusedWithItsMessage) {
 
         if (!read.failure.isEmpty()) {
             try {
-                jobs.B_risovClick();
+                jobs.run_draw_job();
                 ADD_FAILURE() << "the job ran a file the reader refused";
             } catch (const OperationAbandoned& e) {
                 EXPECT_EQ(e.message(), read.failure);
             }
             continue;
         }
-        jobs.B_risovClick();
+        jobs.run_draw_job();
         ends.visit(motors.position(AXIS_X), motors.position(AXIS_Y));
 
         EXPECT_EQ(ends.missed(), 0u) << "of " << ends.count() << " end points";

@@ -33,7 +33,7 @@ class GerberApertures : public ::testing::Test {
 protected:
     // Loads the lines as one file, the way the browse button does.
     void load(const QByteArray& text) {
-        get_app(folder.write(QStringLiteral("board.gbr"), text), table, grid, op);
+        load_apertures(folder.write(QStringLiteral("board.gbr"), text), table, grid, op);
     }
 
     GerberFolder folder;
@@ -158,19 +158,19 @@ TEST_F(GerberApertures, FiftiethDefinitionEntersTableButNoRow) {
 
 TEST_F(GerberApertures, MissingFileTellsAndFocusesLeavingTableAlone) {
     load("%ADD10C,0.0100*%\n");
-    get_app(folder.path(QStringLiteral("nowhere.gbr")), table, grid, op);
+    load_apertures(folder.path(QStringLiteral("nowhere.gbr")), table, grid, op);
     ASSERT_EQ(op.messages.size(), 1u);
     EXPECT_EQ(op.messages[0].text, "такого файла не существует");
-    EXPECT_EQ(op.focused, std::vector<Field>{Field::Edit15});
+    EXPECT_EQ(op.focused, std::vector<Field>{Field::GerberFile});
     EXPECT_EQ(row_text(grid, 1), "|||");
     EXPECT_EQ(table.entry(10)->shape, 1.0);
 }
 
 TEST_F(GerberApertures, AFolderNamedAsFileIsRefusedWithItsReason) {
-    EXPECT_THROW(get_app(folder.path(QString()), table, grid, op), OperationAbandoned);
+    EXPECT_THROW(load_apertures(folder.path(QString()), table, grid, op), OperationAbandoned);
 }
 
-TEST(GerberLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
+TEST(JobFileLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
     GerberFolder folder;
     const QString path = folder.write(QStringLiteral("ends.gbr"),
                                       QByteArray("G54D10*\r\nX1\rY2\n\r\n%ADD\0\x01*\nlast", 29));
@@ -179,7 +179,7 @@ TEST(GerberLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
     for (std::size_t block : {1, 2, 3, 7, 64}) {
         const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
         ASSERT_GE(fd, 0);
-        GerberLineReader reader(fd, path, block);
+        JobFileLineReader reader(fd, path, block);
         std::vector<std::string> lines;
         std::string_view line;
         while (reader.next(line)) {
@@ -189,13 +189,13 @@ TEST(GerberLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
     }
 }
 
-TEST(GerberLineReader, ALineBeyondTheLongestIsRefused) {
+TEST(JobFileLineReader, ALineBeyondTheLongestIsRefused) {
     GerberFolder folder;
     const QString path = folder.write(QStringLiteral("binary.gbr"),
                                       "X1Y1D02*\n" + QByteArray(40, '\x7f') + "\nY2\n");
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     ASSERT_GE(fd, 0);
-    GerberLineReader reader(fd, path, 8, 30);
+    JobFileLineReader reader(fd, path, 8, 30);
     std::string_view line;
     ASSERT_TRUE(reader.next(line));
     EXPECT_EQ(line, "X1Y1D02*");
@@ -205,11 +205,11 @@ TEST(GerberLineReader, ALineBeyondTheLongestIsRefused) {
 TEST(GerberMarker, TwoDigitsOverTen) {
     FakePanel panel;
     EXPECT_DOUBLE_EQ(marker_diameter(panel), 0.5);
-    panel.texts[Field::d_mark] = QStringLiteral("99");
+    panel.texts[Field::MarkerDiameter] = QStringLiteral("99");
     EXPECT_DOUBLE_EQ(marker_diameter(panel), 9.9);
-    panel.texts[Field::d_mark] = QStringLiteral(" 7");
+    panel.texts[Field::MarkerDiameter] = QStringLiteral(" 7");
     EXPECT_DOUBLE_EQ(marker_diameter(panel), 0.7);
-    panel.texts[Field::d_mark] = QStringLiteral("  ");
+    panel.texts[Field::MarkerDiameter] = QStringLiteral("  ");
     EXPECT_THROW(marker_diameter(panel), OperationAbandoned);
 }
 
@@ -217,13 +217,13 @@ TEST(GerberFileChoice, FiltersAndFieldsByPage) {
     const JobFileChoice dxf = job_file_choice(0);
     EXPECT_EQ(dxf.filter, "файлы AutoCad DXF|*.dxf|");
     EXPECT_EQ(dxf.name_filters, QStringList{"файлы AutoCad DXF (*.dxf)"});
-    EXPECT_EQ(dxf.field, Field::name_files);
+    EXPECT_EQ(dxf.field, Field::DxfFile);
     EXPECT_FALSE(dxf.loads_apertures);
     const JobFileChoice gerber = job_file_choice(1);
     EXPECT_EQ(gerber.filter, "файлы Gerber RS274 GBR|*.gbr|файл сверления DRL |*.drl|");
     EXPECT_EQ(gerber.name_filters,
               (QStringList{"файлы Gerber RS274 GBR (*.gbr)", "файл сверления DRL (*.drl)"}));
-    EXPECT_EQ(gerber.field, Field::Edit15);
+    EXPECT_EQ(gerber.field, Field::GerberFile);
     EXPECT_TRUE(gerber.loads_apertures);
 }
 

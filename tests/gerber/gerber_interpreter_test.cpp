@@ -25,10 +25,10 @@ class GerberInterpreterTest : public ::testing::Test {
 protected:
     GerberInterpreterTest() {
         // Circle D10 of 1.6 mm and rectangle D11.
-        Aperture& circle = *gerber.page.app_table().entry(10);
+        Aperture& circle = *gerber.page.aperture_table().entry(10);
         circle.shape = Aperture::kCircle;
         circle.size[1] = 1.6;
-        Aperture& rectangle = *gerber.page.app_table().entry(11);
+        Aperture& rectangle = *gerber.page.aperture_table().entry(11);
         rectangle.shape = Aperture::kRectangle;
         rectangle.size[1] = 1.6;
         interp().set_picture(&picture);
@@ -38,20 +38,20 @@ protected:
     GerberRegisters& regs() { return gerber.registers(); }
     void run(std::initializer_list<const char*> lines) {
         for (const char* line : lines) {
-            interp().out_str(line);
+            interp().run_line(line);
         }
     }
     void plot_mode() {
-        gerber.rig.machine.get_rejim();
-        regs().gbr_plot = true;
+        gerber.rig.machine.read_job_parameters();
+        regs().plot_mode = true;
     }
     void drill_mode() {
-        gerber.rig.machine.get_rejim();
+        gerber.rig.machine.read_job_parameters();
         interp().set_drill_depth(2);
-        regs().gbr_drill = true;
+        regs().drill_mode = true;
     }
     void preview_mode(double scale) {
-        regs().gbr_preview = true;
+        regs().preview_mode = true;
         regs().view_scale = scale;
     }
     std::int64_t motor(Axis axis) const { return gerber.rig.motors().position(axis); }
@@ -64,7 +64,7 @@ protected:
 TEST(GerberReadNumber, ReachEndsTheLineOrRestsAfterTheNumber) {
     using N = GerberInterpreter::Number;
     const auto read = [](std::string_view line, std::size_t p) {
-        const N n = GerberInterpreter::read_number(line, p);
+        const N n = GerberInterpreter::number_at(line, p);
         return std::pair(n.value, n.reach);
     };
     EXPECT_EQ(read("X1234", 2), std::pair(1234.0, std::size_t{5}));  // the whole line's length
@@ -73,9 +73,9 @@ TEST(GerberReadNumber, ReachEndsTheLineOrRestsAfterTheNumber) {
     EXPECT_EQ(read("X100.*", 2), std::pair(100.0, std::size_t{5}));
     EXPECT_EQ(read("X1", 3), std::pair(0.0, std::size_t{1}));  // past the end
     const std::string forty = "X" + std::string(40, '9') + "*";
-    EXPECT_NEAR(GerberInterpreter::read_number(forty, 2).value / 1e40, 1.0, 1e-12);
+    EXPECT_NEAR(GerberInterpreter::number_at(forty, 2).value / 1e40, 1.0, 1e-12);
     const std::string endless = "X" + std::string(5000, '9');
-    EXPECT_TRUE(std::isinf(GerberInterpreter::read_number(endless, 2).value));
+    EXPECT_TRUE(std::isinf(GerberInterpreter::number_at(endless, 2).value));
 }
 
 TEST(GerberReadNumber, ValuesAreTheNearestDoubleOfTheDecimalText) {
@@ -91,14 +91,14 @@ TEST(GerberReadNumber, ValuesAreTheNearestDoubleOfTheDecimalText) {
         double expected = 0;
         std::from_chars(text.data(), text.data() + text.size(), expected, std::chars_format::fixed);
         const std::string line = "X" + text + "*";
-        EXPECT_EQ(GerberInterpreter::read_number(line, 2).value, expected) << text;
+        EXPECT_EQ(GerberInterpreter::number_at(line, 2).value, expected) << text;
     }
 }
 
 TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     plot_mode();
     run({"G54D10*"});
-    EXPECT_EQ(regs().cur_app, 10);
+    EXPECT_EQ(regs().current_aperture, 10);
     EXPECT_EQ(regs().cur_g, 54);
     EXPECT_TRUE(gerber.rig.writes().empty());
 
@@ -172,11 +172,11 @@ TEST_F(GerberInterpreterTest, ApertureSelectionNeedsG54AndDrawingNeedsG54OrG03) 
     plot_mode();
     // A G54 on a line of its own arms the selection for the next D word.
     run({"G54*", "D11*"});
-    EXPECT_EQ(regs().cur_app, 11);
-    EXPECT_FALSE(regs().app_pending);
+    EXPECT_EQ(regs().current_aperture, 11);
+    EXPECT_FALSE(regs().aperture_pending);
     // A D-code without G54 selects nothing and acts as nothing.
     run({"G01*", "D10*"});
-    EXPECT_EQ(regs().cur_app, 11);
+    EXPECT_EQ(regs().current_aperture, 11);
     // After G01 (or any G but 54 and 3) D01 draws nothing; D02 still travels.
     run({"X100Y100D01*", "G01X300Y300D01*"});
     EXPECT_TRUE(gerber.rig.writes().empty());
@@ -189,7 +189,7 @@ TEST_F(GerberInterpreterTest, ApertureSelectionNeedsG54AndDrawingNeedsG54OrG03) 
     // G54 with a fraction is no selection, though it rounds to 54.
     run({"G54.5*", "D11*"});
     EXPECT_EQ(regs().cur_g, 54);
-    EXPECT_EQ(regs().cur_app, 10);
+    EXPECT_EQ(regs().current_aperture, 10);
     // Selections of D-codes without an entry flash nothing.
     for (const char* code : {"G54D00*", "G54D150*", "G54D99999999999999*"}) {
         gerber.rig.sim->clear_write_log();
@@ -251,14 +251,14 @@ TEST_F(GerberInterpreterTest, G03StaysInForceCircleAfterCircle) {
 
 TEST_F(GerberInterpreterTest, PadOfMarkerSizeTouchesAndANegativeRadiusStartsOpposite) {
     plot_mode();
-    gerber.page.app_table().entry(10)->size[1] = 1.0;  // r = 0.5 - 0.5 = 0
+    gerber.page.aperture_table().entry(10)->size[1] = 1.0;  // r = 0.5 - 0.5 = 0
     run({"G54D10*", "X1500Y1500D03*"});
     std::vector<StepPoint> touch = path();
     ASSERT_FALSE(touch.empty());
     EXPECT_EQ(touch.back(), (StepPoint{15 * kStepsPerMm, 15 * kStepsPerMm, 0}));
 
     gerber.rig.sim->clear_write_log();
-    gerber.page.app_table().entry(10)->size[1] = 0.4;  // r = -0.3
+    gerber.page.aperture_table().entry(10)->size[1] = 0.4;  // r = -0.3
     run({"X3000Y1500D03*"});
     const auto trace = path();
     const auto lowered = std::find_if(trace.begin(), trace.end(),
@@ -273,7 +273,7 @@ TEST_F(GerberInterpreterTest, PadOfMarkerSizeTouchesAndANegativeRadiusStartsOppo
 
 TEST_F(GerberInterpreterTest, ABadMarkerDiameterEndsThePadBeforeItMoves) {
     plot_mode();
-    gerber.rig.panel.texts[Field::d_mark] = QStringLiteral("_5");
+    gerber.rig.panel.texts[Field::MarkerDiameter] = QStringLiteral("_5");
     run({"G54D10*"});
     try {
         run({"X1500Y1500D03*"});
@@ -290,8 +290,8 @@ TEST_F(GerberInterpreterTest, RectanglePadsFlashNothingInAnyMode) {
     run({"G54D11*", "X1500Y1500D03*"});
     EXPECT_TRUE(gerber.rig.writes().empty());
     EXPECT_TRUE(picture.circles.empty());
-    regs().gbr_plot = false;
-    regs().gbr_preview = false;
+    regs().plot_mode = false;
+    regs().preview_mode = false;
     drill_mode();
     run({"X1500Y1500D03*"});  // its Y word drills, the D03 does nothing more
     EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z), 2 * kStepsPerMm);
@@ -345,7 +345,7 @@ TEST_F(GerberInterpreterTest, PreviewCutsFarLinesAndLeavesFarCirclesOut) {
     preview_mode(1);
     const std::string far_x = "X" + std::string(40, '9') + "Y1000D01*";
     run({"G54D10*", "X0Y1000D02*"});
-    interp().out_str(far_x);
+    interp().run_line(far_x);
     ASSERT_EQ(picture.lines().size(), 1u);
     EXPECT_EQ(picture.lines()[0].from, QPoint(0, 10));
     EXPECT_EQ(picture.lines()[0].to, QPoint(GerberInterpreter::kFarPixel, 10));
@@ -369,7 +369,7 @@ TEST_F(GerberInterpreterTest, ARefusedMoveEndsTheLineWithItsMessage) {
     plot_mode();
     const std::string far_x = "X" + std::string(40, '9') + "Y100D02*";
     run({"G54D10*"});
-    EXPECT_THROW(interp().out_str(far_x), OperationAbandoned);
+    EXPECT_THROW(interp().run_line(far_x), OperationAbandoned);
     EXPECT_EQ(motor(AXIS_X), 0);
 }
 
@@ -380,11 +380,11 @@ TEST_F(GerberInterpreterTest, LongLinesAndBinaryBytesRunThroughInEveryMode) {
         block += "X12Y34D02X56Y78D01";
     }
     preview_mode(1);
-    interp().out_str(block);
+    interp().run_line(block);
     EXPECT_EQ(regs().cur_x, 0.56);
     EXPECT_FALSE(picture.lines().empty());
     // Random bytes, NUL included, in all three modes at once: each line ends or is refused.
-    regs().gbr_preview = true;
+    regs().preview_mode = true;
     plot_mode();
     drill_mode();
     gerber.rig.sim->keep_write_log(false);
@@ -398,15 +398,15 @@ TEST_F(GerberInterpreterTest, LongLinesAndBinaryBytesRunThroughInEveryMode) {
             c = static_cast<char>(random() % 256);
         }
         try {
-            interp().out_str(line);
+            interp().run_line(line);
         } catch (const OperationAbandoned&) {
         }
     }
     // The interpreter still reads words as before.
-    regs().gbr_plot = false;
-    regs().gbr_drill = false;
+    regs().plot_mode = false;
+    regs().drill_mode = false;
     run({"G54*", "D11*", "X300Y400D02*"});
-    EXPECT_EQ(regs().cur_app, 11);
+    EXPECT_EQ(regs().current_aperture, 11);
     EXPECT_EQ(regs().cur_x, 3);
     EXPECT_EQ(regs().cur_y, 4);
 }

@@ -103,14 +103,14 @@ TEST_F(GerberRealFiles, AperturesAreTheSizesTheDefinitionsGive) {
         SCOPED_TRACE(path.toStdString());
         GerberRig gerber;
         gerber.use_file(path);
-        gerber.page.get_app();
+        gerber.page.load_apertures();
         EXPECT_TRUE(gerber.rig.op.messages.empty());
         int checked = 0;
         for (const auto& [d, e] : expected_apertures(path)) {
             if (!e) {
                 continue;
             }
-            const Aperture* entry = gerber.page.app_table().entry(d);
+            const Aperture* entry = gerber.page.aperture_table().entry(d);
             if (d == 0) {
                 EXPECT_EQ(entry, nullptr);
                 continue;
@@ -136,19 +136,19 @@ TEST_F(GerberRealFiles, PreviewAndBothJobsRunToTheirEnd) {
         GerberRig gerber;
         prepare(gerber);
         gerber.use_file(path);
-        gerber.page.get_app();
+        gerber.page.load_apertures();
 
         ImagePicture picture(QSize(387, 320));
         testing::FakeFileView view(picture);
         gerber.page.set_file_view(&view);
-        gerber.page.Button10Click(view);
+        gerber.page.show_gerber_preview(view);
         const double scale = gerber.registers().view_scale;
         EXPECT_TRUE(std::isfinite(scale) && scale > 0) << scale;
         EXPECT_TRUE(gerber.rig.op.messages.empty());
 
-        gerber.buttons.B_risovClick();
+        gerber.buttons.run_draw_job();
         EXPECT_FALSE(gerber.rig.machine.state().stop_requested);
-        gerber.buttons.B_drillClick();
+        gerber.buttons.run_drill_job();
         EXPECT_FALSE(gerber.rig.machine.busy());
         for (const auto& m : gerber.rig.op.messages) {
             EXPECT_EQ(m.kind, MessageKind::LimitWarning) << m.text.toStdString();

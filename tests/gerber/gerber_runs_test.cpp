@@ -31,9 +31,9 @@ TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
     use("%FSLAX24Y24*%\n%ADD10C,0.0100*%\nG54D10*\nX1000Y1000D02*\nX10000Y5000D01*\n");
     RecordingPicture picture;
     testing::FakeFileView view(picture);
-    regs().gbr_plot = true;
-    regs().gbr_drill = true;
-    gerber.page.Button10Click(view);
+    regs().plot_mode = true;
+    regs().drill_mode = true;
+    gerber.page.show_gerber_preview(view);
     EXPECT_NEAR(regs().view_scale, 3.16, 1e-12);  // 0.8 x 395 / 100
     // The picture was whitened once, then the line drawn at that scale from the D02 point.
     EXPECT_EQ(picture.fills, std::vector<QColor>{QColor(255, 255, 255)});
@@ -41,7 +41,7 @@ TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
     EXPECT_EQ(picture.lines()[0].from, QPoint(32, 32));  // 31.6 rounded
     EXPECT_EQ(picture.lines()[0].to, QPoint(316, 158));
     EXPECT_GE(view.shown, 3);  // by the click and by each pass
-    EXPECT_FALSE(regs().gbr_plot || regs().gbr_drill || regs().gbr_preview);
+    EXPECT_FALSE(regs().plot_mode || regs().drill_mode || regs().preview_mode);
     EXPECT_TRUE(gerber.rig.writes().empty());
 }
 
@@ -49,11 +49,11 @@ TEST_F(GerberRunsTest, SmallAndEmptyFilesFitAsA20mmBoard) {
     RecordingPicture picture;
     testing::FakeFileView view(picture);
     use("G54D10*\nX500Y300D02*\nX1500Y1200D01*\n");
-    gerber.page.Button10Click(view);
+    gerber.page.show_gerber_preview(view);
     EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);  // 0.8 x 347 / 20
     EXPECT_EQ(picture.lines().size(), 1u);
     use("");
-    gerber.page.Button10Click(view);
+    gerber.page.show_gerber_preview(view);
     EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);
     EXPECT_TRUE(picture.lines().empty());
     EXPECT_EQ(picture.fills.size(), 2u);
@@ -64,7 +64,7 @@ TEST_F(GerberRunsTest, PreviewKeepsYDownFromTheTopLeftCorner) {
     testing::FakeFileView view(picture);
     // A horizontal line at Y 5 mm and one at Y 15 mm, in a 20 mm board: 13.88 px/mm.
     use("G54D10*\nX100Y500D02*\nX1500Y500D01*\nX100Y1500D02*\nX200Y1500D01*\n");
-    gerber.page.Button10Click(view);
+    gerber.page.show_gerber_preview(view);
     const QImage& image = picture.image();
     EXPECT_EQ(image.pixelColor(100, 69), QColor(0, 0, 255));  // Y 5 mm: row 69.4
     EXPECT_EQ(image.pixelColor(20, 208), QColor(0, 0, 255));  // Y 15 mm: row 208.2, lower
@@ -76,9 +76,9 @@ TEST_F(GerberRunsTest, PreviewStartsFromTheRegistersThePreviousRunLeft) {
     testing::FakeFileView view(picture);
     // No G54 in this file: the selection and the G54 come from the file before it.
     use("G54D10*\nX100Y100D02*\n");
-    gerber.page.Button10Click(view);
+    gerber.page.show_gerber_preview(view);
     use("X1000Y1000D01*\n");
-    gerber.page.Button10Click(view);
+    gerber.page.show_gerber_preview(view);
     ASSERT_EQ(picture.lines().size(), 1u);
     // Drawn from where the first pass of this preview left the pen (the point at 1 px/mm).
     EXPECT_EQ(picture.lines()[0].from, QPoint(10, 10));
@@ -89,14 +89,14 @@ TEST_F(GerberRunsTest, MissingFileIsToldByEachPassAndRunsNothing) {
     RecordingPicture picture;
     testing::FakeFileView view(picture);
     gerber.use_file(folder.path(QStringLiteral("gone.gbr")));
-    gerber.page.Button10Click(view);
+    gerber.page.show_gerber_preview(view);
     EXPECT_EQ(gerber.rig.op.message_texts(),
               (std::vector<QString>{"такого файла не существует", "такого файла не существует"}));
-    EXPECT_EQ(gerber.rig.op.focused, (std::vector<Field>{Field::Edit15, Field::Edit15}));
+    EXPECT_EQ(gerber.rig.op.focused, (std::vector<Field>{Field::GerberFile, Field::GerberFile}));
     EXPECT_TRUE(picture.lines().empty());
 
     gerber.rig.op.messages.clear();
-    gerber.buttons.B_risovClick();
+    gerber.buttons.run_draw_job();
     EXPECT_EQ(gerber.rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
     EXPECT_TRUE(gerber.rig.writes().empty());
 }
@@ -109,10 +109,10 @@ TEST_F(GerberRunsTest, PreviewIsRefusedWhileAJobRuns) {
     int previews = 0;
     gerber.rig.op.on_process_messages = [&] {
         if (previews++ == 0) {
-            gerber.page.Button10Click(view);  // "Проспотр" pressed in the middle of the job
+            gerber.page.show_gerber_preview(view);  // "Проспотр" pressed in the middle of the job
         }
     };
-    gerber.buttons.B_risovClick();
+    gerber.buttons.run_draw_job();
     ASSERT_EQ(gerber.rig.op.messages.size(), 1u);
     EXPECT_EQ(gerber.rig.op.messages[0].kind, MessageKind::Error);
     EXPECT_EQ(gerber.rig.op.messages[0].text, Machine::busy_message());
@@ -124,14 +124,14 @@ TEST_F(GerberRunsTest, PreviewIsRefusedWhileAJobRuns) {
 TEST_F(GerberRunsTest, DrawingJobPlotsLinesAndSkipsPercentLines) {
     use("%FSLAX24Y24*%\n%ADD10C,0.0160*%\n%ADD11R,0.06X0.07*%\n\nG54D10*\nX100Y200D02*\n"
         "X300Y200D01*\nM02*\n");
-    gerber.page.interpreter().registers().app_pending = true;  // cleared by the button
-    gerber.buttons.B_risovClick();
+    gerber.page.interpreter().registers().aperture_pending = true;  // cleared by the button
+    gerber.buttons.run_draw_job();
     EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
     EXPECT_EQ(motor(AXIS_Y), 2 * kStepsPerMm);
     EXPECT_EQ(motor(AXIS_Z), 0);                                 // lowered at the end of the line
     EXPECT_EQ(gerber.rig.motors().backward_steps(AXIS_Z), 200);  // the one raise of the D02
-    EXPECT_FALSE(regs().gbr_plot);
-    EXPECT_EQ(regs().cur_app, 10);
+    EXPECT_FALSE(regs().plot_mode);
+    EXPECT_EQ(regs().current_aperture, 10);
 }
 
 TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
@@ -139,11 +139,11 @@ TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
     RecordingPicture picture;
     testing::FakeFileView view(picture);
     gerber.page.set_file_view(&view);
-    gerber.page.Button10Click(view);
+    gerber.page.show_gerber_preview(view);
     const std::size_t lines = picture.lines().size();
     const int shown = view.shown;
-    regs().gbr_preview = true;  // as a preview that left its mode on would
-    gerber.buttons.B_risovClick();
+    regs().preview_mode = true;  // as a preview that left its mode on would
+    gerber.buttons.run_draw_job();
     EXPECT_EQ(picture.lines().size(), lines);
     EXPECT_EQ(view.shown, shown + 1);
     EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
@@ -152,21 +152,21 @@ TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
 TEST_F(GerberRunsTest, DrillingThenDrawingOnTheSamePageDrawsAndDoesNotDrill) {
     use("G54D10*\nX100Y200D02*\nX300Y200D01*\n");
     gerber.rig.panel.vozvrat = true;
-    gerber.buttons.B_drillClick();  // two holes: Y200 on each line
+    gerber.buttons.run_drill_job();  // two holes: Y200 on each line
     EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z), 800 + 1000);
     EXPECT_EQ(motor(AXIS_X), 0);  // returned to (0, 0)
     const std::int64_t drilled = gerber.rig.motors().forward_steps(AXIS_Z);
-    gerber.buttons.B_risovClick();
+    gerber.buttons.run_draw_job();
     // One lowering of 0.5 mm for the line, no drilling stroke.
     EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z) - drilled, 200);
-    EXPECT_FALSE(regs().gbr_drill);
+    EXPECT_FALSE(regs().drill_mode);
     EXPECT_EQ(motor(AXIS_Z), -200);  // raised for the return
 }
 
 TEST_F(GerberRunsTest, FileOfPercentLinesMovesNothing) {
     use("%FSLAX24Y24*%\n%MOMM*%\n%ADD10C,0.0100*%\n%X100Y100D02*%\n");
-    gerber.buttons.B_risovClick();
-    gerber.buttons.B_drillClick();
+    gerber.buttons.run_draw_job();
+    gerber.buttons.run_drill_job();
     EXPECT_TRUE(gerber.rig.writes().empty());
 }
 
@@ -177,7 +177,7 @@ TEST_F(GerberRunsTest, StopEndsTheJobAtTheNextLine) {
             gerber.rig.machine.state().stop_requested = true;
         }
     };
-    gerber.buttons.B_risovClick();
+    gerber.buttons.run_draw_job();
     // Stopped past 2 mm on the way to 90 mm; the next line did not run, the flag is clear again.
     EXPECT_NEAR(gerber.rig.machine.state().pos_x, 2.0025, 1e-9);
     EXPECT_EQ(motor(AXIS_Y), 1 * kStepsPerMm);
@@ -188,7 +188,7 @@ TEST_F(GerberRunsTest, AbandonedJobKeepsItsMovesAndTellsWhy) {
     const QByteArray far(40, '9');
     use("G54D10*\nX100Y100D02*\nX" + far + "Y100D01*\nX500Y500D02*\n");
     try {
-        gerber.buttons.B_risovClick();
+        gerber.buttons.run_draw_job();
         FAIL() << "the move was made";
     } catch (const OperationAbandoned& e) {
         EXPECT_TRUE(e.message().contains(QStringLiteral("не помещается"))) << e.what();

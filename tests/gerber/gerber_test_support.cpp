@@ -19,12 +19,12 @@ QString GerberFolder::write(const QString& name, const QByteArray& content) {
 
 GerberRig::GerberRig() {
     FakePanel& panel = rig.panel;
-    panel.texts[Field::e_sped] = QStringLiteral("2,5");
-    panel.texts[Field::e_sped2] = QStringLiteral("2,5");
-    panel.texts[Field::e_pero] = QStringLiteral("0,5");
-    panel.texts[Field::e_sped_up] = QStringLiteral("1,5");
-    panel.texts[Field::e_sped_dow] = QStringLiteral("1,5");
-    panel.texts[Field::e_glubs] = QStringLiteral("2");
+    panel.texts[Field::SpeedXy] = QStringLiteral("2,5");
+    panel.texts[Field::SpeedXyRapid] = QStringLiteral("2,5");
+    panel.texts[Field::ZTravel] = QStringLiteral("0,5");
+    panel.texts[Field::SpeedZUp] = QStringLiteral("1,5");
+    panel.texts[Field::SpeedZDown] = QStringLiteral("1,5");
+    panel.texts[Field::DrillDepth] = QStringLiteral("2");
     panel.page = 1;
     panel.vozvrat = false;
 }

@@ -27,8 +27,8 @@ private:
     QTemporaryDir dir_;
 };
 
-// Form2 at its design size, around any picture.
-class FakeFileView final : public GerberFileView {
+// The file-view window at its design size, around any picture.
+class FakeFileView final : public FileView {
 public:
     explicit FakeFileView(Picture& picture) : picture_(picture) {}
     void show() override { ++shown; }
@@ -48,7 +48,7 @@ struct GerberRig {
     GerberRig();
 
     // Points the Gerber page's file field at path.
-    void use_file(const QString& path) { rig.panel.texts[Field::Edit15] = path; }
+    void use_file(const QString& path) { rig.panel.texts[Field::GerberFile] = path; }
     GerberRegisters& registers() { return page.interpreter().registers(); }
 
     MachineRig rig;

@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         AttachedWindowsTest::SetUp();
         // The track window pops up at the first move; the keyboard stays with the main window.
-        form3->show();
+        track_window->show();
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -35,9 +35,9 @@ protected:
     const StepDecoder& motors() const { return sim->machine(PORT_3BC); }
     // The manual tab shown, the focus on a jog button; returns the focus widget.
     QWidget* show_manual_tab() {
-        control<QTabWidget>("PageControl1")->setCurrentIndex(0);
-        control<QToolButton>("B_up")->setFocus();
-        EXPECT_EQ(QApplication::focusWidget(), control<QToolButton>("B_up"));
+        control<QTabWidget>("mainTabs")->setCurrentIndex(0);
+        control<QToolButton>("jogYPlusButton")->setFocus();
+        EXPECT_EQ(QApplication::focusWidget(), control<QToolButton>("jogYPlusButton"));
         return QApplication::focusWidget();
     }
     void press(QWidget* target, int key, bool auto_repeat = false) {
@@ -55,12 +55,12 @@ protected:
 };
 
 TEST_F(MachineWindowTest, JogButtonMovesTheMachineAndDrawsTheTrack) {
-    control<QSlider>("TrackBar2")->setValue(7);  // 1 mm
-    QTest::mouseClick(control<QToolButton>("B_right"), Qt::LeftButton);
+    control<QSlider>("jogDistanceSlider")->setValue(7);  // 1 mm
+    QTest::mouseClick(control<QToolButton>("jogXPlusButton"), Qt::LeftButton);
     EXPECT_EQ(motors().position(AXIS_X), 400);
     form->window_operator().flush_position();
-    EXPECT_EQ(control<QLineEdit>("view_x")->text(), QStringLiteral("1"));
-    EXPECT_TRUE(form3->isVisible());
+    EXPECT_EQ(control<QLineEdit>("positionXDisplay")->text(), QStringLiteral("1"));
+    EXPECT_TRUE(track_window->isVisible());
     // The tool at Z 0 is not below the raised height 0 before any job: a grey track, from the
     // top-left corner to the tool at 1 mm, 5 pixels from the left edge on the bottom row.
     const QImage& track = form->track_picture().image();
@@ -71,14 +71,14 @@ TEST_F(MachineWindowTest, JogButtonMovesTheMachineAndDrawsTheTrack) {
     EXPECT_GT(grey_near_the_tool, 0);
     EXPECT_EQ(track.pixelColor(0, 0), QColor(128, 128, 128));
     EXPECT_EQ(track.pixelColor(100, 200), QColor(Qt::white));
-    QTest::mouseClick(control<QToolButton>("B_z_up"), Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>("jogZUpButton"), Qt::LeftButton);
     EXPECT_EQ(motors().position(AXIS_Z), -400);
 }
 
 TEST_F(MachineWindowTest, GoToPointFromTheWindowRaisesZFirst) {
-    control<QLineEdit>("Edit9")->setText(QStringLiteral("0.05"));
-    control<QLineEdit>("Edit11")->setText(QStringLiteral("0,01"));
-    QTest::mouseClick(control<QPushButton>("BitBtn1"), Qt::LeftButton);
+    control<QLineEdit>("goToXEdit")->setText(QStringLiteral("0.05"));
+    control<QLineEdit>("goToZEdit")->setText(QStringLiteral("0,01"));
+    QTest::mouseClick(control<QPushButton>("goToPointButton"), Qt::LeftButton);
     EXPECT_EQ(motors().position(AXIS_Z), -4);
     EXPECT_EQ(motors().position(AXIS_X), 20);
     EXPECT_EQ(sim->write_log()[1].value & 0x70, 0x40);  // the first step is Z's
@@ -100,18 +100,18 @@ TEST_F(MachineWindowTest, ArrowKeysJogOncePerPressAndNeverOnAutoRepeat) {
 
 TEST_F(MachineWindowTest, ArrowKeysInATextFieldOrOnAnotherTabDoNotJog) {
     show_manual_tab();
-    auto* edit = control<QLineEdit>("Edit9");
+    auto* edit = control<QLineEdit>("goToXEdit");
     edit->setFocus();
     press(edit, Qt::Key_Left);
-    control<QTabWidget>("PageControl1")->setCurrentIndex(2);
-    control<QPushButton>("Button4")->setFocus();
-    press(control<QPushButton>("Button4"), Qt::Key_Left);
+    control<QTabWidget>("mainTabs")->setCurrentIndex(2);
+    control<QPushButton>("pinTestButton")->setFocus();
+    press(control<QPushButton>("pinTestButton"), Qt::Key_Left);
     EXPECT_EQ(motors().forward_steps(AXIS_X) + motors().backward_steps(AXIS_X), 0);
 }
 
 TEST_F(MachineWindowTest, EscapeDuringAMoveAsksAndNoStopsIt) {
     QWidget* focus = show_manual_tab();
-    control<QSlider>("TrackBar2")->setValue(7);
+    control<QSlider>("jogDistanceSlider")->setValue(7);
     // Esc reaches the window some steps into the move (the window's messages are let through
     // once a step); the operator answers "НЕТ".
     QTimer steps;
@@ -121,29 +121,29 @@ TEST_F(MachineWindowTest, EscapeDuringAMoveAsksAndNoStopsIt) {
             return;
         }
         steps.stop();
-        QTimer::singleShot(0, &f_stop, [&] {
-            ASSERT_TRUE(f_stop.isVisible());
-            QTest::mouseClick(f_stop.findChild<QPushButton*>(QStringLiteral("Button2")),
+        QTimer::singleShot(0, &stop_dialog, [&] {
+            ASSERT_TRUE(stop_dialog.isVisible());
+            QTest::mouseClick(stop_dialog.findChild<QPushButton*>(QStringLiteral("noButton")),
                               Qt::LeftButton);
         });
         press(focus, Qt::Key_Escape);
     });
     steps.start(0);
-    QTest::mouseClick(control<QToolButton>("B_right"), Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>("jogXPlusButton"), Qt::LeftButton);
     EXPECT_GT(motors().position(AXIS_X), 0);
     EXPECT_LT(motors().position(AXIS_X), 400);
     EXPECT_FALSE(form->machine().state().stop_requested);  // the jog cleared it at its end
-    EXPECT_TRUE(f_stop.isHidden());
+    EXPECT_TRUE(stop_dialog.isHidden());
 
     // Esc at rest asks nothing.
     press(focus, Qt::Key_Escape);
-    EXPECT_TRUE(f_stop.isHidden());
+    EXPECT_TRUE(stop_dialog.isHidden());
 }
 
 TEST_F(MachineWindowTest, AJobButtonDuringAMoveIsRefused) {
-    control<QSlider>("TrackBar2")->setValue(7);
-    QTimer::singleShot(0, form.get(), [&] { form->B_risovClick(); });
-    QTest::mouseClick(control<QToolButton>("B_right"), Qt::LeftButton);
+    control<QSlider>("jogDistanceSlider")->setValue(7);
+    QTimer::singleShot(0, form.get(), [&] { form->run_draw_job(); });
+    QTest::mouseClick(control<QToolButton>("jogXPlusButton"), Qt::LeftButton);
     EXPECT_TRUE(box_shown_with(Machine::busy_message()));
     EXPECT_EQ(motors().position(AXIS_X), 400);
 }
@@ -157,12 +157,12 @@ TEST_F(MachineWindowTest, DrawingJobFromTheWindowMovesTheMachine) {
             "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0.0\n 20\n0.0\n 11\n"
             "0.5\n 21\n0.25\n  0\nENDSEC\n  0\nEOF\n");
     }
-    control<QTabWidget>("PageControl1")->setCurrentIndex(1);
-    control<QComboBox>("Programs")->setCurrentIndex(0);
-    control<QTabWidget>("PageControl2")->setCurrentIndex(0);
-    control<QLineEdit>("name_files")->setText(path);
-    control<QLineEdit>("e_sped")->setText(QStringLiteral("5"));
-    QTest::mouseClick(control<QPushButton>("B_risov"), Qt::LeftButton);
+    control<QTabWidget>("mainTabs")->setCurrentIndex(1);
+    control<QComboBox>("jobKindCombo")->setCurrentIndex(0);
+    control<QTabWidget>("filePages")->setCurrentIndex(0);
+    control<QLineEdit>("dxfFileEdit")->setText(path);
+    control<QLineEdit>("speedXyEdit")->setText(QStringLiteral("5"));
+    QTest::mouseClick(control<QPushButton>("drawButton"), Qt::LeftButton);
     EXPECT_TRUE(desktop.boxes.empty()) << desktop.boxes.front().text.toStdString();
     // Drawn to (0.5, 0.25), then raised and back to the origin.
     EXPECT_EQ(motors().forward_steps(AXIS_X), 200);
@@ -180,13 +180,13 @@ TEST_F(MachineWindowTest, GerberFileChoiceFillsTheGridAndThePreviewShowsTheBoard
             "%ADD10C,0.5000*%\n%ADD11R,1.2X0.8*%\nG54D10*\nX0Y0D02*\nX2000Y1000D01*\n"
             "M02*\n");
     }
-    control<QTabWidget>("PageControl1")->setCurrentIndex(1);
-    control<QTabWidget>("PageControl2")->setCurrentIndex(1);
+    control<QTabWidget>("mainTabs")->setCurrentIndex(1);
+    control<QTabWidget>("filePages")->setCurrentIndex(1);
     desktop.open_answers.push_back(path);
-    QTest::mouseClick(control<QToolButton>("BitBtn2"), Qt::LeftButton);
-    EXPECT_EQ(control<QLineEdit>("Edit15")->text(), path);
+    QTest::mouseClick(control<QToolButton>("chooseGerberFileButton"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>("gerberFileEdit")->text(), path);
     const auto& grid = form->controller().gerber.grid();
-    auto* table = form->findChild<QTableWidget*>(QStringLiteral("StringGrid1"));
+    auto* table = form->findChild<QTableWidget*>(QStringLiteral("apertureGrid"));
     ASSERT_NE(table, nullptr);
     int filled = 0;
     for (int row = 1; row < 50; ++row) {
@@ -197,9 +197,9 @@ TEST_F(MachineWindowTest, GerberFileChoiceFillsTheGridAndThePreviewShowsTheBoard
         }
     }
     EXPECT_GE(filled, 4);
-    QTest::mouseClick(control<QPushButton>("Button10"), Qt::LeftButton);
-    EXPECT_TRUE(form2.isVisible());
-    const QImage& image = form2.picture().image();
+    QTest::mouseClick(control<QPushButton>("gerberPreviewButton"), Qt::LeftButton);
+    EXPECT_TRUE(file_view_window.isVisible());
+    const QImage& image = file_view_window.picture().image();
     int dark = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {

@@ -101,7 +101,7 @@ TEST_F(LayoutTest, WindowTabsAndToolPositionBox) {
     EXPECT_EQ(form->maximumSize(), QSize(408, 412));
     EXPECT_EQ(form->pos(), QPoint(196, 118));
 
-    auto* tabs = control<QTabWidget>("PageControl1");
+    auto* tabs = control<QTabWidget>("mainTabs");
     ASSERT_NE(tabs, nullptr);
     QStringList captions;
     for (int i = 0; i < tabs->count(); ++i) {
@@ -113,107 +113,109 @@ TEST_F(LayoutTest, WindowTabsAndToolPositionBox) {
     EXPECT_EQ(tabs->geometry(), QRect(0, 0, 408, 412));
 
     // The box belongs to the window, not to a page, so every tab shows it.
-    EXPECT_EQ(control<QWidget>("GroupBox2")->parentWidget(), form.get());
+    EXPECT_EQ(control<QWidget>("positionBox")->parentWidget(), form.get());
     check({
-        {"GroupBox2", "TForm1", "Полож. инструмента"},
-        {"view_x", "GroupBox2", "0.0"},
-        {"view_y", "GroupBox2", "0.0"},
-        {"view_z", "GroupBox2", "0.0"},
-        {"Button5", "GroupBox2", ">0<"},
-        {"Button6", "GroupBox2", ">0<"},
-        {"Button7", "GroupBox2", ">0<"},
+        {"positionBox", "MainWindow", "Полож. инструмента"},
+        {"positionXDisplay", "positionBox", "0.0"},
+        {"positionYDisplay", "positionBox", "0.0"},
+        {"positionZDisplay", "positionBox", "0.0"},
+        {"zeroXButton", "positionBox", ">0<"},
+        {"zeroYButton", "positionBox", ">0<"},
+        {"zeroZButton", "positionBox", ">0<"},
     });
-    for (const char* view : {"view_x", "view_y", "view_z"}) {
+    for (const char* view : {"positionXDisplay", "positionYDisplay", "positionZDisplay"}) {
         EXPECT_TRUE(control<QLineEdit>(view)->isReadOnly()) << view;
     }
     // What changes at every step fills its own background: a repaint of it then need not
     // repaint the box behind it, which costs several times as much.
-    for (const char* changing : {"view_x", "view_y", "view_z", "Gauge1"}) {
+    for (const char* changing :
+         {"positionXDisplay", "positionYDisplay", "positionZDisplay", "progressGauge"}) {
         EXPECT_TRUE(control<QWidget>(changing)->autoFillBackground()) << changing;
     }
 }
 
 TEST_F(LayoutTest, ManualTab) {
     check({
-        {"Gauge1", "TabSheet1", nullptr},
-        {"Label8", "TabSheet1", "Скорость"},
-        {"TrackBar1", "TabSheet1", nullptr},
-        {"Label46", "TabSheet1", "1"},  // set by the start-up for position 10
-        {"Label9", "TabSheet1", "мм/с"},
-        {"Label2", "TabSheet1", "Растояние"},
-        {"TrackBar2", "TabSheet1", nullptr},
-        {"Label5", "TabSheet1", "0.01"},
-        {"Label10", "TabSheet1", "мм"},
-        {"B_up", "TabSheet1", nullptr},
-        {"B_down", "TabSheet1", nullptr},
-        {"B_left", "TabSheet1", nullptr},
-        {"B_right", "TabSheet1", nullptr},
-        {"B_z_up", "TabSheet1", nullptr},
-        {"B_z_down", "TabSheet1", nullptr},
-        {"Label4", "TabSheet1", "Z"},
-        {"GroupBox3", "TabSheet1", "Перейти в точку"},
-        {"Edit9", "GroupBox3", "0,0"},
-        {"Edit10", "GroupBox3", "0,0"},
-        {"Edit11", "GroupBox3", "0,0"},
-        {"BitBtn1", "GroupBox3", "OK"},
-        {"GroupBox4", "TabSheet1", "Принять новые значения"},
-        {"Edit12", "GroupBox4", "0,0"},
-        {"Edit13", "GroupBox4", "0,0"},
-        {"Edit14", "GroupBox4", "0,0"},
-        {"Button8", "GroupBox4", "ОК"},
+        {"progressGauge", "manualTab", nullptr},
+        {"jogSpeedLabel", "manualTab", "Скорость"},
+        {"jogSpeedSlider", "manualTab", nullptr},
+        {"jogSpeedValue", "manualTab", "1"},  // set by the start-up for position 10
+        {"jogSpeedUnit", "manualTab", "мм/с"},
+        {"jogDistanceLabel", "manualTab", "Растояние"},
+        {"jogDistanceSlider", "manualTab", nullptr},
+        {"jogDistanceValue", "manualTab", "0.01"},
+        {"jogDistanceUnit", "manualTab", "мм"},
+        {"jogYPlusButton", "manualTab", nullptr},
+        {"jogYMinusButton", "manualTab", nullptr},
+        {"jogXMinusButton", "manualTab", nullptr},
+        {"jogXPlusButton", "manualTab", nullptr},
+        {"jogZUpButton", "manualTab", nullptr},
+        {"jogZDownButton", "manualTab", nullptr},
+        {"jogZLabel", "manualTab", "Z"},
+        {"goToPointBox", "manualTab", "Перейти в точку"},
+        {"goToXEdit", "goToPointBox", "0,0"},
+        {"goToYEdit", "goToPointBox", "0,0"},
+        {"goToZEdit", "goToPointBox", "0,0"},
+        {"goToPointButton", "goToPointBox", "OK"},
+        {"newPositionBox", "manualTab", "Принять новые значения"},
+        {"newPositionXEdit", "newPositionBox", "0,0"},
+        {"newPositionYEdit", "newPositionBox", "0,0"},
+        {"newPositionZEdit", "newPositionBox", "0,0"},
+        {"acceptNewPositionButton", "newPositionBox", "ОК"},
     });
-    auto* gauge = control<QProgressBar>("Gauge1");
+    auto* gauge = control<QProgressBar>("progressGauge");
     EXPECT_EQ(std::tuple(gauge->minimum(), gauge->maximum(), gauge->value()),
               std::tuple(0, 100, 0));
-    auto* speed = control<QSlider>("TrackBar1");
+    auto* speed = control<QSlider>("jogSpeedSlider");
     EXPECT_EQ(std::tuple(speed->minimum(), speed->maximum(), speed->value()),
               std::tuple(1, 20, 10));
-    auto* distance = control<QSlider>("TrackBar2");
+    auto* distance = control<QSlider>("jogDistanceSlider");
     EXPECT_EQ(std::tuple(distance->minimum(), distance->maximum(), distance->value()),
               std::tuple(1, 12, 1));
     // The cross: up above down, left and right at the sides; Z up above Z down.
     const auto at = [this](const char* name) { return control<QWidget>(name)->geometry(); };
-    for (const char* name : {"B_up", "B_down", "B_left", "B_right", "B_z_up", "B_z_down"}) {
+    for (const char* name : {"jogYPlusButton", "jogYMinusButton", "jogXMinusButton",
+                             "jogXPlusButton", "jogZUpButton", "jogZDownButton"}) {
         EXPECT_EQ(at(name).size(), QSize(33, 33)) << name;
         EXPECT_FALSE(control<QToolButton>(name)->icon().isNull()) << name;
     }
-    EXPECT_LT(at("B_up").bottom(), at("B_down").top());
-    EXPECT_LT(at("B_left").right(), at("B_up").left());
-    EXPECT_GT(at("B_right").left(), at("B_up").right());
-    EXPECT_EQ(at("B_z_up").left(), at("B_z_down").left());
-    EXPECT_LT(at("B_z_up").bottom(), at("B_z_down").top());
+    EXPECT_LT(at("jogYPlusButton").bottom(), at("jogYMinusButton").top());
+    EXPECT_LT(at("jogXMinusButton").right(), at("jogYPlusButton").left());
+    EXPECT_GT(at("jogXPlusButton").left(), at("jogYPlusButton").right());
+    EXPECT_EQ(at("jogZUpButton").left(), at("jogZDownButton").left());
+    EXPECT_LT(at("jogZUpButton").bottom(), at("jogZDownButton").top());
 }
 
 TEST_F(LayoutTest, ProgramTab) {
     check({
-        {"Label3", "TabSheet2", "Вид программы"},
-        {"Programs", "TabSheet2", "< выбери  >"},
-        {"Label54", "TabSheet2", "рабочая   ускоренная"},
-        {"Label20", "TabSheet2", "режимы"},
-        {"Label11", "TabSheet2", "скор. X-Y"},
-        {"e_sped", "TabSheet2", "e_sped"},
-        {"e_sped2", "TabSheet2", "e_sped2"},
-        {"Label21", "TabSheet2", "мм/с"},
-        {"Label15", "TabSheet2", "скорость Z"},
-        {"e_sped_up", "TabSheet2", "e_sped_up"},
-        {"e_sped_dow", "TabSheet2", "e_sped_dow"},
-        {"Label25", "TabSheet2", "мм/с"},
-        {"Label13", "TabSheet2", "Z холостое"},
-        {"e_pero", "TabSheet2", "e_pero"},
-        {"Label22", "TabSheet2", "мм"},
-        {"Label17", "TabSheet2", "Глуб. паза", Shown::Hidden},
-        {"e_glubs", "TabSheet2", "e_glubs", Shown::Hidden},
-        {"Label26", "TabSheet2", "мм", Shown::Hidden},
-        {"Label18", "TabSheet2", "сумарн       одинарн. ", Shown::Hidden},
-        {"e_glubi", "TabSheet2", "e_glubi", Shown::Hidden},
-        {"Button3", "TabSheet2", "Load"},
-        {"Button2", "TabSheet2", "Save"},
-        {"B_drill", "TabSheet2", "Сверлить", Shown::Hidden},
-        {"B_risov", "TabSheet2", "Рисовать", Shown::Hidden},
-        {"CB_vozvrat", "TabSheet2", "возврат в 0,0"},
-        {"PageControl2", "TabSheet2", nullptr},
+        {"jobKindLabel", "programTab", "Вид программы"},
+        {"jobKindCombo", "programTab", "< выбери  >"},
+        {"speedColumnsLabel", "programTab", "рабочая   ускоренная"},
+        {"modesLabel", "programTab", "режимы"},
+        {"speedXyLabel", "programTab", "скор. X-Y"},
+        {"speedXyEdit", "programTab", "e_sped"},
+        {"speedXyRapidEdit", "programTab", "e_sped2"},
+        {"speedXyUnit", "programTab", "мм/с"},
+        {"speedZLabel", "programTab", "скорость Z"},
+        {"speedZUpEdit", "programTab", "e_sped_up"},
+        {"speedZDownEdit", "programTab", "e_sped_dow"},
+        {"speedZUnit", "programTab", "мм/с"},
+        {"zTravelLabel", "programTab", "Z холостое"},
+        {"zTravelEdit", "programTab", "e_pero"},
+        {"zTravelUnit", "programTab", "мм"},
+        {"drillDepthLabel", "programTab", "Глуб. паза", Shown::Hidden},
+        {"drillDepthEdit", "programTab", "e_glubs", Shown::Hidden},
+        {"drillDepthUnit", "programTab", "мм", Shown::Hidden},
+        {"passDepthLabel", "programTab", "сумарн       одинарн. ", Shown::Hidden},
+        {"passDepthEdit", "programTab", "e_glubi", Shown::Hidden},
+        {"loadParametersButton", "programTab", "Load"},
+        {"saveParametersButton", "programTab", "Save"},
+        {"drillButton", "programTab", "Сверлить", Shown::Hidden},
+        {"drawButton", "programTab", "Рисовать", Shown::Hidden},
+        {"returnToOriginCheck", "programTab", "возврат в 0,0"},
+        {"filePages", "programTab", nullptr},
     });
-    auto* programs = control<QComboBox>("Programs");
+    auto* programs = control<QComboBox>("jobKindCombo");
     ASSERT_NE(programs, nullptr);
     EXPECT_TRUE(programs->isEditable());
     EXPECT_EQ(programs->currentIndex(), -1);
@@ -221,9 +223,9 @@ TEST_F(LayoutTest, ProgramTab) {
     EXPECT_EQ(programs->itemText(0), QStringLiteral("Рисование"));
     EXPECT_EQ(programs->itemText(1), QStringLiteral("сверление"));
     EXPECT_EQ(programs->itemText(2), QString());
-    EXPECT_TRUE(control<QCheckBox>("CB_vozvrat")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>("returnToOriginCheck")->isChecked());
 
-    auto* inner = control<QTabWidget>("PageControl2");
+    auto* inner = control<QTabWidget>("filePages");
     ASSERT_EQ(inner->count(), 2);
     EXPECT_EQ(inner->tabText(0), QStringLiteral("AutoCAD DXF"));
     EXPECT_EQ(inner->tabText(1), QStringLiteral("Gerber RS274-GBR"));
@@ -232,29 +234,29 @@ TEST_F(LayoutTest, ProgramTab) {
 
 TEST_F(LayoutTest, DxfAndGerberPages) {
     check({
-        {"name_files", "TabSheet_dxf", "d:\\step\\dxf\\1.dxf"},
-        {"change_name", "TabSheet_dxf", nullptr},
-        {"GroupBox5", "TabSheet_dxf", "просмотр"},
-        {"L_zoom", "GroupBox5", "маштаб"},
-        {"SE_zoom", "GroupBox5", nullptr},
-        {"C_autozoom", "GroupBox5", "Auto"},
-        {"CB_holost", "GroupBox5", "холстые перем."},
-        {"Call_V_render", "GroupBox5", "Просмотр"},
-        {"Edit15", "TabSheet_gbr", "Файл"},
-        {"BitBtn2", "TabSheet_gbr", nullptr},
-        {"StringGrid1", "TabSheet_gbr", nullptr},
-        {"Label16", "TabSheet_gbr", "Диаметр маркера, мм"},
-        {"d_mark", "TabSheet_gbr", "0,5"},
-        {"Button10", "TabSheet_gbr", "Проспотр"},
+        {"dxfFileEdit", "dxfPage", "d:\\step\\dxf\\1.dxf"},
+        {"chooseDxfFileButton", "dxfPage", nullptr},
+        {"dxfPreviewBox", "dxfPage", "просмотр"},
+        {"zoomLabel", "dxfPreviewBox", "маштаб"},
+        {"zoomSpin", "dxfPreviewBox", nullptr},
+        {"autoZoomCheck", "dxfPreviewBox", "Auto"},
+        {"idleMovesCheck", "dxfPreviewBox", "холстые перем."},
+        {"dxfPreviewButton", "dxfPreviewBox", "Просмотр"},
+        {"gerberFileEdit", "gerberPage", "Файл"},
+        {"chooseGerberFileButton", "gerberPage", nullptr},
+        {"apertureGrid", "gerberPage", nullptr},
+        {"markerDiameterLabel", "gerberPage", "Диаметр маркера, мм"},
+        {"markerDiameterEdit", "gerberPage", "0,5"},
+        {"gerberPreviewButton", "gerberPage", "Проспотр"},
     });
-    auto* zoom = control<QSpinBox>("SE_zoom");
+    auto* zoom = control<QSpinBox>("zoomSpin");
     EXPECT_EQ(std::tuple(zoom->minimum(), zoom->maximum(), zoom->value()), std::tuple(0, 150, 1));
-    EXPECT_FALSE(control<QCheckBox>("C_autozoom")->isChecked());
-    EXPECT_FALSE(control<QCheckBox>("CB_holost")->isChecked());
-    EXPECT_FALSE(control<QToolButton>("change_name")->icon().isNull());
-    EXPECT_FALSE(control<QToolButton>("BitBtn2")->icon().isNull());
+    EXPECT_FALSE(control<QCheckBox>("autoZoomCheck")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("idleMovesCheck")->isChecked());
+    EXPECT_FALSE(control<QToolButton>("chooseDxfFileButton")->icon().isNull());
+    EXPECT_FALSE(control<QToolButton>("chooseGerberFileButton")->icon().isNull());
 
-    auto* grid = control<QTableWidget>("StringGrid1");
+    auto* grid = control<QTableWidget>("apertureGrid");
     EXPECT_EQ(grid->columnCount(), 4);
     EXPECT_EQ(grid->rowCount(), 50);
     EXPECT_EQ((std::vector<int>{grid->columnWidth(0), grid->columnWidth(1), grid->columnWidth(2),
@@ -263,49 +265,50 @@ TEST_F(LayoutTest, DxfAndGerberPages) {
     EXPECT_EQ(grid->rowHeight(1), 15);
 
     // The comma is the mask's, not the value's: the core reads the two digits.
-    EXPECT_EQ(control<QLineEdit>("d_mark")->displayText(), QStringLiteral("0,5"));
-    EXPECT_EQ(form->window_operator().field_text(Field::d_mark), QStringLiteral("05"));
+    EXPECT_EQ(control<QLineEdit>("markerDiameterEdit")->displayText(), QStringLiteral("0,5"));
+    EXPECT_EQ(form->window_operator().field_text(Field::MarkerDiameter), QStringLiteral("05"));
 }
 
 TEST_F(LayoutTest, SettingsTab) {
     check({
-        {"Label1", "TabSheet3", "Установленные  порты"},
-        {"ComboBox1", "TabSheet3", "$3BC"},
-        {"Label41", "TabSheet3",
+        {"portLabel", "settingsTab", "Установленные  порты"},
+        {"portCombo", "settingsTab", "$3BC"},
+        {"axisHeadingsLabel", "settingsTab",
          "X                                Y                              Z"},
-        {"Label28", "TabSheet3", "Передаточное отношение мм/шаг"},
-        {"Edit1", "TabSheet3", "0,0025"},
-        {"Edit2", "TabSheet3", "0,0025"},
-        {"Edit3", "TabSheet3", "0,0025"},
-        {"Label45", "TabSheet3", "Пределы перемещений по осям в мм"},
-        {"Edit6", "TabSheet3", "100"},
-        {"Edit7", "TabSheet3", "100"},
-        {"Edit8", "TabSheet3", "100"},
-        {"Label14", "TabSheet3", "Коррекция люфтов, мм"},
-        {"ly_x", "TabSheet3", "0"},
-        {"ly_y", "TabSheet3", "0"},
-        {"ly_z", "TabSheet3", "0"},
-        {"Button9", "TabSheet3", "Применить"},
-        {"GroupBox1", "TabSheet3", "Проверка порта LPT"},
-        {"Label35", "GroupBox1", "0"},
-        {"Button4", "GroupBox1", "передать в lpt"},
-        {"Bevel1", "TabSheet3", nullptr},
-        {"Bevel2", "TabSheet3", nullptr},
-        {"Bevel3", "TabSheet3", nullptr},
-        {"Bevel4", "TabSheet3", nullptr},
+        {"ratioLabel", "settingsTab", "Передаточное отношение мм/шаг"},
+        {"ratioXEdit", "settingsTab", "0,0025"},
+        {"ratioYEdit", "settingsTab", "0,0025"},
+        {"ratioZEdit", "settingsTab", "0,0025"},
+        {"travelLimitLabel", "settingsTab", "Пределы перемещений по осям в мм"},
+        {"travelLimitXEdit", "settingsTab", "100"},
+        {"travelLimitYEdit", "settingsTab", "100"},
+        {"travelLimitZEdit", "settingsTab", "100"},
+        {"backlashLabel", "settingsTab", "Коррекция люфтов, мм"},
+        {"backlashXEdit", "settingsTab", "0"},
+        {"backlashYEdit", "settingsTab", "0"},
+        {"backlashZEdit", "settingsTab", "0"},
+        {"applySettingsButton", "settingsTab", "Применить"},
+        {"pinTestBox", "settingsTab", "Проверка порта LPT"},
+        {"pinTestValue", "pinTestBox", "0"},
+        {"pinTestButton", "pinTestBox", "передать в lpt"},
+        {"portSeparator", "settingsTab", nullptr},
+        {"ratioSeparator", "settingsTab", nullptr},
+        {"settingsSeparator", "settingsTab", nullptr},
+        {"pinTestSeparator", "settingsTab", nullptr},
     });
-    EXPECT_EQ(control<QWidget>("ComboBox1")->toolTip(),
+    EXPECT_EQ(control<QWidget>("portCombo")->toolTip(),
               QStringLiteral("Адрес текущего базового порта LPT"));
-    EXPECT_TRUE(control<QComboBox>("ComboBox1")->isEditable());
-    for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit6", "Edit7", "Edit8", "ly_x"}) {
+    EXPECT_TRUE(control<QComboBox>("portCombo")->isEditable());
+    for (const char* name : {"ratioXEdit", "ratioYEdit", "ratioZEdit", "travelLimitXEdit",
+                             "travelLimitYEdit", "travelLimitZEdit", "backlashXEdit"}) {
         EXPECT_FALSE(control<QLineEdit>(name)->isReadOnly()) << name;
     }
     // Eight boxes left to right, each under its number.
     int previous_x = -1;
     for (int i = 1; i <= 8; ++i) {
         SCOPED_TRACE(i);
-        auto* box = control<QCheckBox>(qPrintable(QStringLiteral("CheckBox%1").arg(i)));
-        auto* number = control<QLabel>(qPrintable(QStringLiteral("Label_bit%1").arg(i)));
+        auto* box = control<QCheckBox>(qPrintable(QStringLiteral("pinCheck%1").arg(i)));
+        auto* number = control<QLabel>(qPrintable(QStringLiteral("pinLabel%1").arg(i)));
         ASSERT_TRUE(box && number);
         EXPECT_FALSE(box->isChecked());
         EXPECT_EQ(number->text(), QString::number(i));
@@ -319,12 +322,13 @@ TEST_F(LayoutTest, SettingsTab) {
 
 // The header's letters X, Y, Z each stand over their column of edits.
 TEST_F(LayoutTest, SettingsHeaderLettersStandOverTheirColumns) {
-    auto* header = control<QLabel>("Label41");
+    auto* header = control<QLabel>("axisHeadingsLabel");
     ASSERT_NE(header, nullptr);
     const QString text = header->text();
     const QFontMetrics metrics = header->fontMetrics();
-    const char* columns[][3] = {
-        {"Edit1", "Edit6", "ly_x"}, {"Edit2", "Edit7", "ly_y"}, {"Edit3", "Edit8", "ly_z"}};
+    const char* columns[][3] = {{"ratioXEdit", "travelLimitXEdit", "backlashXEdit"},
+                                {"ratioYEdit", "travelLimitYEdit", "backlashYEdit"},
+                                {"ratioZEdit", "travelLimitZEdit", "backlashZEdit"}};
     int column = 0;
     for (QChar letter : {u'X', u'Y', u'Z'}) {
         SCOPED_TRACE(QString(letter).toStdString());
@@ -343,26 +347,26 @@ TEST_F(LayoutTest, SettingsHeaderLettersStandOverTheirColumns) {
 
 TEST_F(LayoutTest, AboutTabAndSplash) {
     check({
-        {"Image2", "TabSheet4", nullptr},
-        {"Panel1", "TForm1", nullptr},
-        {"Image1", "Panel1", nullptr},
-        {"ProgressBar1", "Panel1", nullptr},
+        {"aboutPicture", "aboutTab", nullptr},
+        {"splashPanel", "MainWindow", nullptr},
+        {"splashPicture", "splashPanel", nullptr},
+        {"splashProgress", "splashPanel", nullptr},
     });
-    for (const char* picture : {"Image1", "Image2"}) {
+    for (const char* picture : {"splashPicture", "aboutPicture"}) {
         auto* label = control<QLabel>(picture);
         EXPECT_FALSE(label->pixmap().isNull()) << picture;
         EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor) << picture;
     }
-    auto* panel = control<QWidget>("Panel1");
+    auto* panel = control<QWidget>("splashPanel");
     EXPECT_EQ(panel->geometry(), form->rect());
     EXPECT_EQ(form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).last(), panel)
         << "the splash lies above everything";
-    auto* bar = control<QProgressBar>("ProgressBar1");
+    auto* bar = control<QProgressBar>("splashProgress");
     EXPECT_EQ(std::tuple(bar->minimum(), bar->maximum(), bar->value()), std::tuple(0, 100, 100));
     EXPECT_EQ(bar->geometry().bottom(), panel->rect().bottom());
 
-    auto* timer1 = form->findChild<QTimer*>(QStringLiteral("Timer1"));
-    auto* timer4 = form->findChild<QTimer*>(QStringLiteral("Timer4"));
+    auto* timer1 = form->findChild<QTimer*>(QStringLiteral("splashTimer"));
+    auto* timer4 = form->findChild<QTimer*>(QStringLiteral("splashProgressTimer"));
     ASSERT_TRUE(timer1 && timer4);
     EXPECT_EQ(timer1->interval(), 7000);
     EXPECT_EQ(timer4->interval(), 400);
@@ -373,12 +377,12 @@ TEST_F(LayoutTest, AboutTabAndSplash) {
 // What a person sees: on every tab no two shown controls overlap, none sticks out of its holder
 // or hides under the tool-position box, and every caption fits its control.
 TEST_F(LayoutTest, EveryCaptionReadableAndNothingOverlaps) {
-    form->Timer1Timer();
+    form->hide_splash();
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    auto* tabs = control<QTabWidget>("PageControl1");
-    auto* inner = control<QTabWidget>("PageControl2");
-    auto* box = control<QWidget>("GroupBox2");
+    auto* tabs = control<QTabWidget>("mainTabs");
+    auto* inner = control<QTabWidget>("filePages");
+    auto* box = control<QWidget>("positionBox");
     const QRect box_rect = box->geometry();
 
     const auto check_holder = [&](QWidget* holder, auto&& self) -> void {
@@ -429,7 +433,7 @@ TEST_F(LayoutTest, EveryCaptionReadableAndNothingOverlaps) {
             if (auto* group = qobject_cast<QGroupBox*>(w)) {
                 expect_title_fits(group);
             }
-            if (qobject_cast<QGroupBox*>(w) || w->objectName() == QLatin1String("GroupBox2")) {
+            if (qobject_cast<QGroupBox*>(w) || w->objectName() == QLatin1String("positionBox")) {
                 self(w, self);
             }
         }
@@ -453,7 +457,7 @@ TEST_F(LayoutTest, EveryCaptionReadableAndNothingOverlaps) {
     // Both job buttons share a place, so show each job kind's controls too.
     tabs->setCurrentIndex(1);
     for (int kind : {0, 1}) {
-        control<QComboBox>("Programs")->setCurrentIndex(kind);
+        control<QComboBox>("jobKindCombo")->setCurrentIndex(kind);
         SCOPED_TRACE(kind);
         check_holder(tabs->widget(1), check_holder);
     }

@@ -23,23 +23,23 @@ protected:
     QPushButton* button(const char* name) {
         return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
     }
-    TF_stop dialog;
+    StopDialog dialog;
 };
 
 TEST_F(StopDialogTest, LooksAsDesigned) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("F_stop"));
     EXPECT_EQ(dialog.pos(), QPoint(348, 212));
     EXPECT_TRUE(dialog.isHidden());
-    auto* question = dialog.findChild<QLabel*>(QStringLiteral("Label1"));
+    auto* question = dialog.findChild<QLabel*>(QStringLiteral("questionLabel"));
     ASSERT_NE(question, nullptr);
     EXPECT_EQ(question->text(), QStringLiteral("Продолжить?"));
     EXPECT_EQ(question->font().pixelSize(), 18);
     EXPECT_EQ(question->font().family(), QStringLiteral("Arial"));
-    ASSERT_TRUE(button("Button1") && button("Button2"));
-    EXPECT_EQ(button("Button1")->text(), QStringLiteral("ДА"));
-    EXPECT_EQ(button("Button2")->text(), QStringLiteral("НЕТ"));
-    EXPECT_LT(button("Button1")->x(), button("Button2")->x());
-    auto* answer = dialog.findChild<QLabel*>(QStringLiteral("L_stop"));
+    ASSERT_TRUE(button("yesButton") && button("noButton"));
+    EXPECT_EQ(button("yesButton")->text(), QStringLiteral("ДА"));
+    EXPECT_EQ(button("noButton")->text(), QStringLiteral("НЕТ"));
+    EXPECT_LT(button("yesButton")->x(), button("noButton")->x());
+    auto* answer = dialog.findChild<QLabel*>(QStringLiteral("answerLabel"));
     ASSERT_NE(answer, nullptr);
     EXPECT_TRUE(answer->isHidden());
     EXPECT_EQ(dialog.answer(), QString());
@@ -47,16 +47,16 @@ TEST_F(StopDialogTest, LooksAsDesigned) {
 
 TEST_F(StopDialogTest, AnswersAreRecordedAndHideTheDialog) {
     show();
-    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    QTest::mouseClick(button("yesButton"), Qt::LeftButton);
     EXPECT_EQ(dialog.answer(), QStringLiteral("yes"));
     EXPECT_TRUE(dialog.isHidden());
 
     show();
     EXPECT_EQ(dialog.answer(), QStringLiteral("yes")) << "kept while asked again";
-    QTest::mouseClick(button("Button2"), Qt::LeftButton);
+    QTest::mouseClick(button("noButton"), Qt::LeftButton);
     EXPECT_EQ(dialog.answer(), QStringLiteral("no"));
     EXPECT_TRUE(dialog.isHidden());
-    EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("L_stop"))->isVisible());
+    EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("answerLabel"))->isVisible());
 }
 
 TEST_F(StopDialogTest, CloseBoxHidesWithoutAnswering) {
@@ -66,7 +66,7 @@ TEST_F(StopDialogTest, CloseBoxHidesWithoutAnswering) {
     EXPECT_EQ(dialog.answer(), QString());
 
     show();
-    QTest::mouseClick(button("Button2"), Qt::LeftButton);
+    QTest::mouseClick(button("noButton"), Qt::LeftButton);
     show();
     dialog.close();
     EXPECT_EQ(dialog.answer(), QStringLiteral("no"));
@@ -74,48 +74,51 @@ TEST_F(StopDialogTest, CloseBoxHidesWithoutAnswering) {
 }
 
 TEST(FileViewWindowTest, PictureFillsTheClientAreaAndFollowsResizing) {
-    TForm2 form2;
-    EXPECT_EQ(form2.windowTitle(), QStringLiteral("Просмотр файла"));
-    EXPECT_EQ(form2.pos(), QPoint(387, 224));
-    EXPECT_EQ(form2.size(), QSize(387, 320));
-    EXPECT_EQ(form2.picture().size(), QSize(387, 320));
-    EXPECT_TRUE(form2.isHidden());
+    FileViewWindow file_view_window;
+    EXPECT_EQ(file_view_window.windowTitle(), QStringLiteral("Просмотр файла"));
+    EXPECT_EQ(file_view_window.pos(), QPoint(387, 224));
+    EXPECT_EQ(file_view_window.size(), QSize(387, 320));
+    EXPECT_EQ(file_view_window.picture().size(), QSize(387, 320));
+    EXPECT_TRUE(file_view_window.isHidden());
 
-    form2.picture().set_pen(Qt::black, 1);
-    form2.picture().move_to(QPoint(10, 10));
-    form2.picture().line_to(QPoint(50, 10));
-    form2.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form2));
-    form2.resize(520, 410);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form2.picture().size() == QSize(520, 410); }, 2000));
-    EXPECT_EQ(form2.picture_view().geometry(), form2.rect());
-    EXPECT_EQ(form2.picture().image().pixelColor(30, 10), QColor(Qt::black)) << "drawing kept";
+    file_view_window.picture().set_pen(Qt::black, 1);
+    file_view_window.picture().move_to(QPoint(10, 10));
+    file_view_window.picture().line_to(QPoint(50, 10));
+    file_view_window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&file_view_window));
+    file_view_window.resize(520, 410);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return file_view_window.picture().size() == QSize(520, 410); }, 2000));
+    EXPECT_EQ(file_view_window.picture_view().geometry(), file_view_window.rect());
+    EXPECT_EQ(file_view_window.picture().image().pixelColor(30, 10), QColor(Qt::black))
+        << "drawing kept";
 
-    form2.resize(200, 150);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form2.picture().size() == QSize(200, 150); }, 2000));
+    file_view_window.resize(200, 150);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return file_view_window.picture().size() == QSize(200, 150); }, 2000));
 }
 
 TEST(TrackWindowTest, ShowsTheTrackAndRepaintsAtMostOncePerTick) {
     ImagePicture track(QSize(585, 457));
-    TForm3 form3(track);
-    EXPECT_EQ(form3.windowTitle(), QStringLiteral("Virt_cut"));
-    EXPECT_EQ(form3.pos(), QPoint(149, 251));
-    EXPECT_EQ(form3.picture_view().geometry(), QRect(4, 4, 585, 457));
-    EXPECT_TRUE(form3.rect().contains(form3.picture_view().geometry()));
-    EXPECT_FALSE(form3.testAttribute(Qt::WA_QuitOnClose));
-    form3.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form3));
+    TrackWindow track_window(track);
+    EXPECT_EQ(track_window.windowTitle(), QStringLiteral("Virt_cut"));
+    EXPECT_EQ(track_window.pos(), QPoint(149, 251));
+    EXPECT_EQ(track_window.picture_view().geometry(), QRect(4, 4, 585, 457));
+    EXPECT_TRUE(track_window.rect().contains(track_window.picture_view().geometry()));
+    EXPECT_FALSE(track_window.testAttribute(Qt::WA_QuitOnClose));
+    track_window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&track_window));
 
     // A move draws a line per step; the screen hears of it once, then once per tick at most.
-    const int before = form3.picture_view().repaint_requests();
+    const int before = track_window.picture_view().repaint_requests();
     track.set_pen(QColor(255, 0, 0), 2);
     track.move_to(QPoint(0, 457));
     for (int step = 1; step <= 1000; ++step) {
         track.line_to(QPoint(step % 500, 457 - step % 400));
     }
-    EXPECT_EQ(form3.picture_view().repaint_requests(), before + 1);
+    EXPECT_EQ(track_window.picture_view().repaint_requests(), before + 1);
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return form3.picture_view().repaint_requests() == before + 2; }, 2000));
+        [&] { return track_window.picture_view().repaint_requests() == before + 2; }, 2000));
 
     // What the window shows is the picture.
     track.set_pen(QColor(0, 0, 255), 2);
@@ -123,7 +126,8 @@ TEST(TrackWindowTest, ShowsTheTrackAndRepaintsAtMostOncePerTick) {
     track.line_to(QPoint(200, 100));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            return form3.picture_view().grab().toImage().pixelColor(150, 100) == QColor(0, 0, 255);
+            return track_window.picture_view().grab().toImage().pixelColor(150, 100) ==
+                   QColor(0, 0, 255);
         },
         2000));
 }

@@ -55,8 +55,8 @@ void MainWindowTest::TearDown() {
 void AttachedWindowsTest::SetUp() {
     MainWindowTest::SetUp();
     create();
-    form3 = std::make_unique<TForm3>(form->track_picture());
-    form->attach_windows(f_stop, form2, *form3);
+    track_window = std::make_unique<TrackWindow>(form->track_picture());
+    form->attach_windows(stop_dialog, file_view_window, *track_window);
     pass_splash();
 }
 
@@ -71,7 +71,7 @@ void MainWindowTest::create(std::unique_ptr<PortBackend> backend) {
         backend = std::move(simulated);
     }
     auto shared = std::make_shared<std::unique_ptr<PortBackend>>(std::move(backend));
-    form = std::make_unique<TForm1>(
+    form = std::make_unique<MainWindow>(
         desktop, [shared] { return std::move(*shared); }, clock);
 }
 

@@ -53,7 +53,7 @@ protected:
     void create(std::unique_ptr<PortBackend> backend = nullptr);
     void create_sim(bool port_3bc, bool port_378, bool port_278);
     // Seven seconds later: the splash is gone and the controls can be reached.
-    void pass_splash() { form->Timer1Timer(); }
+    void pass_splash() { form->hide_splash(); }
 
     template <typename T>
     T* control(const char* name) const {
@@ -69,7 +69,7 @@ protected:
     RecordingDesktop desktop;
     FakeClock clock;            // step waits cost no time
     SimBackend* sim = nullptr;  // owned by the window's port connection
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 };
 
 // The main window with the other three windows attached, past its splash, as the program starts;
@@ -78,9 +78,9 @@ class AttachedWindowsTest : public MainWindowTest {
 protected:
     void SetUp() override;
 
-    TF_stop f_stop;
-    TForm2 form2;
-    std::unique_ptr<TForm3> form3;
+    StopDialog stop_dialog;
+    FileViewWindow file_view_window;
+    std::unique_ptr<TrackWindow> track_window;
 };
 
 }  // namespace ostrel::testing

@@ -123,32 +123,32 @@ TEST_F(MachineTest, JogSpeedAndDistanceSelectors) {
         previous = Machine::jog_distance_mm(position);
     }
     panel.jog_distance = 7;
-    EXPECT_EQ(machine.jog_distance(), 1);
-    EXPECT_EQ(machine.mmtostep(AXIS_X), 400);
+    EXPECT_EQ(machine.selected_jog_distance(), 1);
+    EXPECT_EQ(machine.jog_steps(AXIS_X), 400);
 }
 
 TEST_F(MachineTest, MmToStepRoundsAndFailsOnZeroRatioOrOverflow) {
     panel.jog_distance = 1;                      // 0.01 mm
     machine.state().mm_per_step[AXIS_Y] = 0.02;  // half a step: rounds to even 0
-    EXPECT_EQ(machine.mmtostep(AXIS_Y), 0);
+    EXPECT_EQ(machine.jog_steps(AXIS_Y), 0);
     machine.state().mm_per_step[AXIS_Y] = 0.004;  // 2.5 steps: even 2
-    EXPECT_EQ(machine.mmtostep(AXIS_Y), 2);
+    EXPECT_EQ(machine.jog_steps(AXIS_Y), 2);
     machine.state().mm_per_step[AXIS_Y] = -0.0025;
-    EXPECT_EQ(machine.mmtostep(AXIS_Y), -4);
+    EXPECT_EQ(machine.jog_steps(AXIS_Y), -4);
     machine.state().mm_per_step[AXIS_Z] = 0;
-    EXPECT_THROW(machine.mmtostep(AXIS_Z), OperationAbandoned);
+    EXPECT_THROW(machine.jog_steps(AXIS_Z), OperationAbandoned);
     machine.state().mm_per_step[AXIS_Z] = 1e-12;
     panel.jog_distance = 12;
-    EXPECT_THROW(machine.mmtostep(AXIS_Z), OperationAbandoned);
+    EXPECT_THROW(machine.jog_steps(AXIS_Z), OperationAbandoned);
 }
 
 TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
-    panel.texts[Field::e_sped] = "2,5";
-    panel.texts[Field::e_sped2] = "5";
-    panel.texts[Field::e_pero] = "0.5";  // a point is not read here
-    panel.texts[Field::e_sped_up] = "1,5";
+    panel.texts[Field::SpeedXy] = "2,5";
+    panel.texts[Field::SpeedXyRapid] = "5";
+    panel.texts[Field::ZTravel] = "0.5";  // a point is not read here
+    panel.texts[Field::SpeedZUp] = "1,5";
     try {
-        machine.get_rejim();
+        machine.read_job_parameters();
         FAIL() << "the point should abandon the reading";
     } catch (const OperationAbandoned& e) {
         EXPECT_EQ(e.message(), QStringLiteral("'0.5' is not a valid floating point value"));
@@ -158,9 +158,9 @@ TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
     EXPECT_EQ(machine.state().job.z_travel, 0);
     EXPECT_EQ(machine.state().job.speed_z_up, 0);
 
-    panel.texts[Field::e_pero] = "0,5";
-    panel.texts[Field::e_sped_dow] = "0,2";
-    machine.get_rejim();
+    panel.texts[Field::ZTravel] = "0,5";
+    panel.texts[Field::SpeedZDown] = "0,2";
+    machine.read_job_parameters();
     EXPECT_EQ(machine.state().job.z_travel, 0.5);
     EXPECT_EQ(machine.state().job.speed_z_down, 0.2);
 }
@@ -172,8 +172,8 @@ TEST_F(MachineTest, ViewXyzShowsDrawsAndWarnsBeyondTheUpperLimits) {
     s.pos_y = 1.5;
     s.pos_z = 0.5;  // at z_travel: raised, grey
     machine.view_xyz();
-    EXPECT_EQ(op.view_x, QStringLiteral("0,5"));
-    EXPECT_EQ(op.view_y, QStringLiteral("1,5"));
+    EXPECT_EQ(op.positionXDisplay, QStringLiteral("0,5"));
+    EXPECT_EQ(op.positionYDisplay, QStringLiteral("1,5"));
     EXPECT_EQ(op.track_window_shown, 1);
     ASSERT_EQ(picture.segments.size(), 1u);
     EXPECT_EQ(picture.segments[0].from, QPoint(0, 0));
@@ -211,28 +211,28 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
     machine.state().pos_x = 3;
     machine.view_xyz();
     EXPECT_EQ(machine.zero_axis(AXIS_X), QStringLiteral("0"));
-    EXPECT_EQ(op.view_x, QStringLiteral("0"));
-    EXPECT_EQ(op.view_y, QStringLiteral("0"));
+    EXPECT_EQ(op.positionXDisplay, QStringLiteral("0"));
+    EXPECT_EQ(op.positionYDisplay, QStringLiteral("0"));
     EXPECT_EQ(machine.state().pos_x, 0);
     const std::size_t lines_before = picture.segments.size();
 
-    panel.texts[Field::Edit12] = "12.5";
-    panel.texts[Field::Edit13] = "-1,25";
-    panel.texts[Field::Edit14] = "2";
-    machine.Button8Click();
+    panel.texts[Field::NewPositionX] = "12.5";
+    panel.texts[Field::NewPositionY] = "-1,25";
+    panel.texts[Field::NewPositionZ] = "2";
+    machine.accept_new_position();
     EXPECT_EQ(machine.state().pos_x, 12.5);
     EXPECT_EQ(machine.state().pos_y, -1.25);
-    EXPECT_EQ(op.view_x, QStringLiteral("12.5"));      // as typed, point and all
-    EXPECT_EQ(picture.segments.size(), lines_before);  // nothing drawn
+    EXPECT_EQ(op.positionXDisplay, QStringLiteral("12.5"));  // as typed, point and all
+    EXPECT_EQ(picture.segments.size(), lines_before);        // nothing drawn
     machine.view_xyz();
-    EXPECT_EQ(op.view_x, QStringLiteral("12,5"));
+    EXPECT_EQ(op.positionXDisplay, QStringLiteral("12,5"));
 
-    panel.texts[Field::Edit12] = "7";
-    panel.texts[Field::Edit13] = "y";
-    EXPECT_THROW(machine.Button8Click(), OperationAbandoned);
+    panel.texts[Field::NewPositionX] = "7";
+    panel.texts[Field::NewPositionY] = "y";
+    EXPECT_THROW(machine.accept_new_position(), OperationAbandoned);
     EXPECT_EQ(machine.state().pos_x, 7);  // stored before the bad field
     EXPECT_EQ(machine.state().pos_y, -1.25);
-    EXPECT_EQ(op.view_x, QStringLiteral("12,5"));  // displays untouched
+    EXPECT_EQ(op.positionXDisplay, QStringLiteral("12,5"));  // displays untouched
 }
 
 TEST_F(MachineTest, AMoveTooLongForTheStepCounterIsRefused) {

@@ -19,20 +19,20 @@ protected:
 TEST_F(ManualControlTest, JogButtonsMoveTheirAxisByTheJogDistance) {
     rig.panel.jog_distance = 7;  // 1 mm
     rig.machine.state().backlash[AXIS_X] = 0.1;
-    manual.B_rightClick();
+    manual.jog_x_plus();
     EXPECT_EQ(rig.motors().forward_steps(AXIS_X), 400);
     EXPECT_NEAR(rig.machine.state().pos_x, 1, 1e-12);
-    manual.B_leftClick();
+    manual.jog_x_minus();
     EXPECT_EQ(rig.motors().backward_steps(AXIS_X), 440);
     EXPECT_NEAR(rig.machine.state().pos_x, 0, 1e-12);
-    manual.B_upClick();
-    manual.B_downClick();
+    manual.jog_y_plus();
+    manual.jog_y_minus();
     EXPECT_EQ(rig.motors().forward_steps(AXIS_Y), 400);
     EXPECT_EQ(rig.motors().backward_steps(AXIS_Y), 400);
-    manual.B_z_upClick();
+    manual.jog_z_up();
     EXPECT_EQ(rig.motors().backward_steps(AXIS_Z), 400);
     EXPECT_NEAR(rig.machine.state().pos_z, 1, 1e-12);
-    manual.B_z_downClick();
+    manual.jog_z_down();
     EXPECT_NEAR(rig.machine.state().pos_z, 0, 1e-12);
     // Jog speed 1 mm/s at position 10: 2.5 ms a step.
     EXPECT_EQ(rig.clock.waits().front(), 2'500'000);
@@ -41,7 +41,7 @@ TEST_F(ManualControlTest, JogButtonsMoveTheirAxisByTheJogDistance) {
 TEST_F(ManualControlTest, AJogTooShortForAStepSaysDivisionByZero) {
     rig.machine.state().mm_per_step[AXIS_X] = 0.05;  // 0.01 mm is a fifth of a step
     try {
-        manual.B_rightClick();
+        manual.jog_x_plus();
         FAIL();
     } catch (const OperationAbandoned& e) {
         EXPECT_EQ(e.message(), QStringLiteral("Division by zero"));
@@ -50,10 +50,10 @@ TEST_F(ManualControlTest, AJogTooShortForAStepSaysDivisionByZero) {
 }
 
 TEST_F(ManualControlTest, GoToPointRaisesZFirstThenMovesXAndYTogether) {
-    rig.panel.texts[Field::Edit9] = "0.1";
-    rig.panel.texts[Field::Edit10] = "0,05";
-    rig.panel.texts[Field::Edit11] = "0,02";
-    manual.BitBtn1Click();
+    rig.panel.texts[Field::GoToX] = "0.1";
+    rig.panel.texts[Field::GoToY] = "0,05";
+    rig.panel.texts[Field::GoToZ] = "0,02";
+    manual.go_to_point();
     const auto& writes = rig.writes();
     ASSERT_EQ(writes.size(), 3u * (8 + 40 + 20));
     for (std::size_t step = 0; step < 8; ++step) {
@@ -66,17 +66,17 @@ TEST_F(ManualControlTest, GoToPointRaisesZFirstThenMovesXAndYTogether) {
 }
 
 TEST_F(ManualControlTest, GoToWhereTheToolStandsMovesNothing) {
-    manual.BitBtn1Click();
+    manual.go_to_point();
     EXPECT_TRUE(rig.writes().empty());
     EXPECT_EQ(rig.op.position_updates, 0);
 }
 
 TEST_F(ManualControlTest, ABadZTextMovesNothingAndLeavesTheStopAlone) {
-    rig.panel.texts[Field::Edit9] = "10";
-    rig.panel.texts[Field::Edit10] = "5";
-    rig.panel.texts[Field::Edit11] = "z";
+    rig.panel.texts[Field::GoToX] = "10";
+    rig.panel.texts[Field::GoToY] = "5";
+    rig.panel.texts[Field::GoToZ] = "z";
     rig.machine.state().stop_requested = true;
-    EXPECT_THROW(manual.BitBtn1Click(), OperationAbandoned);
+    EXPECT_THROW(manual.go_to_point(), OperationAbandoned);
     EXPECT_TRUE(rig.writes().empty());
     EXPECT_TRUE(rig.machine.state().stop_requested);
 }
@@ -90,7 +90,7 @@ TEST_F(ManualControlTest, EscapeMidMoveAsksAndNoStopsTheJogWhichThenClearsTheSto
             manual.pause_requested();
         }
     };
-    manual.B_rightClick();
+    manual.jog_x_plus();
     EXPECT_EQ(rig.op.questions, 1);
     EXPECT_EQ(rig.motors().position(AXIS_X), 100);
     EXPECT_FALSE(rig.machine.state().stop_requested);
@@ -104,7 +104,7 @@ TEST_F(ManualControlTest, EscapeAnsweredYesGoesOnAndEscapeAtRestAsksNothing) {
             manual.pause_requested();
         }
     };
-    manual.B_upClick();
+    manual.jog_y_plus();
     EXPECT_EQ(rig.op.questions, 1);
     EXPECT_EQ(rig.motors().position(AXIS_Y), 400);
     manual.pause_requested();
@@ -116,10 +116,10 @@ TEST_F(ManualControlTest, AJogClickedDuringAMoveRunsToItsEndInsideIt) {
     int processed = 0;
     rig.op.on_process_messages = [&] {
         if (++processed == 10) {
-            manual.B_z_upClick();
+            manual.jog_z_up();
         }
     };
-    manual.B_rightClick();
+    manual.jog_x_plus();
     EXPECT_EQ(rig.motors().position(AXIS_X), 400);
     EXPECT_EQ(rig.motors().position(AXIS_Z), -400);
     const std::string order = [&] {

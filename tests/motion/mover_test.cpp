@@ -46,18 +46,18 @@ TEST(Mover, TieLetsYLeadAndPureXMovesOnlyX) {
 TEST(Mover, TargetWithinHalfAStepMovesNothing) {
     MachineRig rig;
     rig.mover.move_to_xy(0.00125, -0.00125, 1);  // exactly half a step: even 0
-    rig.mover.down_up(0.001, 1);
+    rig.mover.move_z_to(0.001, 1);
     EXPECT_TRUE(rig.writes().empty());
     EXPECT_EQ(rig.op.position_updates, 0);
 }
 
 TEST(Mover, DownUpRaisesWithBackwardZSteps) {
     MachineRig rig;
-    rig.mover.down_up(0.5, 1.5);
+    rig.mover.move_z_to(0.5, 1.5);
     EXPECT_EQ(rig.engine.totals().calls, 1);
     EXPECT_EQ(rig.motors().backward_steps(AXIS_Z), 200);
     EXPECT_NEAR(rig.machine.state().pos_z, 0.5, 1e-12);
-    rig.mover.down_up(-2, 0.2);
+    rig.mover.move_z_to(-2, 0.2);
     EXPECT_EQ(rig.motors().position(AXIS_Z), 800);
     EXPECT_NEAR(rig.machine.state().pos_z, -2, 1e-12);
 }
@@ -67,7 +67,7 @@ TEST(Mover, AStopMakesMoveReturnAtOnceAndDownUpCallOnce) {
     rig.machine.state().stop_requested = true;
     rig.mover.move_to_xy(10, 10, 1);
     EXPECT_EQ(rig.engine.totals().calls, 0);
-    rig.mover.down_up(1, 1);
+    rig.mover.move_z_to(1, 1);
     EXPECT_EQ(rig.engine.totals().calls, 0);  // the engine returned before counting a call
     EXPECT_TRUE(rig.writes().empty());
 }
@@ -77,7 +77,7 @@ TEST(Mover, ATargetBeyondTheStepCounterIsRefusedAndNothingMoves) {
     EXPECT_THROW(rig.mover.move_to_xy(1e9, 0, 1), OperationAbandoned);
     EXPECT_THROW(rig.mover.move_to_xy(0, -1e9, 1), OperationAbandoned);
     rig.machine.state().mm_per_step[AXIS_Z] = 1e-12;
-    EXPECT_THROW(rig.mover.down_up(1, 1), OperationAbandoned);
+    EXPECT_THROW(rig.mover.move_z_to(1, 1), OperationAbandoned);
     EXPECT_TRUE(rig.writes().empty());
 }
 

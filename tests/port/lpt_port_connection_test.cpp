@@ -24,7 +24,7 @@ struct Rig {
         port->log.clear();
     }
     ScriptedBackend* port;
-    TLptPortConnection connection;
+    LptPortConnection connection;
 };
 
 TEST(PortProbe, DataRegisterThatEchoesIsPresentWithoutOtherRegistersRead) {
@@ -105,7 +105,7 @@ TEST(PortConnection, ConstructionProbesTheThreePortsInOrder) {
     ScriptedBackend* port = scripted.get();
     port->float_port(PORT_3BC);  // only 0x378 is there
     port->float_port(PORT_278);
-    TLptPortConnection connection(std::move(scripted));
+    LptPortConnection connection(std::move(scripted));
     EXPECT_FALSE(connection.present_3bc);
     EXPECT_TRUE(connection.present_378);
     EXPECT_FALSE(connection.present_278);
@@ -124,7 +124,7 @@ TEST(PortConnection, WithoutAccessNothingReachesTheBackEnd) {
     scripted->error = 13;
     scripted->registers[0x20] = 0x42;
     ScriptedBackend* port = scripted.get();
-    TLptPortConnection connection(std::move(scripted));
+    LptPortConnection connection(std::move(scripted));
 
     EXPECT_FALSE(connection.is_ready());
     EXPECT_EQ(connection.error_code(), 13);
@@ -144,7 +144,7 @@ TEST(PortConnection, WithoutAccessNothingReachesTheBackEnd) {
 }
 
 TEST(PortConnection, WithoutBackEndIsNotReady) {
-    TLptPortConnection connection(nullptr);
+    LptPortConnection connection(nullptr);
     EXPECT_FALSE(connection.is_ready());
     EXPECT_NE(connection.error_code(), 0);
     EXPECT_EQ(connection.read_port(PORT_3BC, REG_DATA), 0);

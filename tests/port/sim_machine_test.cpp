@@ -93,14 +93,14 @@ TEST(StepDecoder, PatternOutsideTheTableIsAFaultAndTheRotorKeepsItsPhase) {
 }
 
 TEST(SimBackend, ProbeFindsExactlyTheConfiguredPorts) {
-    TLptPortConnection connection(std::make_unique<SimBackend>(false, true, true));
+    LptPortConnection connection(std::make_unique<SimBackend>(false, true, true));
     EXPECT_TRUE(connection.is_ready());
     EXPECT_FALSE(connection.present_3bc);
     EXPECT_TRUE(connection.present_378);
     EXPECT_TRUE(connection.present_278);
     EXPECT_THAT(port_list(connection), ElementsAre("$378", "$278"));
 
-    TLptPortConnection none(std::make_unique<SimBackend>(false, false, false));
+    LptPortConnection none(std::make_unique<SimBackend>(false, false, false));
     EXPECT_TRUE(port_list(none).isEmpty());
 }
 

@@ -170,17 +170,17 @@ TEST(RunOptions, PageFromTheNameAndTheDefaultsOfTheJobKind) {
     EXPECT_EQ(options->page, RunPage::Gerber);
     EXPECT_EQ(options->port.kind, PortKind::Sim);
     EXPECT_FALSE(options->realtime);
-    EXPECT_EQ(options->field_text(Field::e_sped_dow), QStringLiteral("1,5"));
+    EXPECT_EQ(options->field_text(Field::SpeedZDown), QStringLiteral("1,5"));
     options = parse_run_options({"--job=drill", "--port=ppdev", "PART.DXF"}, error);
     ASSERT_TRUE(options.has_value());
     EXPECT_EQ(options->page, RunPage::Dxf);
-    EXPECT_EQ(options->field_text(Field::e_sped_dow), QStringLiteral("0,2"));
-    EXPECT_EQ(options->field_text(Field::e_glubs), QStringLiteral("2"));
+    EXPECT_EQ(options->field_text(Field::SpeedZDown), QStringLiteral("0,2"));
+    EXPECT_EQ(options->field_text(Field::DrillDepth), QStringLiteral("2"));
     EXPECT_TRUE(options->realtime);  // a real port can't be hurried
     options = parse_run_options({"--marker", "12", "--depth=1,5", "--page", "dxf", "x.gbr"}, error);
     ASSERT_TRUE(options.has_value());
-    EXPECT_EQ(options->field_text(Field::d_mark), QStringLiteral("12"));
-    EXPECT_EQ(options->field_text(Field::e_glubs), QStringLiteral("1,5"));
+    EXPECT_EQ(options->field_text(Field::MarkerDiameter), QStringLiteral("12"));
+    EXPECT_EQ(options->field_text(Field::DrillDepth), QStringLiteral("1,5"));
     EXPECT_EQ(options->page, RunPage::Dxf);
     EXPECT_FALSE(parse_run_options({"--zoom", "151", "x.dxf"}, error).has_value());
     EXPECT_FALSE(parse_run_options({"--png"}, error).has_value());

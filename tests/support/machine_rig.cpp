@@ -8,7 +8,7 @@ MachineRig::MachineRig(std::int64_t clock_frequency) : clock(clock_frequency) {
     sim = backend.get();
     machine.open_port(std::move(backend));
     machine.state().apply(MachineParameters::defaults());
-    panel.texts[Field::ComboBox1] = QStringLiteral("$378");
+    panel.texts[Field::Port] = QStringLiteral("$378");
     // The probe's 0x55 and 0xAA are no coil patterns; what matters starts after it.
     sim->machine(PORT_378).clear_counts();
     sim->keep_write_log(true);

@@ -24,9 +24,9 @@ void RecordingOperator::show_position(double x, double y, double z) {
 }
 
 void RecordingOperator::show_position_texts(const QString& x, const QString& y, const QString& z) {
-    view_x = x;
-    view_y = y;
-    view_z = z;
+    positionXDisplay = x;
+    positionYDisplay = y;
+    positionZDisplay = z;
     ++position_updates;
 }
 
@@ -40,20 +40,20 @@ std::vector<QString> RecordingOperator::message_texts() const {
 
 FakePanel::FakePanel() {
     // The texts the window starts with.
-    texts[Field::e_sped] = QStringLiteral("e_sped");
-    texts[Field::e_sped2] = QStringLiteral("e_sped2");
-    texts[Field::e_pero] = QStringLiteral("e_pero");
-    texts[Field::e_sped_up] = QStringLiteral("e_sped_up");
-    texts[Field::e_sped_dow] = QStringLiteral("e_sped_dow");
-    texts[Field::e_glubs] = QStringLiteral("e_glubs");
-    texts[Field::name_files] = QStringLiteral("d:\\step\\dxf\\1.dxf");
-    texts[Field::Edit15] = QStringLiteral("Файл");
-    texts[Field::d_mark] = QStringLiteral("05");
-    for (Field f : {Field::Edit9, Field::Edit10, Field::Edit11, Field::Edit12, Field::Edit13,
-                    Field::Edit14}) {
+    texts[Field::SpeedXy] = QStringLiteral("e_sped");
+    texts[Field::SpeedXyRapid] = QStringLiteral("e_sped2");
+    texts[Field::ZTravel] = QStringLiteral("e_pero");
+    texts[Field::SpeedZUp] = QStringLiteral("e_sped_up");
+    texts[Field::SpeedZDown] = QStringLiteral("e_sped_dow");
+    texts[Field::DrillDepth] = QStringLiteral("e_glubs");
+    texts[Field::DxfFile] = QStringLiteral("d:\\step\\dxf\\1.dxf");
+    texts[Field::GerberFile] = QStringLiteral("Файл");
+    texts[Field::MarkerDiameter] = QStringLiteral("05");
+    for (Field f : {Field::GoToX, Field::GoToY, Field::GoToZ, Field::NewPositionX,
+                    Field::NewPositionY, Field::NewPositionZ}) {
         texts[f] = QStringLiteral("0,0");
     }
-    texts[Field::ComboBox1] = QStringLiteral("$378");
+    texts[Field::Port] = QStringLiteral("$378");
 }
 
 QString FakePanel::field_text(Field field) const {

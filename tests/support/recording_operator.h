@@ -37,9 +37,9 @@ public:
     std::vector<Field> focused;
     std::vector<int> gauge;
     std::vector<double> offered_waits;  // seconds
-    QString view_x = QStringLiteral("0.0");
-    QString view_y = QStringLiteral("0.0");
-    QString view_z = QStringLiteral("0.0");
+    QString positionXDisplay = QStringLiteral("0.0");
+    QString positionYDisplay = QStringLiteral("0.0");
+    QString positionZDisplay = QStringLiteral("0.0");
     int position_updates = 0;
     int track_window_shown = 0;
     int messages_processed = 0;

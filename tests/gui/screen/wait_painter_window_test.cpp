@@ -99,24 +99,24 @@ protected:
 };
 
 TEST_F(SteppingWindowTest, WhenTheStepsStopTheDisplaysAndTheTrackReachTheScreenOnTheirOwn) {
-    control<QSlider>("TrackBar2")->setValue(7);  // 1 mm
-    control<QToolButton>("B_right")->click();
+    control<QSlider>("jogDistanceSlider")->setValue(7);  // 1 mm
+    control<QToolButton>("jogXPlusButton")->click();
     WaitPainter& painter = form->window_operator().wait_painter();
     EXPECT_TRUE(painter.holding());
 
     // No step since the last display tick: the move is over and nothing stays held.
     QTest::qWait(3 * WindowOperator::kSteppingTickMs);
     EXPECT_FALSE(painter.holding());
-    EXPECT_EQ(control<QLineEdit>("view_x")->text(), QStringLiteral("1"));
+    EXPECT_EQ(control<QLineEdit>("positionXDisplay")->text(), QStringLiteral("1"));
 }
 
 TEST_F(SteppingWindowTest, AMessageDuringAMoveIsShownWithTheDisplaysUpToDate) {
-    control<QSlider>("TrackBar2")->setValue(7);
-    control<QToolButton>("B_right")->click();
+    control<QSlider>("jogDistanceSlider")->setValue(7);
+    control<QToolButton>("jogXPlusButton")->click();
     ASSERT_TRUE(form->window_operator().wait_painter().holding());
     form->window_operator().show_message(MessageKind::Plain, QStringLiteral("!"));
     EXPECT_FALSE(form->window_operator().wait_painter().holding());
-    EXPECT_EQ(control<QLineEdit>("view_x")->text(), QStringLiteral("1"));
+    EXPECT_EQ(control<QLineEdit>("positionXDisplay")->text(), QStringLiteral("1"));
 }
 
 }  // namespace
