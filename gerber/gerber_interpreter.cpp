@@ -241,8 +241,8 @@ void GerberInterpreter::plot_word(char letter, double number) {
     } else if (action == 1 && r.cur_g == 3) {
         plot_circle();
     } else if (action == 2) {
-        raise();
-        travel_to(r.cur_x, r.cur_y);
+        mover_.raise_tool();
+        mover_.travel_to(r.cur_x, r.cur_y);
     } else if (action == 3) {
         plot_pad();
     }
@@ -255,24 +255,15 @@ void GerberInterpreter::drill_word(char letter, double number) {
     } else if (letter == 'Y') {
         r.cur_y = static_cast<double>(static_cast<Extended>(number) / 100);
         const JobParameters& job = machine_.state().job;
-        travel_to(r.cur_x, r.cur_y);
+        mover_.travel_to(r.cur_x, r.cur_y);
         mover_.move_z_to(0, job.speed_z_up);
         mover_.move_z_to(-drill_depth_, job.speed_z_down);
-        raise();
+        mover_.raise_tool();
     }
-}
-
-void GerberInterpreter::raise() {
-    const JobParameters& job = machine_.state().job;
-    mover_.move_z_to(job.z_travel, job.speed_z_up);
 }
 
 void GerberInterpreter::lower() {
     mover_.move_z_to(0, machine_.state().job.speed_z_down);
-}
-
-void GerberInterpreter::travel_to(double x, double y) {
-    mover_.move_to_xy(x, y, machine_.state().job.speed_xy_rapid);
 }
 
 void GerberInterpreter::draw_to(double x, double y) {
@@ -305,8 +296,8 @@ void GerberInterpreter::plot_pad() {
     const Extended m = marker_diameter(machine_.panel());
     // The whole marker diameter comes off the radius, so the pen's trace stays inside the pad.
     const Extended r = static_cast<Extended>(entry->size[1]) / 2 - m;
-    raise();
-    travel_to(static_cast<double>(cx + r), static_cast<double>(cy));
+    mover_.raise_tool();
+    mover_.travel_to(static_cast<double>(cx + r), static_cast<double>(cy));
     lower();
     const MachineState& s = machine_.state();
     for (int i = 1; i <= 360; ++i) {

@@ -82,9 +82,7 @@ private:
     void take_g(double number);
     bool take_d(double number, std::int32_t& action);
 
-    void raise();
     void lower();
-    void travel_to(double x, double y);
     void draw_to(double x, double y);
     void plot_circle();
     void plot_pad();

@@ -5,6 +5,19 @@
 
 namespace ostrel {
 
+void GerberJobs::plot() {
+    set_plot_mode(true);
+    set_drill_mode(false);
+    interpreter_.registers().aperture_pending = false;
+    run_gerber_job();
+}
+
+void GerberJobs::drill(double depth_mm) {
+    interpreter_.set_drill_depth(depth_mm);
+    set_drill_mode(true);
+    run_gerber_job();
+}
+
 void GerberJobs::run_gerber_job() {
     machine_.read_job_parameters();
     // A preview's drawing mode would otherwise paint the job's millimetres as pixels over it.

@@ -5,14 +5,12 @@
 #include "gerber/gerber_interpreter.h"
 #include "gerber/gerber_jobs.h"
 #include "gerber/gerber_preview.h"
-#include "jobs/job_file_choice.h"
 #include "motion/machine.h"
 #include "motion/mover.h"
 
 namespace ostrel {
 
-// Lives as long as the main window. The window gives the job hooks to the job buttons
-// (DxfJobs::set_gerber) and the file-view window to the runs.
+// Lives as long as the main window, which gives it the file-view window for its runs.
 class GerberPage {
 public:
     GerberPage(Machine& machine, Mover& mover)
@@ -33,7 +31,6 @@ public:
     void show_gerber_preview(FileView& view) { preview_.show_gerber_preview(view); }
 
     void set_file_view(FileView* view) { jobs_.set_file_view(view); }
-    GerberJobHooks& job_hooks() { return jobs_; }
 
     const ApertureTable& aperture_table() const { return aperture_table_; }
     ApertureTable& aperture_table() { return aperture_table_; }

@@ -1,6 +1,7 @@
 // The Gerber preview "Проспотр": a measuring pass, the fit to the file-view window, a drawing pass.
 #pragma once
 
+#include "core/file_view.h"
 #include "core/picture.h"
 #include "gerber/gerber_interpreter.h"
 #include "motion/machine.h"
@@ -8,18 +9,6 @@
 #include <QSize>
 
 namespace ostrel {
-
-// The file-view window as the previews and the Gerber job need it.
-class FileView {
-public:
-    virtual ~FileView() = default;
-    // Shows the window (no change when it is shown already) and gives it the input focus.
-    virtual void show() = 0;
-    // The picture that fills its client area.
-    virtual Picture& picture() = 0;
-    // Its outer width and height, frame and title included (395 x 347 at the design size).
-    virtual QSize outer_size() const = 0;
-};
 
 class GerberPreview {
 public:

@@ -7,6 +7,7 @@
 #include "dxf/dxf_jobs.h"
 #include "dxf/dxf_preview.h"
 #include "gerber/gerber_page.h"
+#include "jobs/job_buttons.h"
 #include "motion/machine.h"
 #include "motion/manual_control.h"
 #include "motion/mover.h"
@@ -21,9 +22,10 @@ public:
           engine(machine, clock),
           mover(machine, engine),
           manual(machine, engine, mover),
+          dxf_jobs(machine, mover),
+          dxf_preview(machine),
           gerber(machine, mover),
-          jobs(machine, mover, &gerber.job_hooks()),
-          dxf_preview(machine) {}
+          jobs(machine, mover, dxf_jobs, gerber.jobs()) {}
     Controller(const Controller&) = delete;
     Controller& operator=(const Controller&) = delete;
 
@@ -31,9 +33,10 @@ public:
     StepEngine engine;
     Mover mover;
     ManualControl manual;
-    GerberPage gerber;
-    DxfJobs jobs;
+    DxfJobs dxf_jobs;
     DxfPreview dxf_preview;
+    GerberPage gerber;
+    JobButtons jobs;
 };
 
 }  // namespace ostrel

@@ -60,4 +60,13 @@ void Mover::move_z_to(double z, double speed) {
     }
 }
 
+void Mover::raise_tool() {
+    const JobParameters& job = machine_.state().job;
+    move_z_to(job.z_travel, job.speed_z_up);
+}
+
+void Mover::travel_to(double x, double y) {
+    move_to_xy(x, y, machine_.state().job.speed_xy_rapid);
+}
+
 }  // namespace ostrel

@@ -15,6 +15,11 @@ public:
     // Z to the absolute height z (mm) at speed mm/s; X and Y stay.
     void move_z_to(double z, double speed);
 
+    // The moves every job makes between its working moves, at the job parameters' speeds: the
+    // tool up to the travel height, and a straight travel with the tool raised.
+    void raise_tool();
+    void travel_to(double x, double y);
+
     Machine& machine() { return machine_; }
     StepEngine& engine() { return engine_; }
 

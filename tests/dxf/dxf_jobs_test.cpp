@@ -1,6 +1,8 @@
 // The drawing and drilling jobs on the simulated machine, checked through its decoded motors.
 #include "dxf/dxf_jobs.h"
 #include "core/operation_abandoned.h"
+#include "gerber/gerber_page.h"
+#include "jobs/job_buttons.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/dxf/tool_path.h"
 
@@ -35,15 +37,29 @@ PathMove zm(double x, double y, double z, double speed) {
     return testing::z_move(x, y, z, speed, kRatio);
 }
 
-// Records what the jobs ask of the Gerber side.
-class RecordingGerber final : public GerberJobHooks {
+// The Gerber registers as the Gerber job found them when it showed the file view, at its start.
+struct GerberModes {
+    bool plot = false;
+    bool drill = false;
+    bool aperture_pending = false;
+    double depth = 0;
+    bool operator==(const GerberModes&) const = default;
+};
+
+class ModeRecordingView final : public FileView {
 public:
-    void set_plot_mode(bool on) override { calls << (on ? "plot on" : "plot off"); }
-    void set_drill_mode(bool on) override { calls << (on ? "drill on" : "drill off"); }
-    void clear_app_pending() override { calls << "aperture_pending off"; }
-    void set_drill_depth(double mm) override { calls << QStringLiteral("depth %1").arg(mm); }
-    void run_gerber_job() override { calls << "run_gerber_job"; }
-    QStringList calls;
+    explicit ModeRecordingView(GerberInterpreter& interpreter) : interpreter_(interpreter) {}
+    void show() override {
+        const GerberRegisters& r = interpreter_.registers();
+        seen.push_back({r.plot_mode, r.drill_mode, r.aperture_pending, interpreter_.drill_depth()});
+    }
+    Picture& picture() override { return picture_; }
+    QSize outer_size() const override { return {395, 347}; }
+    std::vector<GerberModes> seen;
+
+private:
+    GerberInterpreter& interpreter_;
+    PenOnlyPicture picture_{QSize(387, 320)};
 };
 
 class DxfJobsTest : public ::testing::Test {
@@ -73,7 +89,9 @@ protected:
 
     DxfFolder folder;
     MachineRig rig;
-    DxfJobs jobs{rig.machine, rig.mover};
+    GerberPage gerber{rig.machine, rig.mover};
+    DxfJobs dxf{rig.machine, rig.mover};
+    JobButtons jobs{rig.machine, rig.mover, dxf, gerber.jobs()};
     std::unique_ptr<ToolPath> path = std::make_unique<ToolPath>(rig);
 };
 
@@ -214,14 +232,19 @@ TEST_F(DxfJobsTest, AFileCutOffInsideALineIsToldAndTheJobEndsNormally) {
 
 TEST_F(DxfJobsTest, TheGerberPageRunsTheGerberJobAndNeverReadsTheDxfFile) {
     use_file(line_entity("bad", "0", "1", "1"));
-    RecordingGerber gerber;
-    jobs.set_gerber(&gerber);
+    ModeRecordingView view(gerber.interpreter());
+    gerber.set_file_view(&view);
+    gerber.interpreter().registers().drill_mode = true;
+    gerber.interpreter().registers().aperture_pending = true;
+    rig.panel.texts[Field::GerberFile] = folder.write("empty.gbr", "");
     rig.panel.page = 1;
     start_at(1, 0, 0.5);
     rig.machine.read_job_parameters();  // the Gerber job reads them itself; this one does nothing
     jobs.run_draw_job();
-    EXPECT_EQ(gerber.calls, QStringList({"plot on", "drill off", "aperture_pending off",
-                                         "run_gerber_job", "plot off"}));
+    // The Gerber job ran plotting, not drilling, with no aperture selection pending; the plot
+    // mode is off again afterwards.
+    EXPECT_EQ(view.seen, (std::vector<GerberModes>{{true, false, false, 0}}));
+    EXPECT_FALSE(gerber.interpreter().registers().plot_mode);
     EXPECT_EQ(moves(), (Moves{xy(0, 0, 0.5, kRapid)}));
 }
 
@@ -251,7 +274,7 @@ TEST_F(DxfJobsTest, DrillingFromAJoggedPositionMeasuresFromThere) {
     // Back where the job started, which is now the origin.
     EXPECT_NEAR(rig.machine.state().pos_x, 0, 1e-9);
     EXPECT_NEAR(rig.machine.state().pos_y, 0, 1e-9);
-    EXPECT_EQ(jobs.drill_depth(), 2);
+    EXPECT_EQ(dxf.drill_depth(), 2);
 }
 
 TEST_F(DxfJobsTest, PointsAtTheOriginAreDrilledInPlaceAgainAndAgain) {
@@ -288,14 +311,16 @@ TEST_F(DxfJobsTest, DrillingAMissingFileStillSetsTheOriginAndRaises) {
 }
 
 TEST_F(DxfJobsTest, TheDrillingGerberPageGetsTheDepth) {
-    RecordingGerber gerber;
-    jobs.set_gerber(&gerber);
+    ModeRecordingView view(gerber.interpreter());
+    gerber.set_file_view(&view);
+    gerber.interpreter().registers().plot_mode = true;
+    rig.panel.texts[Field::GerberFile] = folder.write("empty.gbr", "");
     rig.panel.page = 1;
     rig.panel.vozvrat = false;
     rig.panel.texts[Field::DrillDepth] = "1,5";
     jobs.run_drill_job();
-    EXPECT_EQ(gerber.calls,
-              QStringList({"plot off", "depth 1.5", "drill on", "run_gerber_job", "plot off"}));
+    EXPECT_EQ(view.seen, (std::vector<GerberModes>{{false, true, false, 1.5}}));
+    EXPECT_FALSE(gerber.interpreter().registers().plot_mode);
     EXPECT_TRUE(moves().empty());
 }
 

@@ -2,6 +2,8 @@
 #include "core/operation_abandoned.h"
 #include "dxf/dxf_jobs.h"
 #include "dxf/dxf_reader.h"
+#include "gerber/gerber_page.h"
+#include "jobs/job_buttons.h"
 #include "motion/step_engine.h"
 #include "port/sim_backend.h"
 #include "tests/support/fake_clock.h"
@@ -156,7 +158,9 @@ TEST(DxfTestdata, EveryFileIsDrawnToItsEndOrRefusedWithItsMessage) {
         motors.clear_counts();
         StepEngine engine(machine, clock);
         Mover mover(machine, engine);
-        DxfJobs jobs(machine, mover);
+        DxfJobs dxf(machine, mover);
+        GerberPage gerber(machine, mover);
+        JobButtons jobs(machine, mover, dxf, gerber.jobs());
         panel.page = 0;
         panel.texts[Field::DxfFile] = path;
         panel.texts[Field::SpeedXy] = "2,5";

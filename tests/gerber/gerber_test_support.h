@@ -6,6 +6,7 @@
 #include "dxf/dxf_jobs.h"
 #include "gerber/gerber_page.h"
 #include "gerber/gerber_preview.h"
+#include "jobs/job_buttons.h"
 #include "tests/support/machine_rig.h"
 #include "tests/support/recording_picture.h"
 
@@ -53,7 +54,8 @@ struct GerberRig {
 
     MachineRig rig;
     GerberPage page{rig.machine, rig.mover};
-    DxfJobs buttons{rig.machine, rig.mover, &page.job_hooks()};
+    DxfJobs dxf{rig.machine, rig.mover};
+    JobButtons buttons{rig.machine, rig.mover, dxf, page.jobs()};
 };
 
 // One point of the tool's path in motor steps, as the decoded motors stood after a step.
