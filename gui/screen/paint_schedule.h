@@ -1,7 +1,10 @@
 // Which held-back window repaints a step's wait may draw: those that fit in it, or are overdue.
 #pragma once
 
+#include "gui/screen/screen_updates.h"
+
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -17,8 +20,9 @@ namespace ostrel {
 // step, not several.
 class PaintSchedule {
 public:
-    // A window is drawn at most this often while held: the screen's rate, not the step rate.
-    static constexpr std::int64_t kMinIntervalNs = 16'000'000;
+    // A window is drawn at most this often while held.
+    static constexpr std::int64_t kMinIntervalNs =
+        std::chrono::nanoseconds(kRepaintInterval).count();
     // How long a held repaint may wait for a wait it fits in.
     static constexpr std::int64_t kOverdueNs = 300'000'000;
     // Kept in hand at the end of a wait: a repaint's estimate is a likely cost, not a bound.

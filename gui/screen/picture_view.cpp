@@ -2,6 +2,7 @@
 // step.
 #include "gui/screen/picture_view.h"
 
+#include "gui/screen/screen_updates.h"
 #include "gui/screen/wait_painter.h"
 
 #include <QPaintEvent>
@@ -11,7 +12,7 @@ namespace ostrel {
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    repaint_timer_.setInterval(kRepaintIntervalMs);
+    repaint_timer_.setInterval(kRepaintInterval);
     connect(&repaint_timer_, &QTimer::timeout, this, &PictureView::repaint_timer_fired);
 }
 

@@ -1,5 +1,4 @@
-// A widget that shows an ImagePicture and repaints only what changed, at most about 60 times a
-// second.
+// A widget that shows an ImagePicture and repaints only what changed, at most at the screen's rate.
 #pragma once
 
 #include "core/picture.h"
@@ -17,8 +16,6 @@ class PictureView : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kRepaintIntervalMs = 16;
-
     explicit PictureView(QWidget* parent = nullptr);
     ~PictureView() override;
 

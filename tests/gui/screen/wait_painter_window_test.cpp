@@ -1,4 +1,5 @@
 // Repaints held back while the machine steps: drawn inside the step waits, or when stepping ends.
+#include "gui/screen/screen_updates.h"
 #include "gui/screen/wait_painter.h"
 #include "tests/gui/window_fixture.h"
 
@@ -105,7 +106,7 @@ TEST_F(SteppingWindowTest, WhenTheStepsStopTheDisplaysAndTheTrackReachTheScreenO
     EXPECT_TRUE(painter.holding());
 
     // No step since the last display tick: the move is over and nothing stays held.
-    QTest::qWait(3 * WindowOperator::kSteppingTickMs);
+    QTest::qWait(static_cast<int>(3 * kSteppingTick.count()));
     EXPECT_FALSE(painter.holding());
     EXPECT_EQ(control<QLineEdit>("positionXDisplay")->text(), QStringLiteral("1"));
 }
