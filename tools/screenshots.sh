@@ -10,5 +10,5 @@ mkdir -p "$out"
 # splash, switches through the tabs, grabs each, shows the other windows, grabs them, and quits.
 cd "$root"
 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
-    "$build/bin/ostrel" --port=sim --screenshot-dir "$out"
+    "$build/bin/ostrel-screenshots" "$out"
 ls "$out"/*.png

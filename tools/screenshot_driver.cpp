@@ -1,0 +1,127 @@
+// Screenshots of the operator's program for the documentation: every tab and window, then the
+// shipped samples previewed and run, on the simulated machine under whatever display it is given.
+#include "core/clock.h"
+#include "gui/program_windows.h"
+#include "gui/screen/wait_painter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// The shipped samples previewed and run on the simulated machine, as an operator would: choose
+// the file, preview it, press "Рисовать" (at brisk speeds, so the pictures come quickly).
+template <typename Save>
+void run_sample_jobs(ostrel::MainWindow* main_window, QWidget* file_view_window,
+                     QWidget* track_window, Save save) {
+    const QDir samples(QStringLiteral("docs/samples"));
+    if (!samples.exists()) {
+        return;
+    }
+    auto* tabs = main_window->findChild<QTabWidget*>(QStringLiteral("mainTabs"));
+    auto* inner = main_window->findChild<QTabWidget*>(QStringLiteral("filePages"));
+    const auto click = [main_window](const char* name) {
+        main_window->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+    };
+    const auto type = [main_window](const char* name, const char* text) {
+        main_window->findChild<QLineEdit*>(QString::fromLatin1(name))
+            ->setText(QString::fromUtf8(text));
+    };
+    tabs->setCurrentIndex(1);
+    main_window->findChild<QComboBox*>(QStringLiteral("jobKindCombo"))->setCurrentIndex(0);
+    type("speedXyEdit", "40");
+    type("speedXyRapidEdit", "40");
+    type("speedZUpEdit", "20");
+    type("speedZDownEdit", "20");
+
+    inner->setCurrentIndex(0);
+    main_window->choose_job_file(samples.filePath(QStringLiteral("ostrel.dxf")));
+    main_window->findChild<QCheckBox*>(QStringLiteral("autoZoomCheck"))->setChecked(true);
+    save(file_view_window, QStringLiteral("job-dxf-preview"));
+    click("drawButton");
+    save(track_window, QStringLiteral("job-dxf-track"));
+    save(main_window, QStringLiteral("job-dxf-done"));
+
+    inner->setCurrentIndex(1);
+    main_window->choose_job_file(samples.filePath(QStringLiteral("board.gbr")));
+    save(main_window, QStringLiteral("job-gerber-apertures"));
+    click("gerberPreviewButton");
+    save(file_view_window, QStringLiteral("job-gerber-preview"));
+    click("drawButton");
+    save(track_window, QStringLiteral("job-gerber-track"));
+}
+
+// For the documentation: every tab and window as a PNG, taken once the splash has gone.
+void take_screenshots(const QString& dir, ostrel::MainWindow* main_window, QWidget* stop_dialog,
+                      QWidget* file_view_window, QWidget* track_window) {
+    QDir().mkpath(dir);
+    const auto save = [dir](QWidget* widget, const QString& name) {
+        widget->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    };
+    QTimer::singleShot(500, main_window, [=] { save(main_window, QStringLiteral("splash")); });
+    QTimer::singleShot(ostrel::MainWindow::kSplashMs + 500, main_window, [=] {
+        auto* tabs = main_window->findChild<QTabWidget*>(QStringLiteral("mainTabs"));
+        auto* inner = main_window->findChild<QTabWidget*>(QStringLiteral("filePages"));
+        const char* names[] = {"manual", "program", "settings", "about"};
+        for (int i = 0; i < tabs->count() && i < 4; ++i) {
+            tabs->setCurrentIndex(i);
+            if (i != 1) {
+                save(main_window, QString::fromLatin1(names[i]));
+                continue;
+            }
+            for (int j = 0; j < inner->count(); ++j) {
+                inner->setCurrentIndex(j);
+                save(main_window,
+                     j == 0 ? QStringLiteral("program-dxf") : QStringLiteral("program-gerber"));
+            }
+            // The drilling kind shows the hole-depth row and the other job button.
+            auto* programs = main_window->findChild<QComboBox*>(QStringLiteral("jobKindCombo"));
+            programs->setCurrentIndex(1);
+            save(main_window, QStringLiteral("program-drill"));
+            programs->setCurrentIndex(0);
+            save(main_window, QStringLiteral("program-draw"));
+        }
+        for (QWidget* window : {stop_dialog, file_view_window, track_window}) {
+            window->show();
+        }
+        QTimer::singleShot(300, main_window, [=] {
+            save(stop_dialog, QStringLiteral("stop-dialog"));
+            save(file_view_window, QStringLiteral("file-view"));
+            save(track_window, QStringLiteral("track"));
+            stop_dialog->hide();
+            run_sample_jobs(main_window, file_view_window, track_window, save);
+            QApplication::quit();
+        });
+    });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fputs("usage: ostrel-screenshots DIR   (run from the folder that holds cfg.ini)\n",
+                   stderr);
+        return 2;
+    }
+    ostrel::prefer_socket_repaints();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ostrel"));
+    QApplication::setApplicationVersion(QStringLiteral("7"));
+
+    ostrel::QtDesktop desktop;
+    ostrel::MonotonicClock clock;
+    ostrel::PortOptions port;
+    port.kind = ostrel::PortKind::Sim;
+    ostrel::ProgramWindows windows(desktop, ostrel::port_backend_factory(port), clock);
+    windows.main.show();
+    take_screenshots(QString::fromLocal8Bit(argv[1]), &windows.main, &windows.stop,
+                     &windows.file_view, &windows.track);
+    return QApplication::exec();
+}
