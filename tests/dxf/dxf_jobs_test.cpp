@@ -5,9 +5,9 @@
 #include "jobs/job_buttons.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/dxf/tool_path.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QStringList>
 #include <vector>
 
@@ -15,7 +15,6 @@ namespace ostrel {
 namespace {
 
 using testing::dxf_file;
-using testing::DxfFolder;
 using testing::line_entity;
 using testing::MachineRig;
 using testing::PathMove;
@@ -87,7 +86,7 @@ protected:
     }
     Moves moves() const { return path->moves(); }
 
-    DxfFolder folder;
+    testing::TempFolder folder;
     MachineRig rig;
     GerberPage gerber{rig.machine, rig.mover};
     DxfJobs dxf{rig.machine, rig.mover};
@@ -176,8 +175,7 @@ TEST_F(DxfJobsTest, ABadCoordinateAbandonsTheJobWhereTheLastMoveLeftTheTool) {
 }
 
 TEST_F(DxfJobsTest, AFileThatCantBeReadAbandonsTheJobWithNothingMoved) {
-    const QString dir = folder.path("folder.dxf");
-    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString dir = folder.make_folder("folder.dxf");
     const QString binary =
         folder.write("binary.dxf", QByteArray("AutoCAD Binary DXF\r\n\x1a\0LINE", 26));
     for (const QString& name : {dir, binary}) {

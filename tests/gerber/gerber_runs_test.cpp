@@ -3,13 +3,13 @@
 #include "gerber/gerber_jobs.h"
 #include "gerber/gerber_preview.h"
 #include "tests/gerber/gerber_test_support.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 namespace ostrel {
 namespace {
 
-using testing::GerberFolder;
 using testing::GerberRig;
 using testing::RecordingPicture;
 
@@ -23,7 +23,7 @@ protected:
     GerberRegisters& regs() { return gerber.registers(); }
     std::int64_t motor(Axis axis) const { return gerber.rig.motors().position(axis); }
 
-    GerberFolder folder;
+    testing::TempFolder folder;
     GerberRig gerber;
 };
 

@@ -4,18 +4,7 @@
 #include "port/port_backend.h"
 #include "port/step_decoder.h"
 
-#include <QFile>
-
 namespace ostrel::testing {
-
-QString GerberFolder::write(const QString& name, const QByteArray& content) {
-    const QString file_path = dir_.filePath(name);
-    QFile file(file_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
-        return {};
-    }
-    return file_path;
-}
 
 GerberRig::GerberRig() {
     FakePanel& panel = rig.panel;

@@ -1,5 +1,5 @@
-// Helpers of the Gerber tests: files in a temporary folder, a recording picture, a file-view
-// window, a whole Gerber page on the test machine, and the tool's path as the motors made it.
+// Helpers of the Gerber tests: a recording picture, a file-view window, a whole Gerber page on
+// the test machine, and the tool's path as the motors made it.
 #pragma once
 
 #include "core/picture.h"
@@ -12,21 +12,9 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 #include <vector>
 
 namespace ostrel::testing {
-
-// A temporary folder the tests write their job files into.
-class GerberFolder {
-public:
-    // Writes content to name in the folder; returns the path.
-    QString write(const QString& name, const QByteArray& content);
-    QString path(const QString& name) const { return dir_.filePath(name); }
-
-private:
-    QTemporaryDir dir_;
-};
 
 // The file-view window at its design size, around any picture.
 class FakeFileView final : public FileView {

@@ -340,7 +340,7 @@ TEST_F(MainWindowTest, ApplyWithABadFieldNamesItAndAppliesNothing) {
     create();
     pass_splash();
     const QByteArray cfg_before = [this] {
-        QFile file(scratch_path(QStringLiteral("cfg.ini")));
+        QFile file(scratch.path(QStringLiteral("cfg.ini")));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         return file.readAll();
     }();
@@ -354,7 +354,7 @@ TEST_F(MainWindowTest, ApplyWithABadFieldNamesItAndAppliesNothing) {
     const MachineState& state = form->machine().state();
     EXPECT_EQ(state.mm_per_step[AXIS_X], 0.0025);
     EXPECT_EQ(state.travel_limit[AXIS_Y], 100);
-    QFile file(scratch_path(QStringLiteral("cfg.ini")));
+    QFile file(scratch.path(QStringLiteral("cfg.ini")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), cfg_before);
 }
@@ -393,7 +393,7 @@ TEST_F(JobParametersTest, SaveThenLoadRoundTrips) {
     set("drillDepthEdit", "1,6");
     set("markerDiameterEdit", "07");
     control<QCheckBox>("returnToOriginCheck")->setChecked(false);
-    const QString path = scratch_path(QStringLiteral("job.ini"));
+    const QString path = scratch.path(QStringLiteral("job.ini"));
     desktop.save_answers.push_back(path);
     QTest::mouseClick(control<QPushButton>("saveParametersButton"), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(path));
@@ -423,7 +423,7 @@ TEST_F(JobParametersTest, CancelledDialogsAndBadFilesChangeNothing) {
     EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_EQ(get("speedXyEdit"), QStringLiteral("e_sped"));
 
-    const QString bad = scratch_path(QStringLiteral("cfg.ini"));  // not a job file
+    const QString bad = scratch.path(QStringLiteral("cfg.ini"));  // not a job file
     desktop.open_answers.push_back(bad);
     form->load_job_parameters();
     ASSERT_EQ(desktop.boxes.size(), 1u);
