@@ -4,11 +4,12 @@
 #include "gerber/gerber_page.h"
 #include "jobs/job_buttons.h"
 #include "tests/dxf/dxf_test_files.h"
-#include "tests/dxf/tool_path.h"
+#include "tests/support/machine_rig.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <QStringList>
+#include <cmath>
 #include <vector>
 
 namespace ostrel {
@@ -19,7 +20,7 @@ using testing::line_entity;
 using testing::MachineRig;
 using testing::PathMove;
 using testing::point_entity;
-using testing::ToolPath;
+using testing::StepPoint;
 
 using Moves = std::vector<PathMove>;
 
@@ -76,22 +77,21 @@ protected:
     void use_file(const QByteArray& body) {
         rig.panel.texts[Field::DxfFile] = folder.write("job.dxf", dxf_file(body));
     }
-    // Declares where the tool stands, as "Принять новые значения" would, and starts watching.
+    // Declares where the tool stands, as "Принять новые значения" would.
     void start_at(double x, double y, double z) {
         rig.machine.state().pos_x = x;
         rig.machine.state().pos_y = y;
         rig.machine.state().pos_z = z;
-        path = std::make_unique<ToolPath>(rig, std::llround(x / kRatio), std::llround(y / kRatio),
-                                          std::llround(z / kRatio));
+        start = {std::llround(x / kRatio), std::llround(y / kRatio), std::llround(z / kRatio)};
     }
-    Moves moves() const { return path->moves(); }
+    Moves moves() { return rig.moves(start); }
 
     testing::TempFolder folder;
     MachineRig rig;
     GerberPage gerber{rig.machine, rig.mover};
     DxfJobs dxf{rig.machine, rig.mover};
     JobButtons jobs{rig.machine, rig.mover, dxf, gerber.jobs()};
-    std::unique_ptr<ToolPath> path = std::make_unique<ToolPath>(rig);
+    StepPoint start;  // where the moves are counted from
 };
 
 TEST_F(DxfJobsTest, TwoLinesFromTheOriginAreDrawnAndTheToolReturnsRaised) {
@@ -207,7 +207,6 @@ TEST_F(DxfJobsTest, AStopEndsThePassBeforeTheNextLineAndTheReturnMovesNothing) {
              line_entity("x", "0", "0", "0"));
     int steps = 0;
     rig.op.on_process_messages = [&] {
-        path->sample();
         if (++steps == 100) {
             rig.machine.state().stop_requested = true;
         }
@@ -250,7 +249,6 @@ TEST_F(DxfJobsTest, AJobButtonPressedDuringAJobIsRefused) {
     use_file(line_entity("0", "0", "1", "0"));
     int steps = 0;
     rig.op.on_process_messages = [&] {
-        path->sample();
         if (++steps == 10) {
             jobs.run_draw_job();
             jobs.run_drill_job();

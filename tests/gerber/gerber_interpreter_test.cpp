@@ -14,7 +14,6 @@
 namespace ostrel {
 namespace {
 
-using testing::decoded_path;
 using testing::GerberRig;
 using testing::RecordingPicture;
 using testing::StepPoint;
@@ -55,7 +54,7 @@ protected:
         regs().view_scale = scale;
     }
     std::int64_t motor(Axis axis) const { return gerber.rig.motors().position(axis); }
-    std::vector<StepPoint> path() const { return decoded_path(gerber.rig.writes()); }
+    std::vector<StepPoint> path() const { return gerber.rig.path(); }
 
     GerberRig gerber;
     RecordingPicture picture;
@@ -111,7 +110,7 @@ TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     EXPECT_EQ(motor(AXIS_Z), 0);
     EXPECT_EQ(motor(AXIS_X), 20 * kStepsPerMm);
 
-    gerber.rig.sim->clear_write_log();
+    gerber.rig.clear_writes();
     run({"X1500Y1500D03*"});  // pad: r = 1.6 / 2 - 0.5 = 0.3 around (15, 15)
     std::vector<StepPoint> pad = path();
     ASSERT_FALSE(pad.empty());
@@ -134,7 +133,7 @@ TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     EXPECT_EQ(regs().cur_x, 15);  // the pad's centre, not its last circle point
     EXPECT_EQ(regs().cur_y, 15);
 
-    gerber.rig.sim->clear_write_log();
+    gerber.rig.clear_writes();
     run({"G03X2500Y2000I500J0D01*"});  // the drawn move to (25, 20), then the circle round (20, 20)
     EXPECT_EQ(regs().cur_g, 3);
     EXPECT_EQ(regs().cur_i, 5);
@@ -160,7 +159,7 @@ TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     EXPECT_EQ(hi_y, 4000);  // 25 mm
     EXPECT_EQ(circle.back(), start);
 
-    gerber.rig.sim->clear_write_log();
+    gerber.rig.clear_writes();
     run({"M02*"});
     EXPECT_TRUE(gerber.rig.writes().empty());
     EXPECT_EQ(gerber.rig.motors().faults(AXIS_X) + gerber.rig.motors().faults(AXIS_Y) +
@@ -192,7 +191,7 @@ TEST_F(GerberInterpreterTest, ApertureSelectionNeedsG54AndDrawingNeedsG54OrG03) 
     EXPECT_EQ(regs().current_aperture, 10);
     // Selections of D-codes without an entry flash nothing.
     for (const char* code : {"G54D00*", "G54D150*", "G54D99999999999999*"}) {
-        gerber.rig.sim->clear_write_log();
+        gerber.rig.clear_writes();
         run({code, "X500Y500D03*"});
         EXPECT_TRUE(gerber.rig.writes().empty()) << code;
     }
@@ -257,7 +256,7 @@ TEST_F(GerberInterpreterTest, PadOfMarkerSizeTouchesAndANegativeRadiusStartsOppo
     ASSERT_FALSE(touch.empty());
     EXPECT_EQ(touch.back(), (StepPoint{15 * kStepsPerMm, 15 * kStepsPerMm, 0}));
 
-    gerber.rig.sim->clear_write_log();
+    gerber.rig.clear_writes();
     gerber.page.aperture_table().entry(10)->size[1] = 0.4;  // r = -0.3
     run({"X3000Y1500D03*"});
     const auto trace = path();

@@ -1,5 +1,5 @@
-// Helpers of the Gerber tests: a recording picture, a file-view window, a whole Gerber page on
-// the test machine, and the tool's path as the motors made it.
+// Helpers of the Gerber tests: a recording picture, a file-view window, and a whole Gerber page
+// on the test machine.
 #pragma once
 
 #include "core/picture.h"
@@ -45,16 +45,5 @@ struct GerberRig {
     DxfJobs dxf{rig.machine, rig.mover};
     JobButtons buttons{rig.machine, rig.mover, dxf, page.jobs()};
 };
-
-// One point of the tool's path in motor steps, as the decoded motors stood after a step.
-struct StepPoint {
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    std::int64_t z = 0;
-    bool operator==(const StepPoint&) const = default;
-};
-
-// The path of the motors behind port "$378" through the given data writes, one point per step.
-std::vector<StepPoint> decoded_path(const std::vector<PortRecord>& writes);
 
 }  // namespace ostrel::testing

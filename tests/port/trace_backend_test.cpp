@@ -4,7 +4,7 @@
 #include "port/sim_backend.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/temp_folder.h"
-#include "tests/support/trace_decoder.h"
+#include "tests/support/tool_path.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -60,7 +60,8 @@ TEST(TraceBackend, LongRunIsCompleteAfterDestruction) {
             trace.write_register(0x20, pattern);
         }
     }
-    const StepDecoder machine = testing::decode_writes(testing::read_trace_file(path), PORT_378);
+    const StepDecoder machine =
+        testing::decode_writes(testing::read_trace_file(path), PORT_378).motors;
     EXPECT_EQ(machine.forward_steps(2), steps);
     EXPECT_EQ(machine.faults(2), 0);
 }

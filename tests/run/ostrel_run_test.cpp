@@ -2,10 +2,9 @@
 #include "motion/machine_state.h"
 #include "run/run_options.h"
 #include "tests/support/temp_folder.h"
-#include "tests/support/trace_decoder.h"
+#include "tests/support/tool_path.h"
 
 #include <gtest/gtest.h>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -53,10 +52,8 @@ TEST_F(OstrelRunTest, TheTraceDecodesToTheStepsTheSummaryReports) {
     const Finished done = run({"--json", "--trace", dir.path("job.trace"), job});
     ASSERT_EQ(done.status, 0) << done.err.toStdString();
     const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
-    QFile trace(dir.path("job.trace"));
-    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
     const StepDecoder motors =
-        testing::decode_trace(QString::fromLatin1(trace.readAll()), PORT_3BC);
+        testing::decode_writes(testing::read_trace_file(dir.path("job.trace")), PORT_3BC).motors;
     const char* names[] = {"", "x", "y", "z"};
     for (int axis = AXIS_X; axis <= AXIS_Z; ++axis) {
         const QJsonObject steps = summary["steps"].toObject()[names[axis]].toObject();
