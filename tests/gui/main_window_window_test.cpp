@@ -1,5 +1,6 @@
 // The main window's handlers on the simulated machine: start-up, job kind, splash, settings, files.
 #include "tests/gui/window_fixture.h"
+#include "tests/support/job_texts.h"
 #include "tests/support/scripted_port.h"
 
 #include "core/number_text.h"
@@ -111,10 +112,10 @@ TEST_F(JobKindTest, DrawingAndDrillingSetTheirControlsAndDefaults) {
     struct Case {
         int item;
         bool drill;
-        const char* sped_dow;
     };
-    for (const Case& c : {Case{0, false, "1,5"}, Case{1, true, "0,2"}, Case{0, false, "1,5"}}) {
+    for (const Case& c : {Case{0, false}, Case{1, true}, Case{0, false}}) {
         SCOPED_TRACE(c.item);
+        const JobTexts filled = c.drill ? JobTexts::drilling() : JobTexts::drawing();
         control<QLineEdit>("speedXyEdit")->setText(QStringLiteral("typed"));
         programs->setCurrentIndex(c.item);
         EXPECT_EQ(control<QWidget>("drawButton")->isHidden(), c.drill);
@@ -124,15 +125,15 @@ TEST_F(JobKindTest, DrawingAndDrillingSetTheirControlsAndDefaults) {
         }
         EXPECT_TRUE(control<QWidget>("passDepthLabel")->isHidden());
         EXPECT_TRUE(control<QWidget>("passDepthEdit")->isHidden());
-        EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), QStringLiteral("2,5"));
-        EXPECT_EQ(control<QLineEdit>("speedXyRapidEdit")->text(), QStringLiteral("2,5"));
-        EXPECT_EQ(control<QLineEdit>("zTravelEdit")->text(), QStringLiteral("0,5"));
-        EXPECT_EQ(control<QLineEdit>("speedZUpEdit")->text(), QStringLiteral("1,5"));
-        EXPECT_EQ(control<QLineEdit>("speedZDownEdit")->text(), QString::fromUtf8(c.sped_dow));
+        EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), filled.speed_xy);
+        EXPECT_EQ(control<QLineEdit>("speedXyRapidEdit")->text(), filled.speed_xy_rapid);
+        EXPECT_EQ(control<QLineEdit>("zTravelEdit")->text(), filled.z_travel);
+        EXPECT_EQ(control<QLineEdit>("speedZUpEdit")->text(), filled.speed_z_up);
+        EXPECT_EQ(control<QLineEdit>("speedZDownEdit")->text(), filled.speed_z_down);
         if (c.drill) {
             EXPECT_EQ(control<QLabel>("drillDepthLabel")->text(),
                       QStringLiteral("глубина отверстия"));
-            EXPECT_EQ(control<QLineEdit>("drillDepthEdit")->text(), QStringLiteral("2"));
+            EXPECT_EQ(control<QLineEdit>("drillDepthEdit")->text(), filled.drill_depth.value());
         }
     }
 }
@@ -156,7 +157,7 @@ TEST_F(JobKindTest, ChoosingTheSameItemAfterTypingWritesTheDefaultsAgain) {
     programs->setEditText(QStringLiteral("x"));
     control<QLineEdit>("speedXyEdit")->setText(QStringLiteral("9"));
     programs->setEditText(QStringLiteral("Рисование"));
-    EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), QStringLiteral("2,5"));
+    EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), JobTexts::drawing().speed_xy);
 }
 
 TEST_F(MainWindowTest, SplashHidesAtSevenSecondsWithTheBarAtFifteen) {
@@ -407,8 +408,8 @@ TEST_F(JobParametersTest, SaveThenLoadRoundTrips) {
 
     EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_EQ(get("speedXyEdit"), QStringLiteral("3,25"));
-    EXPECT_EQ(get("speedXyRapidEdit"), QStringLiteral("2,5"));
-    EXPECT_EQ(get("speedZDownEdit"), QStringLiteral("0,2"));
+    EXPECT_EQ(get("speedXyRapidEdit"), JobTexts::drilling().speed_xy_rapid);
+    EXPECT_EQ(get("speedZDownEdit"), JobTexts::drilling().speed_z_down);
     EXPECT_EQ(get("drillDepthEdit"), QStringLiteral("1,6"));
     EXPECT_EQ(control<QLineEdit>("markerDiameterEdit")->displayText(), QStringLiteral("0,7"));
     EXPECT_EQ(form->window_operator().field_text(Field::MarkerDiameter), QStringLiteral("07"));

@@ -2,6 +2,7 @@
 #include "motion/machine.h"
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
+#include "tests/support/job_texts.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/recording_picture.h"
 #include "tests/support/temp_folder.h"
@@ -134,10 +135,8 @@ TEST_F(MachineTest, MmToStepRoundsAndFailsOnZeroRatioOrOverflow) {
 }
 
 TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
-    panel.texts[Field::SpeedXy] = "2,5";
-    panel.texts[Field::SpeedXyRapid] = "5";
-    panel.texts[Field::ZTravel] = "0.5";  // a point is not read here
-    panel.texts[Field::SpeedZUp] = "1,5";
+    // A point is not read here.
+    testing::type_job_parameters(panel, {.speed_xy_rapid = "5", .z_travel = "0.5"});
     try {
         machine.read_job_parameters();
         FAIL() << "the point should abandon the reading";
@@ -149,8 +148,7 @@ TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
     EXPECT_EQ(machine.state().job.z_travel, 0);
     EXPECT_EQ(machine.state().job.speed_z_up, 0);
 
-    panel.texts[Field::ZTravel] = "0,5";
-    panel.texts[Field::SpeedZDown] = "0,2";
+    testing::type_job_parameters(panel, {.speed_xy_rapid = "5", .speed_z_down = "0,2"});
     machine.read_job_parameters();
     EXPECT_EQ(machine.state().job.z_travel, 0.5);
     EXPECT_EQ(machine.state().job.speed_z_down, 0.2);

@@ -1,6 +1,7 @@
 // The headless runner end to end: the built program on small jobs, its trace, summary and status.
 #include "motion/machine_state.h"
 #include "run/run_options.h"
+#include "tests/support/job_texts.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tool_path.h"
 
@@ -159,12 +160,13 @@ TEST(RunOptions, PageFromTheNameAndTheDefaultsOfTheJobKind) {
     EXPECT_EQ(options->page, RunPage::Gerber);
     EXPECT_EQ(options->port.kind, PortKind::Sim);
     EXPECT_FALSE(options->realtime);
-    EXPECT_EQ(options->field_text(Field::SpeedZDown), QStringLiteral("1,5"));
+    EXPECT_EQ(options->field_text(Field::SpeedZDown), testing::JobTexts::drawing().speed_z_down);
     options = parse_run_options({"--job=drill", "--port=ppdev", "PART.DXF"}, error);
     ASSERT_TRUE(options.has_value());
     EXPECT_EQ(options->page, RunPage::Dxf);
-    EXPECT_EQ(options->field_text(Field::SpeedZDown), QStringLiteral("0,2"));
-    EXPECT_EQ(options->field_text(Field::DrillDepth), QStringLiteral("2"));
+    const testing::JobTexts drilling = testing::JobTexts::drilling();
+    EXPECT_EQ(options->field_text(Field::SpeedZDown), drilling.speed_z_down);
+    EXPECT_EQ(options->field_text(Field::DrillDepth), drilling.drill_depth.value());
     EXPECT_TRUE(options->realtime);  // a real port can't be hurried
     options = parse_run_options({"--marker", "12", "--depth=1,5", "--page", "dxf", "x.gbr"}, error);
     ASSERT_TRUE(options.has_value());
