@@ -1,13 +1,10 @@
-// Helpers of the Gerber tests: a recording picture, a file-view window, and a whole Gerber page
-// on the test machine.
+// Helpers of the Gerber tests: a recording picture, a file-view window, and the test machine on
+// the Gerber page.
 #pragma once
 
 #include "core/picture.h"
-#include "dxf/dxf_jobs.h"
-#include "gerber/gerber_page.h"
 #include "gerber/gerber_preview.h"
-#include "jobs/job_buttons.h"
-#include "tests/support/machine_rig.h"
+#include "tests/support/job_rig.h"
 #include "tests/support/recording_picture.h"
 
 #include <QByteArray>
@@ -31,19 +28,11 @@ private:
     Picture& picture_;
 };
 
-// The Gerber page and the job buttons on the test machine, with the drawing job's defaults typed
-// into the job-parameter edits and the drilling depth of 2 mm.
-struct GerberRig {
+// The job rig on the Gerber page, with the texts the window fills in for the drawing job, a
+// drilling depth of 2 mm, and no return to the origin.
+struct GerberRig : JobRig {
     GerberRig();
-
-    // Points the Gerber page's file field at path.
-    void use_file(const QString& path) { rig.panel.texts[Field::GerberFile] = path; }
-    GerberRegisters& registers() { return page.interpreter().registers(); }
-
-    MachineRig rig;
-    GerberPage page{rig.machine, rig.mover};
-    DxfJobs dxf{rig.machine, rig.mover};
-    JobButtons buttons{rig.machine, rig.mover, dxf, page.jobs()};
+    GerberRegisters& registers() { return gerber.interpreter().registers(); }
 };
 
 }  // namespace ostrel::testing
