@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 namespace ostrel::testing {
 
@@ -98,7 +99,9 @@ std::vector<PathMove> group_moves(const std::vector<StepPoint>& path, StepPoint 
                                   const std::vector<std::int64_t>& waits, double mm_per_step,
                                   std::int64_t ticks_per_second) {
     if (waits.size() != path.size()) {
-        throw std::logic_error("one step wait per step was expected");
+        throw std::logic_error("the motors made " + std::to_string(path.size()) + " steps for " +
+                               std::to_string(waits.size()) +
+                               " step waits: a step was lost, or made without its wait");
     }
     std::vector<PathMove> moves;
     std::array<int, 3> senses{};  // of the move being grouped, per axis

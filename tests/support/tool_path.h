@@ -58,7 +58,7 @@ std::ostream& operator<<(std::ostream& out, const PathMove& move);
 
 // The steps of a path grouped into moves: a move ends where the axis kind, the speed or the sense
 // of an axis changes. Each step has its wait in clock ticks, in order; throws std::logic_error
-// when the counts differ, since then a step was made without its wait or a wait without its step.
+// when the counts differ: a step was lost, or made without its wait.
 std::vector<PathMove> group_moves(const std::vector<StepPoint>& path, StepPoint start,
                                   const std::vector<std::int64_t>& waits, double mm_per_step,
                                   std::int64_t ticks_per_second);
