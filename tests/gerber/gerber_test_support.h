@@ -7,10 +7,6 @@
 #include "tests/support/job_rig.h"
 #include "tests/support/recording_picture.h"
 
-#include <QByteArray>
-#include <QString>
-#include <vector>
-
 namespace ostrel::testing {
 
 // The file-view window at its design size, around any picture.

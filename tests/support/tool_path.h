@@ -42,7 +42,7 @@ DecodedWrites decode_writes(std::span<const PortRecord> writes, std::uint8_t por
                             StepPoint start = {}, const StepDecoder& motors = {});
 DecodedWrites decode_trace(const QString& text, std::uint8_t port);
 
-// The axis of each step of a path from start, "X", "Y" or "Z" a step.
+// One letter a step of a path from start: the axis that moved, X, Y or Z ('?' for none or two).
 std::string step_axes(const std::vector<StepPoint>& path, StepPoint start = {});
 
 // One straight move: only Z, or only X and Y, at one speed; where it ended.
