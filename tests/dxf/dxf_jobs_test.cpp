@@ -1,26 +1,25 @@
 // The drawing and drilling jobs on the simulated machine, checked through its decoded motors.
 #include "dxf/dxf_jobs.h"
 #include "core/operation_abandoned.h"
-#include "gerber/gerber_page.h"
-#include "jobs/job_buttons.h"
 #include "tests/dxf/dxf_test_files.h"
-#include "tests/dxf/tool_path.h"
+#include "tests/support/job_rig.h"
+#include "tests/support/job_texts.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QStringList>
+#include <cmath>
 #include <vector>
 
 namespace ostrel {
 namespace {
 
 using testing::dxf_file;
-using testing::DxfFolder;
+using testing::JobRig;
 using testing::line_entity;
-using testing::MachineRig;
 using testing::PathMove;
 using testing::point_entity;
-using testing::ToolPath;
+using testing::StepPoint;
 
 using Moves = std::vector<PathMove>;
 
@@ -66,38 +65,33 @@ class DxfJobsTest : public ::testing::Test {
 protected:
     DxfJobsTest() {
         rig.panel.page = 0;
-        rig.panel.texts[Field::SpeedXy] = "2,5";
-        rig.panel.texts[Field::SpeedXyRapid] = "5";
-        rig.panel.texts[Field::ZTravel] = "0,5";
-        rig.panel.texts[Field::SpeedZUp] = "1,25";
-        rig.panel.texts[Field::SpeedZDown] = "0,5";
-        rig.panel.texts[Field::DrillDepth] = "2";
+        // Four speeds apart, so that every move shows which one it ran at.
+        testing::type_job_parameters(rig.panel, {.speed_xy_rapid = "5",
+                                                 .speed_z_up = "1,25",
+                                                 .speed_z_down = "0,5",
+                                                 .drill_depth = "2"});
     }
 
     void use_file(const QByteArray& body) {
-        rig.panel.texts[Field::DxfFile] = folder.write("job.dxf", dxf_file(body));
+        rig.use_dxf_file(folder.write("job.dxf", dxf_file(body)));
     }
-    // Declares where the tool stands, as "Принять новые значения" would, and starts watching.
+    // Declares where the tool stands, as "Принять новые значения" would.
     void start_at(double x, double y, double z) {
         rig.machine.state().pos_x = x;
         rig.machine.state().pos_y = y;
         rig.machine.state().pos_z = z;
-        path = std::make_unique<ToolPath>(rig, std::llround(x / kRatio), std::llround(y / kRatio),
-                                          std::llround(z / kRatio));
+        start = {std::llround(x / kRatio), std::llround(y / kRatio), std::llround(z / kRatio)};
     }
-    Moves moves() const { return path->moves(); }
+    Moves moves() { return rig.moves(start); }
 
-    DxfFolder folder;
-    MachineRig rig;
-    GerberPage gerber{rig.machine, rig.mover};
-    DxfJobs dxf{rig.machine, rig.mover};
-    JobButtons jobs{rig.machine, rig.mover, dxf, gerber.jobs()};
-    std::unique_ptr<ToolPath> path = std::make_unique<ToolPath>(rig);
+    testing::TempFolder folder;
+    JobRig rig;
+    StepPoint start;  // where the moves are counted from
 };
 
 TEST_F(DxfJobsTest, TwoLinesFromTheOriginAreDrawnAndTheToolReturnsRaised) {
     use_file(line_entity("0", "0", "10", "0") + line_entity("20", "0", "20", "10"));
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw), zm(10, 0, 0.5, kUp), xy(20, 0, 0.5, kRapid),
                               zm(20, 0, 0, kDown), xy(20, 10, 0, kDraw), zm(20, 10, 0.5, kUp),
                               xy(0, 0, 0.5, kRapid)}));
@@ -110,7 +104,7 @@ TEST_F(DxfJobsTest, TheTrackIsClearedButGoesOnFromWhereItEnded) {
     use_file(line_entity("0", "0", "10", "0"));
     rig.track.fill(Qt::black);
     rig.track.move_to(QPoint(300, 100));
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     const QImage& image = rig.track.image();
     EXPECT_EQ(image.pixelColor(500, 20), QColor(Qt::white));
     // The first segment of the job starts at the old pen point.
@@ -120,7 +114,7 @@ TEST_F(DxfJobsTest, TheTrackIsClearedButGoesOnFromWhereItEnded) {
 TEST_F(DxfJobsTest, ALineIsDrawnAsWrittenAndWithoutReturnTheToolStaysDown) {
     use_file(line_entity("5", "5", "0", "0"));
     rig.panel.vozvrat = false;
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, 0.5, kUp), xy(5, 5, 0.5, kRapid), zm(5, 5, 0, kDown),
                               xy(0, 0, 0, kDraw)}));
 }
@@ -132,7 +126,7 @@ TEST_F(DxfJobsTest, ZeroLengthLinesMoveNothingWhereTheToolStandsAndOnlyTravelEls
     }
     use_file(line_entity("0", "0", "0", "0") + line_entity("3", "4", "3", "4"));
     rig.panel.vozvrat = false;
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     const Moves moved = moves();
     ASSERT_EQ(moved.size(), 2u);
     EXPECT_EQ(moved[0], testing::z_move(0, 0, 0.5, kUp, 0.0078125));
@@ -143,16 +137,16 @@ TEST_F(DxfJobsTest, ZeroLengthLinesMoveNothingWhereTheToolStandsAndOnlyTravelEls
 TEST_F(DxfJobsTest, AZeroLengthLineAtTheToolMakesNoEngineCallAtAll) {
     use_file(line_entity("0", "0", "0", "0"));
     rig.panel.vozvrat = false;
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     EXPECT_EQ(rig.engine.totals().calls, 0);
     EXPECT_TRUE(rig.writes().empty());
 }
 
 TEST_F(DxfJobsTest, AMissingFileIsToldAndTheReturnStillRuns) {
-    rig.panel.texts[Field::DxfFile] = folder.path("none.dxf");
+    rig.use_dxf_file(folder.path("none.dxf"));
     start_at(3, 4, 0);
     rig.machine.state().stop_requested = false;
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
     EXPECT_EQ(rig.op.focused, std::vector<Field>{Field::DxfFile});
     EXPECT_EQ(moves(), (Moves{zm(3, 4, 0.5, kUp), xy(0, 0, 0.5, kRapid)}));
@@ -163,7 +157,7 @@ TEST_F(DxfJobsTest, ABadCoordinateAbandonsTheJobWhereTheLastMoveLeftTheTool) {
     EXPECT_THROW(
         {
             try {
-                jobs.run_draw_job();
+                rig.buttons.run_draw_job();
             } catch (const OperationAbandoned& e) {
                 EXPECT_EQ(e.message(), QStringLiteral("'2O' is not a valid floating point value"));
                 throw;
@@ -176,20 +170,19 @@ TEST_F(DxfJobsTest, ABadCoordinateAbandonsTheJobWhereTheLastMoveLeftTheTool) {
 }
 
 TEST_F(DxfJobsTest, AFileThatCantBeReadAbandonsTheJobWithNothingMoved) {
-    const QString dir = folder.path("folder.dxf");
-    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString dir = folder.make_folder("folder.dxf");
     const QString binary =
         folder.write("binary.dxf", QByteArray("AutoCAD Binary DXF\r\n\x1a\0LINE", 26));
     for (const QString& name : {dir, binary}) {
-        rig.panel.texts[Field::DxfFile] = name;
+        rig.use_dxf_file(name);
         start_at(3, 4, 0);
         try {
-            jobs.run_draw_job();
+            rig.buttons.run_draw_job();
             ADD_FAILURE() << "no message for " << name.toStdString();
         } catch (const OperationAbandoned& e) {
             EXPECT_TRUE(e.message().contains(name)) << e.message().toStdString();
         }
-        EXPECT_THROW(jobs.run_drill_job(), OperationAbandoned);
+        EXPECT_THROW(rig.buttons.run_drill_job(), OperationAbandoned);
         EXPECT_TRUE(moves().empty());
         EXPECT_FALSE(rig.machine.busy());
     }
@@ -198,7 +191,7 @@ TEST_F(DxfJobsTest, AFileThatCantBeReadAbandonsTheJobWithNothingMoved) {
 TEST_F(DxfJobsTest, ABadJobParameterStopsBeforeAnythingMoves) {
     use_file(line_entity("0", "0", "10", "0"));
     rig.panel.texts[Field::ZTravel] = "0.5";
-    EXPECT_THROW(jobs.run_draw_job(), OperationAbandoned);
+    EXPECT_THROW(rig.buttons.run_draw_job(), OperationAbandoned);
     EXPECT_TRUE(moves().empty());
     EXPECT_EQ(rig.machine.state().job.speed_xy_rapid, 5);  // read before the bad one
 }
@@ -209,21 +202,20 @@ TEST_F(DxfJobsTest, AStopEndsThePassBeforeTheNextLineAndTheReturnMovesNothing) {
              line_entity("x", "0", "0", "0"));
     int steps = 0;
     rig.op.on_process_messages = [&] {
-        path->sample();
         if (++steps == 100) {
             rig.machine.state().stop_requested = true;
         }
     };
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     EXPECT_EQ(moves(), (Moves{xy(99 * kRatio, 0, 0, kDraw)}));
     EXPECT_FALSE(rig.machine.state().stop_requested);
     EXPECT_TRUE(rig.op.messages.empty());
 }
 
 TEST_F(DxfJobsTest, AFileCutOffInsideALineIsToldAndTheJobEndsNormally) {
-    rig.panel.texts[Field::DxfFile] = folder.write(
-        "cut.dxf", "  0\n" + line_entity("0", "0", "10", "0") + "LINE\n  8\n0\n 10\n5");
-    jobs.run_draw_job();
+    rig.use_dxf_file(folder.write(
+        "cut.dxf", "  0\n" + line_entity("0", "0", "10", "0") + "LINE\n  8\n0\n 10\n5"));
+    rig.buttons.run_draw_job();
     EXPECT_EQ(moves(), (Moves{xy(10, 0, 0, kDraw), zm(10, 0, 0.5, kUp), xy(0, 0, 0.5, kRapid)}));
     ASSERT_EQ(rig.op.messages.size(), 1u);
     EXPECT_EQ(rig.op.messages[0].kind, MessageKind::Error);
@@ -232,19 +224,18 @@ TEST_F(DxfJobsTest, AFileCutOffInsideALineIsToldAndTheJobEndsNormally) {
 
 TEST_F(DxfJobsTest, TheGerberPageRunsTheGerberJobAndNeverReadsTheDxfFile) {
     use_file(line_entity("bad", "0", "1", "1"));
-    ModeRecordingView view(gerber.interpreter());
-    gerber.set_file_view(&view);
-    gerber.interpreter().registers().drill_mode = true;
-    gerber.interpreter().registers().aperture_pending = true;
-    rig.panel.texts[Field::GerberFile] = folder.write("empty.gbr", "");
-    rig.panel.page = 1;
+    ModeRecordingView view(rig.gerber.interpreter());
+    rig.gerber.set_file_view(&view);
+    rig.gerber.interpreter().registers().drill_mode = true;
+    rig.gerber.interpreter().registers().aperture_pending = true;
+    rig.use_gerber_file(folder.write("empty.gbr", ""));
     start_at(1, 0, 0.5);
     rig.machine.read_job_parameters();  // the Gerber job reads them itself; this one does nothing
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     // The Gerber job ran plotting, not drilling, with no aperture selection pending; the plot
     // mode is off again afterwards.
     EXPECT_EQ(view.seen, (std::vector<GerberModes>{{true, false, false, 0}}));
-    EXPECT_FALSE(gerber.interpreter().registers().plot_mode);
+    EXPECT_FALSE(rig.gerber.interpreter().registers().plot_mode);
     EXPECT_EQ(moves(), (Moves{xy(0, 0, 0.5, kRapid)}));
 }
 
@@ -252,13 +243,12 @@ TEST_F(DxfJobsTest, AJobButtonPressedDuringAJobIsRefused) {
     use_file(line_entity("0", "0", "1", "0"));
     int steps = 0;
     rig.op.on_process_messages = [&] {
-        path->sample();
         if (++steps == 10) {
-            jobs.run_draw_job();
-            jobs.run_drill_job();
+            rig.buttons.run_draw_job();
+            rig.buttons.run_drill_job();
         }
     };
-    jobs.run_draw_job();
+    rig.buttons.run_draw_job();
     EXPECT_EQ(rig.op.message_texts(),
               (std::vector<QString>{Machine::busy_message(), Machine::busy_message()}));
     EXPECT_EQ(rig.op.messages[0].kind, MessageKind::Error);
@@ -268,19 +258,19 @@ TEST_F(DxfJobsTest, AJobButtonPressedDuringAJobIsRefused) {
 TEST_F(DxfJobsTest, DrillingFromAJoggedPositionMeasuresFromThere) {
     use_file(line_entity("1", "1", "2", "2") + point_entity("10", "5"));
     start_at(37, 12, 0.5);
-    jobs.run_drill_job();
+    rig.buttons.run_drill_job();
     EXPECT_EQ(moves(), (Moves{xy(47, 17, 0.5, kRapid), zm(47, 17, 0, kUp), zm(47, 17, -2, kDown),
                               zm(47, 17, 0.5, kUp), xy(37, 12, 0.5, kRapid)}));
     // Back where the job started, which is now the origin.
     EXPECT_NEAR(rig.machine.state().pos_x, 0, 1e-9);
     EXPECT_NEAR(rig.machine.state().pos_y, 0, 1e-9);
-    EXPECT_EQ(dxf.drill_depth(), 2);
+    EXPECT_EQ(rig.dxf.drill_depth(), 2);
 }
 
 TEST_F(DxfJobsTest, PointsAtTheOriginAreDrilledInPlaceAgainAndAgain) {
     use_file(point_entity("0", "0") + point_entity("0.0", "0.0"));
     rig.panel.vozvrat = false;
-    jobs.run_drill_job();
+    rig.buttons.run_drill_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, -2, kDown), zm(0, 0, 0, kUp), zm(0, 0, -2, kDown),
                               zm(0, 0, 0.5, kUp)}));
 }
@@ -288,7 +278,7 @@ TEST_F(DxfJobsTest, PointsAtTheOriginAreDrilledInPlaceAgainAndAgain) {
 TEST_F(DxfJobsTest, ANegativeDepthDrillsAboveTheSurface) {
     use_file(point_entity("0", "0"));
     rig.panel.texts[Field::DrillDepth] = "-1";
-    jobs.run_drill_job();
+    rig.buttons.run_drill_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, 1, kDown), zm(0, 0, 0.5, kUp)}));
 }
 
@@ -296,31 +286,30 @@ TEST_F(DxfJobsTest, ABadDepthMovesNothingAndKeepsThePosition) {
     use_file(point_entity("1", "1"));
     start_at(7, 8, 0);
     rig.panel.texts[Field::DrillDepth] = "2 mm";
-    EXPECT_THROW(jobs.run_drill_job(), OperationAbandoned);
+    EXPECT_THROW(rig.buttons.run_drill_job(), OperationAbandoned);
     EXPECT_TRUE(moves().empty());
     EXPECT_EQ(rig.machine.state().pos_x, 7);
 }
 
 TEST_F(DxfJobsTest, DrillingAMissingFileStillSetsTheOriginAndRaises) {
-    rig.panel.texts[Field::DxfFile] = folder.path("none.dxf");
+    rig.use_dxf_file(folder.path("none.dxf"));
     start_at(7, 8, 0);
-    jobs.run_drill_job();
+    rig.buttons.run_drill_job();
     EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
     EXPECT_EQ(moves(), (Moves{zm(7, 8, 0.5, kUp)}));
     EXPECT_EQ(rig.machine.state().pos_x, 0);
 }
 
 TEST_F(DxfJobsTest, TheDrillingGerberPageGetsTheDepth) {
-    ModeRecordingView view(gerber.interpreter());
-    gerber.set_file_view(&view);
-    gerber.interpreter().registers().plot_mode = true;
-    rig.panel.texts[Field::GerberFile] = folder.write("empty.gbr", "");
-    rig.panel.page = 1;
+    ModeRecordingView view(rig.gerber.interpreter());
+    rig.gerber.set_file_view(&view);
+    rig.gerber.interpreter().registers().plot_mode = true;
+    rig.use_gerber_file(folder.write("empty.gbr", ""));
     rig.panel.vozvrat = false;
     rig.panel.texts[Field::DrillDepth] = "1,5";
-    jobs.run_drill_job();
+    rig.buttons.run_drill_job();
     EXPECT_EQ(view.seen, (std::vector<GerberModes>{{false, true, false, 1.5}}));
-    EXPECT_FALSE(gerber.interpreter().registers().plot_mode);
+    EXPECT_FALSE(rig.gerber.interpreter().registers().plot_mode);
     EXPECT_TRUE(moves().empty());
 }
 

@@ -4,6 +4,7 @@
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/recording_picture.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -12,7 +13,6 @@ namespace ostrel {
 namespace {
 
 using testing::dxf_file;
-using testing::DxfFolder;
 using testing::FakePanel;
 using testing::line_entity;
 using testing::RecordingOperator;
@@ -37,7 +37,7 @@ protected:
         preview.render_dxf_preview(picture, kDesignOuterHeight, [&] { ++shown; });
     }
 
-    DxfFolder folder;
+    testing::TempFolder folder;
     RecordingOperator op;
     FakePanel panel;
     ImagePicture track{QSize(585, 457)};

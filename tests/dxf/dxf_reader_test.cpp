@@ -4,11 +4,11 @@
 #include "core/operation_abandoned.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/support/recording_operator.h"
+#include "tests/support/temp_folder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
-#include <QDir>
 #include <QFile>
 #include <array>
 #include <vector>
@@ -17,7 +17,6 @@ namespace ostrel {
 namespace {
 
 using testing::dxf_file;
-using testing::DxfFolder;
 using testing::line_entity;
 using testing::point_entity;
 
@@ -47,7 +46,7 @@ QString abandon_message(const QString& path) {
 
 class DxfReaderTest : public ::testing::Test {
 protected:
-    DxfFolder folder;
+    testing::TempFolder folder;
 };
 
 TEST_F(DxfReaderTest, ConsecutiveLinesAreAllFoundAndAnEntityWithoutEndCodesKeepsTheLastOnes) {
@@ -296,8 +295,7 @@ TEST_F(DxfReaderTest, FilesThatAreNoTextDxfAreRefusedNamingThem) {
     const QString zeros = folder.write("zeros.dxf", QByteArray(100000, '\0'));
     EXPECT_TRUE(abandon_message(zeros).contains(zeros));
 
-    const QString dir = folder.path("adir.dxf");
-    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString dir = folder.make_folder("adir.dxf");
     EXPECT_EQ(
         abandon_message(dir),
         QStringLiteral("Не удаётся прочитать файл \"%1\": %2").arg(dir, qt_error_string(EISDIR)));

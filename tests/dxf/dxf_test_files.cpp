@@ -1,9 +1,6 @@
 // DXF texts in AutoCAD's layout for the DXF tests.
 #include "tests/dxf/dxf_test_files.h"
 
-#include <QFile>
-#include <stdexcept>
-
 namespace ostrel::testing {
 
 QByteArray line_entity(const char* x1, const char* y1, const char* x2, const char* y2) {
@@ -22,15 +19,6 @@ QByteArray dxf_file(const QByteArray& body) {
                "999\nwritten for a test\n  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1015\n"
                "  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n  0\n") +
            body + "ENDSEC\n  0\nEOF\n";
-}
-
-QString DxfFolder::write(const QString& name, const QByteArray& content) {
-    const QString file_path = dir_.filePath(name);
-    QFile file(file_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
-        throw std::runtime_error("can't write a test file");
-    }
-    return file_path;
 }
 
 }  // namespace ostrel::testing

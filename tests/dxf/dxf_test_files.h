@@ -1,9 +1,8 @@
-// DXF texts in AutoCAD's layout for the DXF tests, and a folder to write them to.
+// DXF texts in AutoCAD's layout for the DXF tests.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
 
 namespace ostrel::testing {
 
@@ -14,16 +13,5 @@ QByteArray line_entity(const char* x1, const char* y1, const char* x2, const cha
 QByteArray point_entity(const char* x, const char* y);
 // A whole file: header, the entities' section around body, and the end of file.
 QByteArray dxf_file(const QByteArray& body);
-
-// A temporary folder the tests write their DXF files into.
-class DxfFolder {
-public:
-    // Writes content to name in the folder; returns the path.
-    QString write(const QString& name, const QByteArray& content);
-    QString path(const QString& name) const { return dir_.filePath(name); }
-
-private:
-    QTemporaryDir dir_;
-};
 
 }  // namespace ostrel::testing

@@ -1,13 +1,8 @@
 // Real DXF files from other programs, drawn on the simulated machine from start to end.
 #include "core/operation_abandoned.h"
-#include "dxf/dxf_jobs.h"
 #include "dxf/dxf_reader.h"
-#include "gerber/gerber_page.h"
-#include "jobs/job_buttons.h"
-#include "motion/step_engine.h"
-#include "port/sim_backend.h"
-#include "tests/support/fake_clock.h"
-#include "tests/support/recording_operator.h"
+#include "tests/support/job_rig.h"
+#include "tests/support/job_texts.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -21,9 +16,8 @@
 namespace ostrel {
 namespace {
 
-using testing::FakeClock;
-using testing::FakePanel;
-using testing::RecordingOperator;
+using testing::JobRig;
+using testing::StepPoint;
 
 // Steps a file's drawing may take here; the ratio grows for larger drawings.
 constexpr double kStepBudget = 60000;
@@ -143,64 +137,44 @@ TEST(DxfTestdata, EveryFileIsDrawnToItsEndOrRefusedWithItsMessage) {
         length += std::hypot(px, py);
         const double ratio = std::max(kFinestRatio, length / kStepBudget);
 
-        RecordingOperator op;
-        FakePanel panel;
-        PenOnlyPicture track{QSize(585, 457)};
-        FakeClock clock;
-        Machine machine(op, panel, track);
-        auto backend = std::make_unique<SimBackend>();
-        SimBackend& sim = *backend;
-        machine.open_port(std::move(backend));
-        machine.state().mm_per_step = {0, ratio, ratio, kZRatio};
+        JobRig rig;
+        MachineState& state = rig.machine.state();
+        state.mm_per_step = {0, ratio, ratio, kZRatio};
         const auto limit = static_cast<std::int32_t>(std::ceil(far + ratio)) + 1;
-        machine.state().travel_limit = {0, limit, limit, 100};
-        StepDecoder& motors = sim.machine(PORT_378);
-        motors.clear_counts();
-        StepEngine engine(machine, clock);
-        Mover mover(machine, engine);
-        DxfJobs dxf(machine, mover);
-        GerberPage gerber(machine, mover);
-        JobButtons jobs(machine, mover, dxf, gerber.jobs());
-        panel.page = 0;
-        panel.texts[Field::DxfFile] = path;
-        panel.texts[Field::SpeedXy] = "2,5";
-        panel.texts[Field::SpeedXyRapid] = "5";
-        panel.texts[Field::ZTravel] = "0,5";
-        panel.texts[Field::SpeedZUp] = "1,5";
-        panel.texts[Field::SpeedZDown] = "1,5";
-
-        EndPoints ends(read.lines, ratio);
-        ends.visit(0, 0);
-        op.on_process_messages = [&] {
-            ends.visit(motors.position(AXIS_X), motors.position(AXIS_Y));
-        };
+        state.travel_limit = {0, limit, limit, 100};
+        rig.use_dxf_file(path);
+        testing::type_job_parameters(rig.panel, {.speed_xy_rapid = "5"});
 
         if (!read.failure.isEmpty()) {
             try {
-                jobs.run_draw_job();
+                rig.buttons.run_draw_job();
                 ADD_FAILURE() << "the job ran a file the reader refused";
             } catch (const OperationAbandoned& e) {
                 EXPECT_EQ(e.message(), read.failure);
             }
             continue;
         }
-        jobs.run_draw_job();
-        ends.visit(motors.position(AXIS_X), motors.position(AXIS_Y));
+        rig.buttons.run_draw_job();
+        EndPoints ends(read.lines, ratio);
+        ends.visit(0, 0);
+        for (const StepPoint& point : rig.path()) {
+            ends.visit(point.x, point.y);
+        }
 
         EXPECT_EQ(ends.missed(), 0u) << "of " << ends.count() << " end points";
         for (Axis axis : {AXIS_X, AXIS_Y, AXIS_Z}) {
-            EXPECT_EQ(motors.faults(axis), 0) << "axis " << axis;
+            EXPECT_EQ(rig.motors().faults(axis), 0) << "axis " << axis;
         }
         // Back at the origin, raised.
-        EXPECT_EQ(motors.position(AXIS_X), 0);
-        EXPECT_EQ(motors.position(AXIS_Y), 0);
-        EXPECT_EQ(motors.position(AXIS_Z), -2);
+        EXPECT_EQ(rig.motors().position(AXIS_X), 0);
+        EXPECT_EQ(rig.motors().position(AXIS_Y), 0);
+        EXPECT_EQ(rig.motors().position(AXIS_Z), -2);
         if (read.cut_off) {
             // Unpadded group codes: the first LINE runs on to the end of the file.
             EXPECT_TRUE(read.lines.empty());
-            EXPECT_EQ(op.message_texts(), std::vector<QString>{read.cut_off_message});
+            EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{read.cut_off_message});
         } else {
-            EXPECT_TRUE(op.messages.empty()) << op.messages.front().text.toStdString();
+            EXPECT_TRUE(rig.op.messages.empty()) << rig.op.messages.front().text.toStdString();
             ++drawn;
         }
     }

@@ -5,6 +5,7 @@
 #include "jobs/job_file_choice.h"
 #include "tests/gerber/gerber_test_support.h"
 #include "tests/support/recording_operator.h"
+#include "tests/support/temp_folder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -17,7 +18,6 @@ namespace ostrel {
 namespace {
 
 using testing::FakePanel;
-using testing::GerberFolder;
 using testing::RecordingOperator;
 
 // The grid row's four cells joined by "|".
@@ -36,7 +36,7 @@ protected:
         load_apertures(folder.write(QStringLiteral("board.gbr"), text), table, grid, op);
     }
 
-    GerberFolder folder;
+    testing::TempFolder folder;
     ApertureTable table;
     ApertureGrid grid;
     RecordingOperator op;
@@ -171,7 +171,7 @@ TEST_F(GerberApertures, AFolderNamedAsFileIsRefusedWithItsReason) {
 }
 
 TEST(JobFileLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
-    GerberFolder folder;
+    testing::TempFolder folder;
     const QString path = folder.write(QStringLiteral("ends.gbr"),
                                       QByteArray("G54D10*\r\nX1\rY2\n\r\n%ADD\0\x01*\nlast", 29));
     const std::vector<std::string> expected = {
@@ -190,7 +190,7 @@ TEST(JobFileLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
 }
 
 TEST(JobFileLineReader, ALineBeyondTheLongestIsRefused) {
-    GerberFolder folder;
+    testing::TempFolder folder;
     const QString path = folder.write(QStringLiteral("binary.gbr"),
                                       "X1Y1D02*\n" + QByteArray(40, '\x7f') + "\nY2\n");
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);

@@ -14,7 +14,6 @@
 namespace ostrel {
 namespace {
 
-using testing::decoded_path;
 using testing::GerberRig;
 using testing::RecordingPicture;
 using testing::StepPoint;
@@ -25,28 +24,28 @@ class GerberInterpreterTest : public ::testing::Test {
 protected:
     GerberInterpreterTest() {
         // Circle D10 of 1.6 mm and rectangle D11.
-        Aperture& circle = *gerber.page.aperture_table().entry(10);
+        Aperture& circle = *rig.gerber.aperture_table().entry(10);
         circle.shape = Aperture::kCircle;
         circle.size[1] = 1.6;
-        Aperture& rectangle = *gerber.page.aperture_table().entry(11);
+        Aperture& rectangle = *rig.gerber.aperture_table().entry(11);
         rectangle.shape = Aperture::kRectangle;
         rectangle.size[1] = 1.6;
         interp().set_picture(&picture);
     }
 
-    GerberInterpreter& interp() { return gerber.page.interpreter(); }
-    GerberRegisters& regs() { return gerber.registers(); }
+    GerberInterpreter& interp() { return rig.gerber.interpreter(); }
+    GerberRegisters& regs() { return rig.registers(); }
     void run(std::initializer_list<const char*> lines) {
         for (const char* line : lines) {
             interp().run_line(line);
         }
     }
     void plot_mode() {
-        gerber.rig.machine.read_job_parameters();
+        rig.machine.read_job_parameters();
         regs().plot_mode = true;
     }
     void drill_mode() {
-        gerber.rig.machine.read_job_parameters();
+        rig.machine.read_job_parameters();
         interp().set_drill_depth(2);
         regs().drill_mode = true;
     }
@@ -54,10 +53,9 @@ protected:
         regs().preview_mode = true;
         regs().view_scale = scale;
     }
-    std::int64_t motor(Axis axis) const { return gerber.rig.motors().position(axis); }
-    std::vector<StepPoint> path() const { return decoded_path(gerber.rig.writes()); }
+    std::int64_t motor(Axis axis) const { return rig.motors().position(axis); }
 
-    GerberRig gerber;
+    GerberRig rig;
     RecordingPicture picture;
 };
 
@@ -100,7 +98,7 @@ TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     run({"G54D10*"});
     EXPECT_EQ(regs().current_aperture, 10);
     EXPECT_EQ(regs().cur_g, 54);
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    EXPECT_TRUE(rig.writes().empty());
 
     run({"X1000Y1000D02*"});  // raise, travel to (10, 10)
     EXPECT_EQ(motor(AXIS_Z), -200);
@@ -111,9 +109,9 @@ TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     EXPECT_EQ(motor(AXIS_Z), 0);
     EXPECT_EQ(motor(AXIS_X), 20 * kStepsPerMm);
 
-    gerber.rig.sim->clear_write_log();
+    rig.clear_writes();
     run({"X1500Y1500D03*"});  // pad: r = 1.6 / 2 - 0.5 = 0.3 around (15, 15)
-    std::vector<StepPoint> pad = path();
+    std::vector<StepPoint> pad = rig.path();
     ASSERT_FALSE(pad.empty());
     // Relative to (20, 10): raised travel to (15.3, 15), then the circle drawn lowered.
     const auto lowered = std::find_if(pad.begin(), pad.end(),
@@ -134,11 +132,11 @@ TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     EXPECT_EQ(regs().cur_x, 15);  // the pad's centre, not its last circle point
     EXPECT_EQ(regs().cur_y, 15);
 
-    gerber.rig.sim->clear_write_log();
+    rig.clear_writes();
     run({"G03X2500Y2000I500J0D01*"});  // the drawn move to (25, 20), then the circle round (20, 20)
     EXPECT_EQ(regs().cur_g, 3);
     EXPECT_EQ(regs().cur_i, 5);
-    const std::vector<StepPoint> circle = path();
+    const std::vector<StepPoint> circle = rig.path();
     ASSERT_FALSE(circle.empty());
     // Steps from (15.3, 15): the circle's start (25, 20), its centre (20, 20), radius 2000.
     const StepPoint start{3880, 2000, 0};
@@ -160,12 +158,11 @@ TEST_F(GerberInterpreterTest, PlotsTheSixLineExampleOnTheMotors) {
     EXPECT_EQ(hi_y, 4000);  // 25 mm
     EXPECT_EQ(circle.back(), start);
 
-    gerber.rig.sim->clear_write_log();
+    rig.clear_writes();
     run({"M02*"});
-    EXPECT_TRUE(gerber.rig.writes().empty());
-    EXPECT_EQ(gerber.rig.motors().faults(AXIS_X) + gerber.rig.motors().faults(AXIS_Y) +
-                  gerber.rig.motors().faults(AXIS_Z),
-              0);
+    EXPECT_TRUE(rig.writes().empty());
+    EXPECT_EQ(
+        rig.motors().faults(AXIS_X) + rig.motors().faults(AXIS_Y) + rig.motors().faults(AXIS_Z), 0);
 }
 
 TEST_F(GerberInterpreterTest, ApertureSelectionNeedsG54AndDrawingNeedsG54OrG03) {
@@ -179,7 +176,7 @@ TEST_F(GerberInterpreterTest, ApertureSelectionNeedsG54AndDrawingNeedsG54OrG03) 
     EXPECT_EQ(regs().current_aperture, 11);
     // After G01 (or any G but 54 and 3) D01 draws nothing; D02 still travels.
     run({"X100Y100D01*", "G01X300Y300D01*"});
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    EXPECT_TRUE(rig.writes().empty());
     run({"X100Y200D02*"});
     EXPECT_EQ(motor(AXIS_X), 1 * kStepsPerMm);
     EXPECT_EQ(motor(AXIS_Y), 2 * kStepsPerMm);
@@ -192,9 +189,9 @@ TEST_F(GerberInterpreterTest, ApertureSelectionNeedsG54AndDrawingNeedsG54OrG03) 
     EXPECT_EQ(regs().current_aperture, 10);
     // Selections of D-codes without an entry flash nothing.
     for (const char* code : {"G54D00*", "G54D150*", "G54D99999999999999*"}) {
-        gerber.rig.sim->clear_write_log();
+        rig.clear_writes();
         run({code, "X500Y500D03*"});
-        EXPECT_TRUE(gerber.rig.writes().empty()) << code;
+        EXPECT_TRUE(rig.writes().empty()) << code;
     }
 }
 
@@ -205,7 +202,7 @@ TEST_F(GerberInterpreterTest, CommentsSetGAndRunTheirWords) {
     EXPECT_EQ(regs().cur_x, 2.5);
     EXPECT_EQ(regs().cur_y, 3);
     run({"X100Y100D01*"});
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    EXPECT_TRUE(rig.writes().empty());
 }
 
 TEST_F(GerberInterpreterTest, WordsLoseSignsLeadingPointsAndWhatFollowsAStarOrBlank) {
@@ -232,9 +229,9 @@ TEST_F(GerberInterpreterTest, WordsLoseSignsLeadingPointsAndWhatFollowsAStarOrBl
 TEST_F(GerberInterpreterTest, G03StaysInForceCircleAfterCircle) {
     plot_mode();
     run({"G54D10*", "X1000Y1000D02*", "G03X1000Y1000I200D01*"});
-    const std::size_t first = path().size();
+    const std::size_t first = rig.path().size();
     run({"X3000Y1000I200D01*"});  // a second circle through (30, 10), centre (28, 10)
-    const std::vector<StepPoint> all = path();
+    const std::vector<StepPoint> all = rig.path();
     ASSERT_GT(all.size(), first);
     // From where the drawn move reached (30, 10): the circle round (28, 10).
     const auto on_circle = std::find_if(all.begin() + static_cast<std::ptrdiff_t>(first), all.end(),
@@ -251,16 +248,16 @@ TEST_F(GerberInterpreterTest, G03StaysInForceCircleAfterCircle) {
 
 TEST_F(GerberInterpreterTest, PadOfMarkerSizeTouchesAndANegativeRadiusStartsOpposite) {
     plot_mode();
-    gerber.page.aperture_table().entry(10)->size[1] = 1.0;  // r = 0.5 - 0.5 = 0
+    rig.gerber.aperture_table().entry(10)->size[1] = 1.0;  // r = 0.5 - 0.5 = 0
     run({"G54D10*", "X1500Y1500D03*"});
-    std::vector<StepPoint> touch = path();
+    std::vector<StepPoint> touch = rig.path();
     ASSERT_FALSE(touch.empty());
     EXPECT_EQ(touch.back(), (StepPoint{15 * kStepsPerMm, 15 * kStepsPerMm, 0}));
 
-    gerber.rig.sim->clear_write_log();
-    gerber.page.aperture_table().entry(10)->size[1] = 0.4;  // r = -0.3
+    rig.clear_writes();
+    rig.gerber.aperture_table().entry(10)->size[1] = 0.4;  // r = -0.3
     run({"X3000Y1500D03*"});
-    const auto trace = path();
+    const auto trace = rig.path();
     const auto lowered = std::find_if(trace.begin(), trace.end(),
                                       [](const StepPoint& p) { return p.z == 0 && p.x != 0; });
     ASSERT_NE(lowered, trace.end());
@@ -273,7 +270,7 @@ TEST_F(GerberInterpreterTest, PadOfMarkerSizeTouchesAndANegativeRadiusStartsOppo
 
 TEST_F(GerberInterpreterTest, ABadMarkerDiameterEndsThePadBeforeItMoves) {
     plot_mode();
-    gerber.rig.panel.texts[Field::MarkerDiameter] = QStringLiteral("_5");
+    rig.panel.texts[Field::MarkerDiameter] = QStringLiteral("_5");
     run({"G54D10*"});
     try {
         run({"X1500Y1500D03*"});
@@ -281,36 +278,36 @@ TEST_F(GerberInterpreterTest, ABadMarkerDiameterEndsThePadBeforeItMoves) {
     } catch (const OperationAbandoned& e) {
         EXPECT_EQ(e.message(), "'_5' is not a valid floating point value");
     }
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    EXPECT_TRUE(rig.writes().empty());
 }
 
 TEST_F(GerberInterpreterTest, RectanglePadsFlashNothingInAnyMode) {
     plot_mode();
     preview_mode(1);
     run({"G54D11*", "X1500Y1500D03*"});
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    EXPECT_TRUE(rig.writes().empty());
     EXPECT_TRUE(picture.circles.empty());
     regs().plot_mode = false;
     regs().preview_mode = false;
     drill_mode();
     run({"X1500Y1500D03*"});  // its Y word drills, the D03 does nothing more
-    EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z), 2 * kStepsPerMm);
+    EXPECT_EQ(rig.motors().forward_steps(AXIS_Z), 2 * kStepsPerMm);
 }
 
 TEST_F(GerberInterpreterTest, DrillModeDrillsAtEveryYWordOnly) {
     drill_mode();
     run({"M48*", "T1C0.8", "%", "X1000"});
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    EXPECT_TRUE(rig.writes().empty());
     run({"Y500"});  // at the last X: travel to (10, 5), Z 0, Z -2, raise to 0.5
     EXPECT_EQ(motor(AXIS_X), 10 * kStepsPerMm);
     EXPECT_EQ(motor(AXIS_Y), 5 * kStepsPerMm);
-    EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z), 2 * kStepsPerMm);
+    EXPECT_EQ(rig.motors().forward_steps(AXIS_Z), 2 * kStepsPerMm);
     EXPECT_EQ(motor(AXIS_Z), -0.5 * kStepsPerMm);
     run({"X+002000Y+000600", "G54D10*", "X100Y100D01*"});
     EXPECT_EQ(motor(AXIS_X), 1 * kStepsPerMm);
     EXPECT_EQ(motor(AXIS_Y), 1 * kStepsPerMm);
     // 2 mm down for the first hole, 0.5 + 2 mm for each of the two from the raised tool.
-    EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z), 800 + 2 * 1000);
+    EXPECT_EQ(rig.motors().forward_steps(AXIS_Z), 800 + 2 * 1000);
     EXPECT_EQ(regs().cur_g, 0);  // G words are not read in drill mode
 }
 
@@ -387,9 +384,9 @@ TEST_F(GerberInterpreterTest, LongLinesAndBinaryBytesRunThroughInEveryMode) {
     regs().preview_mode = true;
     plot_mode();
     drill_mode();
-    gerber.rig.sim->keep_write_log(false);
+    rig.sim->keep_write_log(false);
     // A step a millimetre keeps the random moves short.
-    MachineState& s = gerber.rig.machine.state();
+    MachineState& s = rig.machine.state();
     s.mm_per_step = {0, 1, 1, 1};
     std::mt19937 random(7);
     for (int n = 0; n < 200; ++n) {

@@ -77,11 +77,11 @@ protected:
 // The machine for long real jobs: coarse steps (10 mm in X and Y, 0.5 mm in Z), no write log, and
 // an operator who answers the first travel-limit warning with a stop. A move that is stopped
 // still runs its passes out without stepping, so its length in steps costs time even then.
-void prepare(GerberRig& gerber) {
-    MachineState& s = gerber.rig.machine.state();
+void prepare(GerberRig& rig) {
+    MachineState& s = rig.machine.state();
     s.mm_per_step = {0, 10, 10, 0.5};
-    gerber.rig.sim->keep_write_log(false);
-    gerber.rig.op.on_message = [&s](const testing::RecordedMessage& m) {
+    rig.sim->keep_write_log(false);
+    rig.op.on_message = [&s](const testing::RecordedMessage& m) {
         if (m.kind == MessageKind::LimitWarning) {
             s.stop_requested = true;
         }
@@ -89,28 +89,28 @@ void prepare(GerberRig& gerber) {
 }
 
 // The motors made every step the engine counted, and no step was lost.
-void expect_motors_followed(const GerberRig& gerber) {
-    const auto& totals = gerber.rig.engine.totals();
+void expect_motors_followed(const GerberRig& rig) {
+    const auto& totals = rig.engine.totals();
     for (Axis axis : {AXIS_X, AXIS_Y, AXIS_Z}) {
-        EXPECT_EQ(gerber.rig.motors().forward_steps(axis), totals.forward_steps[axis]) << axis;
-        EXPECT_EQ(gerber.rig.motors().backward_steps(axis), totals.backward_steps[axis]) << axis;
-        EXPECT_EQ(gerber.rig.motors().faults(axis), 0) << axis;
+        EXPECT_EQ(rig.motors().forward_steps(axis), totals.forward_steps[axis]) << axis;
+        EXPECT_EQ(rig.motors().backward_steps(axis), totals.backward_steps[axis]) << axis;
+        EXPECT_EQ(rig.motors().faults(axis), 0) << axis;
     }
 }
 
 TEST_F(GerberRealFiles, AperturesAreTheSizesTheDefinitionsGive) {
     for (const QString& path : files) {
         SCOPED_TRACE(path.toStdString());
-        GerberRig gerber;
-        gerber.use_file(path);
-        gerber.page.load_apertures();
-        EXPECT_TRUE(gerber.rig.op.messages.empty());
+        GerberRig rig;
+        rig.use_gerber_file(path);
+        rig.gerber.load_apertures();
+        EXPECT_TRUE(rig.op.messages.empty());
         int checked = 0;
         for (const auto& [d, e] : expected_apertures(path)) {
             if (!e) {
                 continue;
             }
-            const Aperture* entry = gerber.page.aperture_table().entry(d);
+            const Aperture* entry = rig.gerber.aperture_table().entry(d);
             if (d == 0) {
                 EXPECT_EQ(entry, nullptr);
                 continue;
@@ -125,7 +125,7 @@ TEST_F(GerberRealFiles, AperturesAreTheSizesTheDefinitionsGive) {
         if (path.contains(u"/gerber/")) {
             EXPECT_GT(checked, 0) << "no plain circle or rectangle definition was checked";
         } else {
-            EXPECT_EQ(gerber.page.grid().cell(1, 0), QString());  // drill files define none
+            EXPECT_EQ(rig.gerber.grid().cell(1, 0), QString());  // drill files define none
         }
     }
 }
@@ -133,27 +133,27 @@ TEST_F(GerberRealFiles, AperturesAreTheSizesTheDefinitionsGive) {
 TEST_F(GerberRealFiles, PreviewAndBothJobsRunToTheirEnd) {
     for (const QString& path : files) {
         SCOPED_TRACE(path.toStdString());
-        GerberRig gerber;
-        prepare(gerber);
-        gerber.use_file(path);
-        gerber.page.load_apertures();
+        GerberRig rig;
+        prepare(rig);
+        rig.use_gerber_file(path);
+        rig.gerber.load_apertures();
 
         ImagePicture picture(QSize(387, 320));
         testing::FakeFileView view(picture);
-        gerber.page.set_file_view(&view);
-        gerber.page.show_gerber_preview(view);
-        const double scale = gerber.registers().view_scale;
+        rig.gerber.set_file_view(&view);
+        rig.gerber.show_gerber_preview(view);
+        const double scale = rig.registers().view_scale;
         EXPECT_TRUE(std::isfinite(scale) && scale > 0) << scale;
-        EXPECT_TRUE(gerber.rig.op.messages.empty());
+        EXPECT_TRUE(rig.op.messages.empty());
 
-        gerber.buttons.run_draw_job();
-        EXPECT_FALSE(gerber.rig.machine.state().stop_requested);
-        gerber.buttons.run_drill_job();
-        EXPECT_FALSE(gerber.rig.machine.busy());
-        for (const auto& m : gerber.rig.op.messages) {
+        rig.buttons.run_draw_job();
+        EXPECT_FALSE(rig.machine.state().stop_requested);
+        rig.buttons.run_drill_job();
+        EXPECT_FALSE(rig.machine.busy());
+        for (const auto& m : rig.op.messages) {
             EXPECT_EQ(m.kind, MessageKind::LimitWarning) << m.text.toStdString();
         }
-        expect_motors_followed(gerber);
+        expect_motors_followed(rig);
     }
 }
 

@@ -3,13 +3,13 @@
 #include "gerber/gerber_jobs.h"
 #include "gerber/gerber_preview.h"
 #include "tests/gerber/gerber_test_support.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 namespace ostrel {
 namespace {
 
-using testing::GerberFolder;
 using testing::GerberRig;
 using testing::RecordingPicture;
 
@@ -18,13 +18,13 @@ constexpr std::int64_t kStepsPerMm = 400;
 class GerberRunsTest : public ::testing::Test {
 protected:
     void use(const QByteArray& text) {
-        gerber.use_file(folder.write(QStringLiteral("board.gbr"), text));
+        rig.use_gerber_file(folder.write(QStringLiteral("board.gbr"), text));
     }
-    GerberRegisters& regs() { return gerber.registers(); }
-    std::int64_t motor(Axis axis) const { return gerber.rig.motors().position(axis); }
+    GerberRegisters& regs() { return rig.registers(); }
+    std::int64_t motor(Axis axis) const { return rig.motors().position(axis); }
 
-    GerberFolder folder;
-    GerberRig gerber;
+    testing::TempFolder folder;
+    GerberRig rig;
 };
 
 TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
@@ -33,7 +33,7 @@ TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
     testing::FakeFileView view(picture);
     regs().plot_mode = true;
     regs().drill_mode = true;
-    gerber.page.show_gerber_preview(view);
+    rig.gerber.show_gerber_preview(view);
     EXPECT_NEAR(regs().view_scale, 3.16, 1e-12);  // 0.8 x 395 / 100
     // The picture was whitened once, then the line drawn at that scale from the D02 point.
     EXPECT_EQ(picture.fills, std::vector<QColor>{QColor(255, 255, 255)});
@@ -42,18 +42,18 @@ TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
     EXPECT_EQ(picture.lines()[0].to, QPoint(316, 158));
     EXPECT_GE(view.shown, 3);  // by the click and by each pass
     EXPECT_FALSE(regs().plot_mode || regs().drill_mode || regs().preview_mode);
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    EXPECT_TRUE(rig.writes().empty());
 }
 
 TEST_F(GerberRunsTest, SmallAndEmptyFilesFitAsA20mmBoard) {
     RecordingPicture picture;
     testing::FakeFileView view(picture);
     use("G54D10*\nX500Y300D02*\nX1500Y1200D01*\n");
-    gerber.page.show_gerber_preview(view);
+    rig.gerber.show_gerber_preview(view);
     EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);  // 0.8 x 347 / 20
     EXPECT_EQ(picture.lines().size(), 1u);
     use("");
-    gerber.page.show_gerber_preview(view);
+    rig.gerber.show_gerber_preview(view);
     EXPECT_NEAR(regs().view_scale, 13.88, 1e-12);
     EXPECT_TRUE(picture.lines().empty());
     EXPECT_EQ(picture.fills.size(), 2u);
@@ -64,7 +64,7 @@ TEST_F(GerberRunsTest, PreviewKeepsYDownFromTheTopLeftCorner) {
     testing::FakeFileView view(picture);
     // A horizontal line at Y 5 mm and one at Y 15 mm, in a 20 mm board: 13.88 px/mm.
     use("G54D10*\nX100Y500D02*\nX1500Y500D01*\nX100Y1500D02*\nX200Y1500D01*\n");
-    gerber.page.show_gerber_preview(view);
+    rig.gerber.show_gerber_preview(view);
     const QImage& image = picture.image();
     EXPECT_EQ(image.pixelColor(100, 69), QColor(0, 0, 255));  // Y 5 mm: row 69.4
     EXPECT_EQ(image.pixelColor(20, 208), QColor(0, 0, 255));  // Y 15 mm: row 208.2, lower
@@ -76,9 +76,9 @@ TEST_F(GerberRunsTest, PreviewStartsFromTheRegistersThePreviousRunLeft) {
     testing::FakeFileView view(picture);
     // No G54 in this file: the selection and the G54 come from the file before it.
     use("G54D10*\nX100Y100D02*\n");
-    gerber.page.show_gerber_preview(view);
+    rig.gerber.show_gerber_preview(view);
     use("X1000Y1000D01*\n");
-    gerber.page.show_gerber_preview(view);
+    rig.gerber.show_gerber_preview(view);
     ASSERT_EQ(picture.lines().size(), 1u);
     // Drawn from where the first pass of this preview left the pen (the point at 1 px/mm).
     EXPECT_EQ(picture.lines()[0].from, QPoint(10, 10));
@@ -88,34 +88,34 @@ TEST_F(GerberRunsTest, PreviewStartsFromTheRegistersThePreviousRunLeft) {
 TEST_F(GerberRunsTest, MissingFileIsToldByEachPassAndRunsNothing) {
     RecordingPicture picture;
     testing::FakeFileView view(picture);
-    gerber.use_file(folder.path(QStringLiteral("gone.gbr")));
-    gerber.page.show_gerber_preview(view);
-    EXPECT_EQ(gerber.rig.op.message_texts(),
+    rig.use_gerber_file(folder.path(QStringLiteral("gone.gbr")));
+    rig.gerber.show_gerber_preview(view);
+    EXPECT_EQ(rig.op.message_texts(),
               (std::vector<QString>{"такого файла не существует", "такого файла не существует"}));
-    EXPECT_EQ(gerber.rig.op.focused, (std::vector<Field>{Field::GerberFile, Field::GerberFile}));
+    EXPECT_EQ(rig.op.focused, (std::vector<Field>{Field::GerberFile, Field::GerberFile}));
     EXPECT_TRUE(picture.lines().empty());
 
-    gerber.rig.op.messages.clear();
-    gerber.buttons.run_draw_job();
-    EXPECT_EQ(gerber.rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    rig.op.messages.clear();
+    rig.buttons.run_draw_job();
+    EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
+    EXPECT_TRUE(rig.writes().empty());
 }
 
 TEST_F(GerberRunsTest, PreviewIsRefusedWhileAJobRuns) {
     use("G54D10*\nX100Y100D02*\nX200Y100D01*\nX300Y100D01*\n");
     RecordingPicture picture;
     testing::FakeFileView view(picture);
-    gerber.page.set_file_view(&view);
+    rig.gerber.set_file_view(&view);
     int previews = 0;
-    gerber.rig.op.on_process_messages = [&] {
+    rig.op.on_process_messages = [&] {
         if (previews++ == 0) {
-            gerber.page.show_gerber_preview(view);  // "Проспотр" pressed in the middle of the job
+            rig.gerber.show_gerber_preview(view);  // "Проспотр" pressed in the middle of the job
         }
     };
-    gerber.buttons.run_draw_job();
-    ASSERT_EQ(gerber.rig.op.messages.size(), 1u);
-    EXPECT_EQ(gerber.rig.op.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(gerber.rig.op.messages[0].text, Machine::busy_message());
+    rig.buttons.run_draw_job();
+    ASSERT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_EQ(rig.op.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(rig.op.messages[0].text, Machine::busy_message());
     EXPECT_TRUE(picture.fills.empty());
     // The job went on to its end.
     EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
@@ -124,12 +124,12 @@ TEST_F(GerberRunsTest, PreviewIsRefusedWhileAJobRuns) {
 TEST_F(GerberRunsTest, DrawingJobPlotsLinesAndSkipsPercentLines) {
     use("%FSLAX24Y24*%\n%ADD10C,0.0160*%\n%ADD11R,0.06X0.07*%\n\nG54D10*\nX100Y200D02*\n"
         "X300Y200D01*\nM02*\n");
-    gerber.page.interpreter().registers().aperture_pending = true;  // cleared by the button
-    gerber.buttons.run_draw_job();
+    rig.gerber.interpreter().registers().aperture_pending = true;  // cleared by the button
+    rig.buttons.run_draw_job();
     EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
     EXPECT_EQ(motor(AXIS_Y), 2 * kStepsPerMm);
-    EXPECT_EQ(motor(AXIS_Z), 0);                                 // lowered at the end of the line
-    EXPECT_EQ(gerber.rig.motors().backward_steps(AXIS_Z), 200);  // the one raise of the D02
+    EXPECT_EQ(motor(AXIS_Z), 0);                          // lowered at the end of the line
+    EXPECT_EQ(rig.motors().backward_steps(AXIS_Z), 200);  // the one raise of the D02
     EXPECT_FALSE(regs().plot_mode);
     EXPECT_EQ(regs().current_aperture, 10);
 }
@@ -138,12 +138,12 @@ TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
     use("G54D10*\nX100Y200D02*\nX300Y200D01*\n");
     RecordingPicture picture;
     testing::FakeFileView view(picture);
-    gerber.page.set_file_view(&view);
-    gerber.page.show_gerber_preview(view);
+    rig.gerber.set_file_view(&view);
+    rig.gerber.show_gerber_preview(view);
     const std::size_t lines = picture.lines().size();
     const int shown = view.shown;
     regs().preview_mode = true;  // as a preview that left its mode on would
-    gerber.buttons.run_draw_job();
+    rig.buttons.run_draw_job();
     EXPECT_EQ(picture.lines().size(), lines);
     EXPECT_EQ(view.shown, shown + 1);
     EXPECT_EQ(motor(AXIS_X), 3 * kStepsPerMm);
@@ -151,50 +151,50 @@ TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
 
 TEST_F(GerberRunsTest, DrillingThenDrawingOnTheSamePageDrawsAndDoesNotDrill) {
     use("G54D10*\nX100Y200D02*\nX300Y200D01*\n");
-    gerber.rig.panel.vozvrat = true;
-    gerber.buttons.run_drill_job();  // two holes: Y200 on each line
-    EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z), 800 + 1000);
+    rig.panel.vozvrat = true;
+    rig.buttons.run_drill_job();  // two holes: Y200 on each line
+    EXPECT_EQ(rig.motors().forward_steps(AXIS_Z), 800 + 1000);
     EXPECT_EQ(motor(AXIS_X), 0);  // returned to (0, 0)
-    const std::int64_t drilled = gerber.rig.motors().forward_steps(AXIS_Z);
-    gerber.buttons.run_draw_job();
+    const std::int64_t drilled = rig.motors().forward_steps(AXIS_Z);
+    rig.buttons.run_draw_job();
     // One lowering of 0.5 mm for the line, no drilling stroke.
-    EXPECT_EQ(gerber.rig.motors().forward_steps(AXIS_Z) - drilled, 200);
+    EXPECT_EQ(rig.motors().forward_steps(AXIS_Z) - drilled, 200);
     EXPECT_FALSE(regs().drill_mode);
     EXPECT_EQ(motor(AXIS_Z), -200);  // raised for the return
 }
 
 TEST_F(GerberRunsTest, FileOfPercentLinesMovesNothing) {
     use("%FSLAX24Y24*%\n%MOMM*%\n%ADD10C,0.0100*%\n%X100Y100D02*%\n");
-    gerber.buttons.run_draw_job();
-    gerber.buttons.run_drill_job();
-    EXPECT_TRUE(gerber.rig.writes().empty());
+    rig.buttons.run_draw_job();
+    rig.buttons.run_drill_job();
+    EXPECT_TRUE(rig.writes().empty());
 }
 
 TEST_F(GerberRunsTest, StopEndsTheJobAtTheNextLine) {
     use("G54D10*\nX100Y100D02*\nX9000Y100D01*\nX100Y9000D01*\n");
-    gerber.rig.op.on_process_messages = [&] {
-        if (gerber.rig.machine.state().pos_x > 2) {
-            gerber.rig.machine.state().stop_requested = true;
+    rig.op.on_process_messages = [&] {
+        if (rig.machine.state().pos_x > 2) {
+            rig.machine.state().stop_requested = true;
         }
     };
-    gerber.buttons.run_draw_job();
+    rig.buttons.run_draw_job();
     // Stopped past 2 mm on the way to 90 mm; the next line did not run, the flag is clear again.
-    EXPECT_NEAR(gerber.rig.machine.state().pos_x, 2.0025, 1e-9);
+    EXPECT_NEAR(rig.machine.state().pos_x, 2.0025, 1e-9);
     EXPECT_EQ(motor(AXIS_Y), 1 * kStepsPerMm);
-    EXPECT_FALSE(gerber.rig.machine.state().stop_requested);
+    EXPECT_FALSE(rig.machine.state().stop_requested);
 }
 
 TEST_F(GerberRunsTest, AbandonedJobKeepsItsMovesAndTellsWhy) {
     const QByteArray far(40, '9');
     use("G54D10*\nX100Y100D02*\nX" + far + "Y100D01*\nX500Y500D02*\n");
     try {
-        gerber.buttons.run_draw_job();
+        rig.buttons.run_draw_job();
         FAIL() << "the move was made";
     } catch (const OperationAbandoned& e) {
         EXPECT_TRUE(e.message().contains(QStringLiteral("не помещается"))) << e.what();
     }
     EXPECT_EQ(motor(AXIS_X), 1 * kStepsPerMm);
-    EXPECT_FALSE(gerber.rig.machine.busy());
+    EXPECT_FALSE(rig.machine.busy());
 }
 
 }  // namespace

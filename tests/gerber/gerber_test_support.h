@@ -1,32 +1,13 @@
-// Helpers of the Gerber tests: files in a temporary folder, a recording picture, a file-view
-// window, a whole Gerber page on the test machine, and the tool's path as the motors made it.
+// Helpers of the Gerber tests: a recording picture, a file-view window, and the test machine on
+// the Gerber page.
 #pragma once
 
 #include "core/picture.h"
-#include "dxf/dxf_jobs.h"
-#include "gerber/gerber_page.h"
 #include "gerber/gerber_preview.h"
-#include "jobs/job_buttons.h"
-#include "tests/support/machine_rig.h"
+#include "tests/support/job_rig.h"
 #include "tests/support/recording_picture.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QTemporaryDir>
-#include <vector>
-
 namespace ostrel::testing {
-
-// A temporary folder the tests write their job files into.
-class GerberFolder {
-public:
-    // Writes content to name in the folder; returns the path.
-    QString write(const QString& name, const QByteArray& content);
-    QString path(const QString& name) const { return dir_.filePath(name); }
-
-private:
-    QTemporaryDir dir_;
-};
 
 // The file-view window at its design size, around any picture.
 class FakeFileView final : public FileView {
@@ -43,30 +24,11 @@ private:
     Picture& picture_;
 };
 
-// The Gerber page and the job buttons on the test machine, with the drawing job's defaults typed
-// into the job-parameter edits and the drilling depth of 2 mm.
-struct GerberRig {
+// The job rig on the Gerber page, with the texts the window fills in for the drawing job, a
+// drilling depth of 2 mm, and no return to the origin.
+struct GerberRig : JobRig {
     GerberRig();
-
-    // Points the Gerber page's file field at path.
-    void use_file(const QString& path) { rig.panel.texts[Field::GerberFile] = path; }
-    GerberRegisters& registers() { return page.interpreter().registers(); }
-
-    MachineRig rig;
-    GerberPage page{rig.machine, rig.mover};
-    DxfJobs dxf{rig.machine, rig.mover};
-    JobButtons buttons{rig.machine, rig.mover, dxf, page.jobs()};
+    GerberRegisters& registers() { return gerber.interpreter().registers(); }
 };
-
-// One point of the tool's path in motor steps, as the decoded motors stood after a step.
-struct StepPoint {
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    std::int64_t z = 0;
-    bool operator==(const StepPoint&) const = default;
-};
-
-// The path of the motors behind port "$378" through the given data writes, one point per step.
-std::vector<StepPoint> decoded_path(const std::vector<PortRecord>& writes);
 
 }  // namespace ostrel::testing

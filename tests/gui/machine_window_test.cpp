@@ -6,7 +6,6 @@
 #include "gui/track_window.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -149,14 +148,10 @@ TEST_F(MachineWindowTest, AJobButtonDuringAMoveIsRefused) {
 }
 
 TEST_F(MachineWindowTest, DrawingJobFromTheWindowMovesTheMachine) {
-    const QString path = scratch_path(QStringLiteral("square.dxf"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0.0\n 20\n0.0\n 11\n"
-            "0.5\n 21\n0.25\n  0\nENDSEC\n  0\nEOF\n");
-    }
+    const QString path =
+        scratch.write(QStringLiteral("square.dxf"),
+                      "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0.0\n 20\n0.0\n 11\n"
+                      "0.5\n 21\n0.25\n  0\nENDSEC\n  0\nEOF\n");
     control<QTabWidget>("mainTabs")->setCurrentIndex(1);
     control<QComboBox>("jobKindCombo")->setCurrentIndex(0);
     control<QTabWidget>("filePages")->setCurrentIndex(0);
@@ -172,14 +167,9 @@ TEST_F(MachineWindowTest, DrawingJobFromTheWindowMovesTheMachine) {
 }
 
 TEST_F(MachineWindowTest, GerberFileChoiceFillsTheGridAndThePreviewShowsTheBoard) {
-    const QString path = scratch_path(QStringLiteral("board.gbr"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            "%ADD10C,0.5000*%\n%ADD11R,1.2X0.8*%\nG54D10*\nX0Y0D02*\nX2000Y1000D01*\n"
-            "M02*\n");
-    }
+    const QString path = scratch.write(
+        QStringLiteral("board.gbr"),
+        "%ADD10C,0.5000*%\n%ADD11R,1.2X0.8*%\nG54D10*\nX0Y0D02*\nX2000Y1000D01*\nM02*\n");
     control<QTabWidget>("mainTabs")->setCurrentIndex(1);
     control<QTabWidget>("filePages")->setCurrentIndex(1);
     desktop.open_answers.push_back(path);

@@ -2,6 +2,7 @@
 #include "tests/gui/window_fixture.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -18,17 +19,169 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <optional>
+#include <tuple>
 
 namespace ostrel::testing {
 namespace {
 
 enum class Shown { Yes, Hidden };
 
+using Range = std::tuple<int, int, int>;  // minimum, maximum, value
+
+// What only some kinds of control have; each is checked only where it is given.
+struct Facts {
+    std::optional<Range> range = std::nullopt;  // progress bars, sliders, spin boxes
+    std::optional<bool> read_only = std::nullopt;
+    std::optional<bool> checked = std::nullopt;
+    std::optional<bool> editable = std::nullopt;  // combo boxes
+    const char* tool_tip = nullptr;
+    QSize size = {};                 // where the layout fixes it
+    bool icon = false;               // a button showing a picture
+    bool clickable_picture = false;  // a label showing a picture under the pointing hand
+    // What changes at every step fills its own background: a repaint of it then need not
+    // repaint the box behind it, which costs several times as much.
+    bool fills_background = false;
+};
+
 struct Expected {
     const char* name;
-    const char* page;  // object name of the tab page holding it, or the window's name
-    const char* text;  // caption or initial text; nullptr: a picture, no text
+    const char* holder;  // object name of the tab page or box holding it, or the window's name
+    const char* text;    // caption or initial text; nullptr: a picture, no text
     Shown shown = Shown::Yes;
+    Facts facts = {};
+};
+
+// Facts shared by several rows, or too long for one.
+const Facts kDisplay{.read_only = true, .fills_background = true};  // the tool's position
+const Facts kGauge{.range = Range{0, 100, 0}, .fills_background = true};
+const Facts kJogButton{.size = {33, 33}, .icon = true};
+const Facts kPortCombo{.editable = true, .tool_tip = "Адрес текущего базового порта LPT"};
+
+const Expected kControls[] = {
+    // The tool-position box, on every tab.
+    {"positionBox", "MainWindow", "Полож. инструмента"},
+    {"positionXDisplay", "positionBox", "0.0", Shown::Yes, kDisplay},
+    {"positionYDisplay", "positionBox", "0.0", Shown::Yes, kDisplay},
+    {"positionZDisplay", "positionBox", "0.0", Shown::Yes, kDisplay},
+    {"zeroXButton", "positionBox", ">0<"},
+    {"zeroYButton", "positionBox", ">0<"},
+    {"zeroZButton", "positionBox", ">0<"},
+    // Manual control.
+    {"progressGauge", "manualTab", nullptr, Shown::Yes, kGauge},
+    {"jogSpeedLabel", "manualTab", "Скорость"},
+    {"jogSpeedSlider", "manualTab", nullptr, Shown::Yes, {.range = Range{1, 20, 10}}},
+    {"jogSpeedValue", "manualTab", "1"},  // set by the start-up for position 10
+    {"jogSpeedUnit", "manualTab", "мм/с"},
+    {"jogDistanceLabel", "manualTab", "Растояние"},
+    {"jogDistanceSlider", "manualTab", nullptr, Shown::Yes, {.range = Range{1, 12, 1}}},
+    {"jogDistanceValue", "manualTab", "0.01"},
+    {"jogDistanceUnit", "manualTab", "мм"},
+    {"jogYPlusButton", "manualTab", nullptr, Shown::Yes, kJogButton},
+    {"jogYMinusButton", "manualTab", nullptr, Shown::Yes, kJogButton},
+    {"jogXMinusButton", "manualTab", nullptr, Shown::Yes, kJogButton},
+    {"jogXPlusButton", "manualTab", nullptr, Shown::Yes, kJogButton},
+    {"jogZUpButton", "manualTab", nullptr, Shown::Yes, kJogButton},
+    {"jogZDownButton", "manualTab", nullptr, Shown::Yes, kJogButton},
+    {"jogZLabel", "manualTab", "Z"},
+    {"goToPointBox", "manualTab", "Перейти в точку"},
+    {"goToXEdit", "goToPointBox", "0,0"},
+    {"goToYEdit", "goToPointBox", "0,0"},
+    {"goToZEdit", "goToPointBox", "0,0"},
+    {"goToPointButton", "goToPointBox", "OK"},
+    {"newPositionBox", "manualTab", "Принять новые значения"},
+    {"newPositionXEdit", "newPositionBox", "0,0"},
+    {"newPositionYEdit", "newPositionBox", "0,0"},
+    {"newPositionZEdit", "newPositionBox", "0,0"},
+    {"acceptNewPositionButton", "newPositionBox", "ОК"},
+    // Jobs from files.
+    {"jobKindLabel", "programTab", "Вид программы"},
+    {"jobKindCombo", "programTab", "< выбери  >", Shown::Yes, {.editable = true}},
+    {"speedColumnsLabel", "programTab", "рабочая   ускоренная"},
+    {"modesLabel", "programTab", "режимы"},
+    {"speedXyLabel", "programTab", "скор. X-Y"},
+    {"speedXyEdit", "programTab", "e_sped"},
+    {"speedXyRapidEdit", "programTab", "e_sped2"},
+    {"speedXyUnit", "programTab", "мм/с"},
+    {"speedZLabel", "programTab", "скорость Z"},
+    {"speedZUpEdit", "programTab", "e_sped_up"},
+    {"speedZDownEdit", "programTab", "e_sped_dow"},
+    {"speedZUnit", "programTab", "мм/с"},
+    {"zTravelLabel", "programTab", "Z холостое"},
+    {"zTravelEdit", "programTab", "e_pero"},
+    {"zTravelUnit", "programTab", "мм"},
+    {"drillDepthLabel", "programTab", "Глуб. паза", Shown::Hidden},
+    {"drillDepthEdit", "programTab", "e_glubs", Shown::Hidden},
+    {"drillDepthUnit", "programTab", "мм", Shown::Hidden},
+    {"passDepthLabel", "programTab", "сумарн       одинарн. ", Shown::Hidden},
+    {"passDepthEdit", "programTab", "e_glubi", Shown::Hidden},
+    {"loadParametersButton", "programTab", "Load"},
+    {"saveParametersButton", "programTab", "Save"},
+    {"drillButton", "programTab", "Сверлить", Shown::Hidden},
+    {"drawButton", "programTab", "Рисовать", Shown::Hidden},
+    {"returnToOriginCheck", "programTab", "возврат в 0,0", Shown::Yes, {.checked = true}},
+    {"filePages", "programTab", nullptr},
+    // The DXF and Gerber pages.
+    {"dxfFileEdit", "dxfPage", "d:\\step\\dxf\\1.dxf"},
+    {"chooseDxfFileButton", "dxfPage", nullptr, Shown::Yes, {.icon = true}},
+    {"dxfPreviewBox", "dxfPage", "просмотр"},
+    {"zoomLabel", "dxfPreviewBox", "маштаб"},
+    {"zoomSpin", "dxfPreviewBox", nullptr, Shown::Yes, {.range = Range{0, 150, 1}}},
+    {"autoZoomCheck", "dxfPreviewBox", "Auto", Shown::Yes, {.checked = false}},
+    {"idleMovesCheck", "dxfPreviewBox", "холстые перем.", Shown::Yes, {.checked = false}},
+    {"dxfPreviewButton", "dxfPreviewBox", "Просмотр"},
+    {"gerberFileEdit", "gerberPage", "Файл"},
+    {"chooseGerberFileButton", "gerberPage", nullptr, Shown::Yes, {.icon = true}},
+    {"apertureGrid", "gerberPage", nullptr},
+    {"markerDiameterLabel", "gerberPage", "Диаметр маркера, мм"},
+    {"markerDiameterEdit", "gerberPage", "0,5"},  // shown through the mask
+    {"gerberPreviewButton", "gerberPage", "Проспотр"},
+    // Settings.
+    {"portLabel", "settingsTab", "Установленные  порты"},
+    {"portCombo", "settingsTab", "$3BC", Shown::Yes, kPortCombo},
+    {"axisHeadingsLabel", "settingsTab",
+     "X                                Y                              Z"},
+    {"ratioLabel", "settingsTab", "Передаточное отношение мм/шаг"},
+    {"ratioXEdit", "settingsTab", "0,0025", Shown::Yes, {.read_only = false}},
+    {"ratioYEdit", "settingsTab", "0,0025", Shown::Yes, {.read_only = false}},
+    {"ratioZEdit", "settingsTab", "0,0025", Shown::Yes, {.read_only = false}},
+    {"travelLimitLabel", "settingsTab", "Пределы перемещений по осям в мм"},
+    {"travelLimitXEdit", "settingsTab", "100", Shown::Yes, {.read_only = false}},
+    {"travelLimitYEdit", "settingsTab", "100", Shown::Yes, {.read_only = false}},
+    {"travelLimitZEdit", "settingsTab", "100", Shown::Yes, {.read_only = false}},
+    {"backlashLabel", "settingsTab", "Коррекция люфтов, мм"},
+    {"backlashXEdit", "settingsTab", "0", Shown::Yes, {.read_only = false}},
+    {"backlashYEdit", "settingsTab", "0", Shown::Yes, {.read_only = false}},
+    {"backlashZEdit", "settingsTab", "0", Shown::Yes, {.read_only = false}},
+    {"applySettingsButton", "settingsTab", "Применить"},
+    {"pinTestBox", "settingsTab", "Проверка порта LPT"},
+    {"pinLabel1", "pinTestBox", "1"},
+    {"pinLabel2", "pinTestBox", "2"},
+    {"pinLabel3", "pinTestBox", "3"},
+    {"pinLabel4", "pinTestBox", "4"},
+    {"pinLabel5", "pinTestBox", "5"},
+    {"pinLabel6", "pinTestBox", "6"},
+    {"pinLabel7", "pinTestBox", "7"},
+    {"pinLabel8", "pinTestBox", "8"},
+    {"pinCheck1", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinCheck2", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinCheck3", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinCheck4", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinCheck5", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinCheck6", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinCheck7", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinCheck8", "pinTestBox", nullptr, Shown::Yes, {.checked = false}},
+    {"pinTestValue", "pinTestBox", "0"},
+    {"pinTestButton", "pinTestBox", "передать в lpt"},
+    {"portSeparator", "settingsTab", nullptr},
+    {"ratioSeparator", "settingsTab", nullptr},
+    {"settingsSeparator", "settingsTab", nullptr},
+    {"pinTestSeparator", "settingsTab", nullptr},
+    // About, and the splash over everything.
+    {"aboutPicture", "aboutTab", nullptr, Shown::Yes, {.clickable_picture = true}},
+    {"splashPanel", "MainWindow", nullptr},
+    {"splashPicture", "splashPanel", nullptr, Shown::Yes, {.clickable_picture = true}},
+    {"splashProgress", "splashPanel", nullptr, Shown::Yes, {.range = Range{0, 100, 100}}},
 };
 
 // The caption a person reads on the control.
@@ -72,28 +225,90 @@ void expect_title_fits(QGroupBox* group) {
         << group->objectName().toStdString() << ": title cut off";
 }
 
+// The range a progress bar, slider or spin box offers, and where it stands.
+std::optional<Range> range_of(QWidget* widget) {
+    if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
+        return Range{bar->minimum(), bar->maximum(), bar->value()};
+    }
+    if (auto* slider = qobject_cast<QAbstractSlider*>(widget)) {
+        return Range{slider->minimum(), slider->maximum(), slider->value()};
+    }
+    if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
+        return Range{spin->minimum(), spin->maximum(), spin->value()};
+    }
+    return std::nullopt;
+}
+
+// The widget as the kind a fact needs; a failure when it is some other kind.
+template <typename T>
+T* as(QWidget* widget) {
+    T* cast = qobject_cast<T*>(widget);
+    EXPECT_NE(cast, nullptr) << "not a " << T::staticMetaObject.className();
+    return cast;
+}
+
 class LayoutTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         create();
     }
+};
 
-    void check(const std::vector<Expected>& table) {
-        for (const Expected& e : table) {
-            SCOPED_TRACE(e.name);
-            QWidget* widget = control<QWidget>(e.name);
-            if (!widget) {
-                continue;
+TEST_F(LayoutTest, EveryControlIsWhereTheTableSaysAsItSays) {
+    for (const Expected& e : kControls) {
+        SCOPED_TRACE(e.name);
+        QWidget* widget = control<QWidget>(e.name);
+        if (!widget) {
+            continue;
+        }
+        EXPECT_TRUE(lies_on(widget, e.holder)) << "not on " << e.holder;
+        if (e.text) {
+            EXPECT_EQ(text_of(widget), QString::fromUtf8(e.text));
+        }
+        EXPECT_EQ(widget->isHidden(), e.shown == Shown::Hidden);
+
+        const Facts& f = e.facts;
+        if (f.range) {
+            EXPECT_EQ(range_of(widget), f.range);
+        }
+        if (f.read_only) {
+            if (auto* edit = as<QLineEdit>(widget)) {
+                EXPECT_EQ(edit->isReadOnly(), *f.read_only);
             }
-            EXPECT_TRUE(lies_on(widget, e.page)) << "not on " << e.page;
-            if (e.text) {
-                EXPECT_EQ(text_of(widget), QString::fromUtf8(e.text));
+        }
+        if (f.checked) {
+            if (auto* box = as<QAbstractButton>(widget)) {
+                EXPECT_EQ(box->isChecked(), *f.checked);
             }
-            EXPECT_EQ(widget->isHidden(), e.shown == Shown::Hidden);
+        }
+        if (f.editable) {
+            if (auto* combo = as<QComboBox>(widget)) {
+                EXPECT_EQ(combo->isEditable(), *f.editable);
+            }
+        }
+        if (f.tool_tip) {
+            EXPECT_EQ(widget->toolTip(), QString::fromUtf8(f.tool_tip));
+        }
+        if (f.size.isValid()) {
+            EXPECT_EQ(widget->size(), f.size);
+        }
+        if (f.icon) {
+            if (auto* button = as<QAbstractButton>(widget)) {
+                EXPECT_FALSE(button->icon().isNull()) << "no icon";
+            }
+        }
+        if (f.clickable_picture) {
+            if (auto* label = as<QLabel>(widget)) {
+                EXPECT_FALSE(label->pixmap().isNull()) << "no picture";
+                EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor);
+            }
+        }
+        if (f.fills_background) {
+            EXPECT_TRUE(widget->autoFillBackground());
         }
     }
-};
+}
 
 TEST_F(LayoutTest, WindowTabsAndToolPositionBox) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Ostrel 7"));
@@ -114,71 +329,11 @@ TEST_F(LayoutTest, WindowTabsAndToolPositionBox) {
 
     // The box belongs to the window, not to a page, so every tab shows it.
     EXPECT_EQ(control<QWidget>("positionBox")->parentWidget(), form.get());
-    check({
-        {"positionBox", "MainWindow", "Полож. инструмента"},
-        {"positionXDisplay", "positionBox", "0.0"},
-        {"positionYDisplay", "positionBox", "0.0"},
-        {"positionZDisplay", "positionBox", "0.0"},
-        {"zeroXButton", "positionBox", ">0<"},
-        {"zeroYButton", "positionBox", ">0<"},
-        {"zeroZButton", "positionBox", ">0<"},
-    });
-    for (const char* view : {"positionXDisplay", "positionYDisplay", "positionZDisplay"}) {
-        EXPECT_TRUE(control<QLineEdit>(view)->isReadOnly()) << view;
-    }
-    // What changes at every step fills its own background: a repaint of it then need not
-    // repaint the box behind it, which costs several times as much.
-    for (const char* changing :
-         {"positionXDisplay", "positionYDisplay", "positionZDisplay", "progressGauge"}) {
-        EXPECT_TRUE(control<QWidget>(changing)->autoFillBackground()) << changing;
-    }
 }
 
+// The cross: up above down, left and right at the sides; Z up above Z down.
 TEST_F(LayoutTest, ManualTab) {
-    check({
-        {"progressGauge", "manualTab", nullptr},
-        {"jogSpeedLabel", "manualTab", "Скорость"},
-        {"jogSpeedSlider", "manualTab", nullptr},
-        {"jogSpeedValue", "manualTab", "1"},  // set by the start-up for position 10
-        {"jogSpeedUnit", "manualTab", "мм/с"},
-        {"jogDistanceLabel", "manualTab", "Растояние"},
-        {"jogDistanceSlider", "manualTab", nullptr},
-        {"jogDistanceValue", "manualTab", "0.01"},
-        {"jogDistanceUnit", "manualTab", "мм"},
-        {"jogYPlusButton", "manualTab", nullptr},
-        {"jogYMinusButton", "manualTab", nullptr},
-        {"jogXMinusButton", "manualTab", nullptr},
-        {"jogXPlusButton", "manualTab", nullptr},
-        {"jogZUpButton", "manualTab", nullptr},
-        {"jogZDownButton", "manualTab", nullptr},
-        {"jogZLabel", "manualTab", "Z"},
-        {"goToPointBox", "manualTab", "Перейти в точку"},
-        {"goToXEdit", "goToPointBox", "0,0"},
-        {"goToYEdit", "goToPointBox", "0,0"},
-        {"goToZEdit", "goToPointBox", "0,0"},
-        {"goToPointButton", "goToPointBox", "OK"},
-        {"newPositionBox", "manualTab", "Принять новые значения"},
-        {"newPositionXEdit", "newPositionBox", "0,0"},
-        {"newPositionYEdit", "newPositionBox", "0,0"},
-        {"newPositionZEdit", "newPositionBox", "0,0"},
-        {"acceptNewPositionButton", "newPositionBox", "ОК"},
-    });
-    auto* gauge = control<QProgressBar>("progressGauge");
-    EXPECT_EQ(std::tuple(gauge->minimum(), gauge->maximum(), gauge->value()),
-              std::tuple(0, 100, 0));
-    auto* speed = control<QSlider>("jogSpeedSlider");
-    EXPECT_EQ(std::tuple(speed->minimum(), speed->maximum(), speed->value()),
-              std::tuple(1, 20, 10));
-    auto* distance = control<QSlider>("jogDistanceSlider");
-    EXPECT_EQ(std::tuple(distance->minimum(), distance->maximum(), distance->value()),
-              std::tuple(1, 12, 1));
-    // The cross: up above down, left and right at the sides; Z up above Z down.
     const auto at = [this](const char* name) { return control<QWidget>(name)->geometry(); };
-    for (const char* name : {"jogYPlusButton", "jogYMinusButton", "jogXMinusButton",
-                             "jogXPlusButton", "jogZUpButton", "jogZDownButton"}) {
-        EXPECT_EQ(at(name).size(), QSize(33, 33)) << name;
-        EXPECT_FALSE(control<QToolButton>(name)->icon().isNull()) << name;
-    }
     EXPECT_LT(at("jogYPlusButton").bottom(), at("jogYMinusButton").top());
     EXPECT_LT(at("jogXMinusButton").right(), at("jogYPlusButton").left());
     EXPECT_GT(at("jogXPlusButton").left(), at("jogYPlusButton").right());
@@ -187,43 +342,13 @@ TEST_F(LayoutTest, ManualTab) {
 }
 
 TEST_F(LayoutTest, ProgramTab) {
-    check({
-        {"jobKindLabel", "programTab", "Вид программы"},
-        {"jobKindCombo", "programTab", "< выбери  >"},
-        {"speedColumnsLabel", "programTab", "рабочая   ускоренная"},
-        {"modesLabel", "programTab", "режимы"},
-        {"speedXyLabel", "programTab", "скор. X-Y"},
-        {"speedXyEdit", "programTab", "e_sped"},
-        {"speedXyRapidEdit", "programTab", "e_sped2"},
-        {"speedXyUnit", "programTab", "мм/с"},
-        {"speedZLabel", "programTab", "скорость Z"},
-        {"speedZUpEdit", "programTab", "e_sped_up"},
-        {"speedZDownEdit", "programTab", "e_sped_dow"},
-        {"speedZUnit", "programTab", "мм/с"},
-        {"zTravelLabel", "programTab", "Z холостое"},
-        {"zTravelEdit", "programTab", "e_pero"},
-        {"zTravelUnit", "programTab", "мм"},
-        {"drillDepthLabel", "programTab", "Глуб. паза", Shown::Hidden},
-        {"drillDepthEdit", "programTab", "e_glubs", Shown::Hidden},
-        {"drillDepthUnit", "programTab", "мм", Shown::Hidden},
-        {"passDepthLabel", "programTab", "сумарн       одинарн. ", Shown::Hidden},
-        {"passDepthEdit", "programTab", "e_glubi", Shown::Hidden},
-        {"loadParametersButton", "programTab", "Load"},
-        {"saveParametersButton", "programTab", "Save"},
-        {"drillButton", "programTab", "Сверлить", Shown::Hidden},
-        {"drawButton", "programTab", "Рисовать", Shown::Hidden},
-        {"returnToOriginCheck", "programTab", "возврат в 0,0"},
-        {"filePages", "programTab", nullptr},
-    });
     auto* programs = control<QComboBox>("jobKindCombo");
     ASSERT_NE(programs, nullptr);
-    EXPECT_TRUE(programs->isEditable());
     EXPECT_EQ(programs->currentIndex(), -1);
     ASSERT_EQ(programs->count(), 3);
     EXPECT_EQ(programs->itemText(0), QStringLiteral("Рисование"));
     EXPECT_EQ(programs->itemText(1), QStringLiteral("сверление"));
     EXPECT_EQ(programs->itemText(2), QString());
-    EXPECT_TRUE(control<QCheckBox>("returnToOriginCheck")->isChecked());
 
     auto* inner = control<QTabWidget>("filePages");
     ASSERT_EQ(inner->count(), 2);
@@ -233,29 +358,6 @@ TEST_F(LayoutTest, ProgramTab) {
 }
 
 TEST_F(LayoutTest, DxfAndGerberPages) {
-    check({
-        {"dxfFileEdit", "dxfPage", "d:\\step\\dxf\\1.dxf"},
-        {"chooseDxfFileButton", "dxfPage", nullptr},
-        {"dxfPreviewBox", "dxfPage", "просмотр"},
-        {"zoomLabel", "dxfPreviewBox", "маштаб"},
-        {"zoomSpin", "dxfPreviewBox", nullptr},
-        {"autoZoomCheck", "dxfPreviewBox", "Auto"},
-        {"idleMovesCheck", "dxfPreviewBox", "холстые перем."},
-        {"dxfPreviewButton", "dxfPreviewBox", "Просмотр"},
-        {"gerberFileEdit", "gerberPage", "Файл"},
-        {"chooseGerberFileButton", "gerberPage", nullptr},
-        {"apertureGrid", "gerberPage", nullptr},
-        {"markerDiameterLabel", "gerberPage", "Диаметр маркера, мм"},
-        {"markerDiameterEdit", "gerberPage", "0,5"},
-        {"gerberPreviewButton", "gerberPage", "Проспотр"},
-    });
-    auto* zoom = control<QSpinBox>("zoomSpin");
-    EXPECT_EQ(std::tuple(zoom->minimum(), zoom->maximum(), zoom->value()), std::tuple(0, 150, 1));
-    EXPECT_FALSE(control<QCheckBox>("autoZoomCheck")->isChecked());
-    EXPECT_FALSE(control<QCheckBox>("idleMovesCheck")->isChecked());
-    EXPECT_FALSE(control<QToolButton>("chooseDxfFileButton")->icon().isNull());
-    EXPECT_FALSE(control<QToolButton>("chooseGerberFileButton")->icon().isNull());
-
     auto* grid = control<QTableWidget>("apertureGrid");
     EXPECT_EQ(grid->columnCount(), 4);
     EXPECT_EQ(grid->rowCount(), 50);
@@ -269,49 +371,14 @@ TEST_F(LayoutTest, DxfAndGerberPages) {
     EXPECT_EQ(form->window_operator().field_text(Field::MarkerDiameter), QStringLiteral("05"));
 }
 
+// Eight boxes left to right, each under its number.
 TEST_F(LayoutTest, SettingsTab) {
-    check({
-        {"portLabel", "settingsTab", "Установленные  порты"},
-        {"portCombo", "settingsTab", "$3BC"},
-        {"axisHeadingsLabel", "settingsTab",
-         "X                                Y                              Z"},
-        {"ratioLabel", "settingsTab", "Передаточное отношение мм/шаг"},
-        {"ratioXEdit", "settingsTab", "0,0025"},
-        {"ratioYEdit", "settingsTab", "0,0025"},
-        {"ratioZEdit", "settingsTab", "0,0025"},
-        {"travelLimitLabel", "settingsTab", "Пределы перемещений по осям в мм"},
-        {"travelLimitXEdit", "settingsTab", "100"},
-        {"travelLimitYEdit", "settingsTab", "100"},
-        {"travelLimitZEdit", "settingsTab", "100"},
-        {"backlashLabel", "settingsTab", "Коррекция люфтов, мм"},
-        {"backlashXEdit", "settingsTab", "0"},
-        {"backlashYEdit", "settingsTab", "0"},
-        {"backlashZEdit", "settingsTab", "0"},
-        {"applySettingsButton", "settingsTab", "Применить"},
-        {"pinTestBox", "settingsTab", "Проверка порта LPT"},
-        {"pinTestValue", "pinTestBox", "0"},
-        {"pinTestButton", "pinTestBox", "передать в lpt"},
-        {"portSeparator", "settingsTab", nullptr},
-        {"ratioSeparator", "settingsTab", nullptr},
-        {"settingsSeparator", "settingsTab", nullptr},
-        {"pinTestSeparator", "settingsTab", nullptr},
-    });
-    EXPECT_EQ(control<QWidget>("portCombo")->toolTip(),
-              QStringLiteral("Адрес текущего базового порта LPT"));
-    EXPECT_TRUE(control<QComboBox>("portCombo")->isEditable());
-    for (const char* name : {"ratioXEdit", "ratioYEdit", "ratioZEdit", "travelLimitXEdit",
-                             "travelLimitYEdit", "travelLimitZEdit", "backlashXEdit"}) {
-        EXPECT_FALSE(control<QLineEdit>(name)->isReadOnly()) << name;
-    }
-    // Eight boxes left to right, each under its number.
     int previous_x = -1;
     for (int i = 1; i <= 8; ++i) {
         SCOPED_TRACE(i);
         auto* box = control<QCheckBox>(qPrintable(QStringLiteral("pinCheck%1").arg(i)));
         auto* number = control<QLabel>(qPrintable(QStringLiteral("pinLabel%1").arg(i)));
         ASSERT_TRUE(box && number);
-        EXPECT_FALSE(box->isChecked());
-        EXPECT_EQ(number->text(), QString::number(i));
         EXPECT_GT(box->x(), previous_x);
         previous_x = box->x();
         EXPECT_LT(number->geometry().bottom(), box->geometry().top());
@@ -346,23 +413,11 @@ TEST_F(LayoutTest, SettingsHeaderLettersStandOverTheirColumns) {
 }
 
 TEST_F(LayoutTest, AboutTabAndSplash) {
-    check({
-        {"aboutPicture", "aboutTab", nullptr},
-        {"splashPanel", "MainWindow", nullptr},
-        {"splashPicture", "splashPanel", nullptr},
-        {"splashProgress", "splashPanel", nullptr},
-    });
-    for (const char* picture : {"splashPicture", "aboutPicture"}) {
-        auto* label = control<QLabel>(picture);
-        EXPECT_FALSE(label->pixmap().isNull()) << picture;
-        EXPECT_EQ(label->cursor().shape(), Qt::PointingHandCursor) << picture;
-    }
     auto* panel = control<QWidget>("splashPanel");
     EXPECT_EQ(panel->geometry(), form->rect());
     EXPECT_EQ(form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).last(), panel)
         << "the splash lies above everything";
     auto* bar = control<QProgressBar>("splashProgress");
-    EXPECT_EQ(std::tuple(bar->minimum(), bar->maximum(), bar->value()), std::tuple(0, 100, 100));
     EXPECT_EQ(bar->geometry().bottom(), panel->rect().bottom());
 
     auto* timer1 = form->findChild<QTimer*>(QStringLiteral("splashTimer"));

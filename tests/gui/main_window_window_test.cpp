@@ -1,5 +1,6 @@
 // The main window's handlers on the simulated machine: start-up, job kind, splash, settings, files.
 #include "tests/gui/window_fixture.h"
+#include "tests/support/job_texts.h"
 #include "tests/support/scripted_port.h"
 
 #include "core/number_text.h"
@@ -111,10 +112,10 @@ TEST_F(JobKindTest, DrawingAndDrillingSetTheirControlsAndDefaults) {
     struct Case {
         int item;
         bool drill;
-        const char* sped_dow;
     };
-    for (const Case& c : {Case{0, false, "1,5"}, Case{1, true, "0,2"}, Case{0, false, "1,5"}}) {
+    for (const Case& c : {Case{0, false}, Case{1, true}, Case{0, false}}) {
         SCOPED_TRACE(c.item);
+        const JobTexts filled = c.drill ? JobTexts::drilling() : JobTexts::drawing();
         control<QLineEdit>("speedXyEdit")->setText(QStringLiteral("typed"));
         programs->setCurrentIndex(c.item);
         EXPECT_EQ(control<QWidget>("drawButton")->isHidden(), c.drill);
@@ -124,15 +125,15 @@ TEST_F(JobKindTest, DrawingAndDrillingSetTheirControlsAndDefaults) {
         }
         EXPECT_TRUE(control<QWidget>("passDepthLabel")->isHidden());
         EXPECT_TRUE(control<QWidget>("passDepthEdit")->isHidden());
-        EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), QStringLiteral("2,5"));
-        EXPECT_EQ(control<QLineEdit>("speedXyRapidEdit")->text(), QStringLiteral("2,5"));
-        EXPECT_EQ(control<QLineEdit>("zTravelEdit")->text(), QStringLiteral("0,5"));
-        EXPECT_EQ(control<QLineEdit>("speedZUpEdit")->text(), QStringLiteral("1,5"));
-        EXPECT_EQ(control<QLineEdit>("speedZDownEdit")->text(), QString::fromUtf8(c.sped_dow));
+        EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), filled.speed_xy);
+        EXPECT_EQ(control<QLineEdit>("speedXyRapidEdit")->text(), filled.speed_xy_rapid);
+        EXPECT_EQ(control<QLineEdit>("zTravelEdit")->text(), filled.z_travel);
+        EXPECT_EQ(control<QLineEdit>("speedZUpEdit")->text(), filled.speed_z_up);
+        EXPECT_EQ(control<QLineEdit>("speedZDownEdit")->text(), filled.speed_z_down);
         if (c.drill) {
             EXPECT_EQ(control<QLabel>("drillDepthLabel")->text(),
                       QStringLiteral("глубина отверстия"));
-            EXPECT_EQ(control<QLineEdit>("drillDepthEdit")->text(), QStringLiteral("2"));
+            EXPECT_EQ(control<QLineEdit>("drillDepthEdit")->text(), filled.drill_depth.value());
         }
     }
 }
@@ -156,7 +157,7 @@ TEST_F(JobKindTest, ChoosingTheSameItemAfterTypingWritesTheDefaultsAgain) {
     programs->setEditText(QStringLiteral("x"));
     control<QLineEdit>("speedXyEdit")->setText(QStringLiteral("9"));
     programs->setEditText(QStringLiteral("Рисование"));
-    EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), QStringLiteral("2,5"));
+    EXPECT_EQ(control<QLineEdit>("speedXyEdit")->text(), JobTexts::drawing().speed_xy);
 }
 
 TEST_F(MainWindowTest, SplashHidesAtSevenSecondsWithTheBarAtFifteen) {
@@ -340,7 +341,7 @@ TEST_F(MainWindowTest, ApplyWithABadFieldNamesItAndAppliesNothing) {
     create();
     pass_splash();
     const QByteArray cfg_before = [this] {
-        QFile file(scratch_path(QStringLiteral("cfg.ini")));
+        QFile file(scratch.path(QStringLiteral("cfg.ini")));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         return file.readAll();
     }();
@@ -354,7 +355,7 @@ TEST_F(MainWindowTest, ApplyWithABadFieldNamesItAndAppliesNothing) {
     const MachineState& state = form->machine().state();
     EXPECT_EQ(state.mm_per_step[AXIS_X], 0.0025);
     EXPECT_EQ(state.travel_limit[AXIS_Y], 100);
-    QFile file(scratch_path(QStringLiteral("cfg.ini")));
+    QFile file(scratch.path(QStringLiteral("cfg.ini")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), cfg_before);
 }
@@ -393,7 +394,7 @@ TEST_F(JobParametersTest, SaveThenLoadRoundTrips) {
     set("drillDepthEdit", "1,6");
     set("markerDiameterEdit", "07");
     control<QCheckBox>("returnToOriginCheck")->setChecked(false);
-    const QString path = scratch_path(QStringLiteral("job.ini"));
+    const QString path = scratch.path(QStringLiteral("job.ini"));
     desktop.save_answers.push_back(path);
     QTest::mouseClick(control<QPushButton>("saveParametersButton"), Qt::LeftButton);
     ASSERT_TRUE(QFile::exists(path));
@@ -407,8 +408,8 @@ TEST_F(JobParametersTest, SaveThenLoadRoundTrips) {
 
     EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_EQ(get("speedXyEdit"), QStringLiteral("3,25"));
-    EXPECT_EQ(get("speedXyRapidEdit"), QStringLiteral("2,5"));
-    EXPECT_EQ(get("speedZDownEdit"), QStringLiteral("0,2"));
+    EXPECT_EQ(get("speedXyRapidEdit"), JobTexts::drilling().speed_xy_rapid);
+    EXPECT_EQ(get("speedZDownEdit"), JobTexts::drilling().speed_z_down);
     EXPECT_EQ(get("drillDepthEdit"), QStringLiteral("1,6"));
     EXPECT_EQ(control<QLineEdit>("markerDiameterEdit")->displayText(), QStringLiteral("0,7"));
     EXPECT_EQ(form->window_operator().field_text(Field::MarkerDiameter), QStringLiteral("07"));
@@ -423,7 +424,7 @@ TEST_F(JobParametersTest, CancelledDialogsAndBadFilesChangeNothing) {
     EXPECT_TRUE(desktop.boxes.empty());
     EXPECT_EQ(get("speedXyEdit"), QStringLiteral("e_sped"));
 
-    const QString bad = scratch_path(QStringLiteral("cfg.ini"));  // not a job file
+    const QString bad = scratch.path(QStringLiteral("cfg.ini"));  // not a job file
     desktop.open_answers.push_back(bad);
     form->load_job_parameters();
     ASSERT_EQ(desktop.boxes.size(), 1u);

@@ -1,7 +1,7 @@
 // The window-test fixture and its recording desktop.
 #include "tests/gui/window_fixture.h"
 
-#include <QFile>
+#include <QDir>
 
 namespace ostrel::testing {
 
@@ -30,18 +30,7 @@ QString RecordingDesktop::save_file_name(QWidget*, const QString&, const QString
     return answer;
 }
 
-void write_cfg_ini(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text));
-    file.write(
-        "[machine]\n"
-        "mm_per_step_x=0.0025\nmm_per_step_y=0.0025\nmm_per_step_z=0.0025\n"
-        "travel_limit_x=100\ntravel_limit_y=100\ntravel_limit_z=100\n"
-        "backlash_x=0\nbacklash_y=0\nbacklash_z=0\n");
-}
-
 void MainWindowTest::SetUp() {
-    ASSERT_TRUE(scratch.isValid());
     previous_dir = QDir::currentPath();
     // The program reads cfg.ini from its working folder.
     ASSERT_TRUE(QDir::setCurrent(scratch.path()));
@@ -62,7 +51,12 @@ void AttachedWindowsTest::SetUp() {
 
 void MainWindowTest::create(std::unique_ptr<PortBackend> backend) {
     if (with_cfg_ini) {
-        write_cfg_ini(scratch_path(QStringLiteral("cfg.ini")));
+        // The settings file as the repository ships it.
+        scratch.write(QStringLiteral("cfg.ini"),
+                      "[machine]\n"
+                      "mm_per_step_x=0.0025\nmm_per_step_y=0.0025\nmm_per_step_z=0.0025\n"
+                      "travel_limit_x=100\ntravel_limit_y=100\ntravel_limit_z=100\n"
+                      "backlash_x=0\nbacklash_y=0\nbacklash_z=0\n");
     }
     if (!backend) {
         auto simulated = std::make_unique<SimBackend>();

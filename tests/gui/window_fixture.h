@@ -8,10 +8,9 @@
 #include "gui/window_operator.h"
 #include "port/sim_backend.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
-#include <QTemporaryDir>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -41,9 +40,6 @@ public:
     std::vector<int> end_requests;
 };
 
-// The settings file as the repository ships it.
-void write_cfg_ini(const QString& path);
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -61,9 +57,7 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    QString scratch_path(const QString& name) const { return scratch.filePath(name); }
-
-    QTemporaryDir scratch;
+    TempFolder scratch;  // the working folder
     QString previous_dir;
     bool with_cfg_ini = true;
     RecordingDesktop desktop;

@@ -1,10 +1,10 @@
 // Job-parameter files: what the operator saved comes back exactly, and a bad file changes nothing.
 #include "jobs/job_parameters_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace ostrel {
 namespace {
@@ -33,20 +33,13 @@ void expect_same(const JobParameterTexts& a, const JobParameterTexts& b) {
     EXPECT_EQ(a.return_to_origin, b.return_to_origin);
 }
 
-void write_text(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
 class JobParametersFileTest : public ::testing::Test {
 protected:
-    QString path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
-    QTemporaryDir dir_;
+    QString path(const char* name) const { return folder.path(QString::fromUtf8(name)); }
+    testing::TempFolder folder;
 };
 
 TEST_F(JobParametersFileTest, RoundTripKeepsTextsExactly) {
-    ASSERT_TRUE(dir_.isValid());
     const JobParameterTexts saved = typed_texts();
     ASSERT_EQ(write_job_parameters_file(path("job.ini"), saved), QString());
 
@@ -66,13 +59,13 @@ TEST_F(JobParametersFileTest, SavingAgainReplacesTheFile) {
     JobParameterTexts loaded;
     ASSERT_EQ(read_job_parameters_file(path("job.ini"), loaded), QString());
     expect_same(loaded, second);
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("job.ini")});
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("job.ini")});
 }
 
 TEST_F(JobParametersFileTest, HandWrittenFileWithBareValuesAndMissingKeys) {
-    write_text(path("hand.ini"),
-               "; comment\n[other]\nspeed_xy=9\n\n[job]\n  speed_xy =  4,5  \n"
-               "return_to_origin = 0\nunknown=1\n");
+    folder.write("hand.ini",
+                 "; comment\n[other]\nspeed_xy=9\n\n[job]\n  speed_xy =  4,5  \n"
+                 "return_to_origin = 0\nunknown=1\n");
     JobParameterTexts texts = typed_texts();
     texts.return_to_origin = true;
     ASSERT_EQ(read_job_parameters_file(path("hand.ini"), texts), QString());
@@ -98,7 +91,7 @@ TEST_F(JobParametersFileTest, FailuresNameTheProblemAndChangeNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);
-        write_text(path("bad.ini"), c.content);
+        folder.write("bad.ini", c.content);
         JobParameterTexts texts = typed_texts();
         const QString reason = read_job_parameters_file(path("bad.ini"), texts);
         EXPECT_TRUE(reason.contains(QString::fromUtf8(c.reason_part))) << reason.toStdString();

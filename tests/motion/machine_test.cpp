@@ -2,13 +2,13 @@
 #include "motion/machine.h"
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
+#include "tests/support/job_texts.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/recording_picture.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace ostrel {
 namespace {
@@ -22,15 +22,7 @@ protected:
         machine.state().apply(MachineParameters::defaults());
     }
 
-    QString write_file(const QString& name, const QByteArray& content) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
-
-    QTemporaryDir dir;
+    testing::TempFolder folder;
     RecordingOperator op;
     FakePanel panel;
     testing::RecordingPicture picture{QSize(585, 457)};
@@ -39,7 +31,7 @@ protected:
 
 TEST_F(MachineTest, MissingSettingsFileGivesOneMessageAndTheDefaults) {
     machine.state().apply(MachineParameters{});
-    machine.load_settings(dir.filePath("cfg.ini"));
+    machine.load_settings(folder.path("cfg.ini"));
     ASSERT_EQ(op.messages.size(), 1u);
     EXPECT_EQ(op.messages[0].kind, MessageKind::Plain);
     EXPECT_EQ(op.messages[0].text, QStringLiteral("Фай конфигурации отсутствует"));
@@ -51,10 +43,10 @@ TEST_F(MachineTest, MissingSettingsFileGivesOneMessageAndTheDefaults) {
 }
 
 TEST_F(MachineTest, SettingsFileWithBadValuesNamesThemOnceAndKeepsTheRest) {
-    const QString path = write_file("cfg.ini",
-                                    "[machine]\nmm_per_step_x = 0,005\nmm_per_step_y = 0\n"
-                                    "travel_limit_x = 250\ntravel_limit_y = 12.5\n"
-                                    "backlash_z = abc\n");
+    const QString path = folder.write("cfg.ini",
+                                      "[machine]\nmm_per_step_x = 0,005\nmm_per_step_y = 0\n"
+                                      "travel_limit_x = 250\ntravel_limit_y = 12.5\n"
+                                      "backlash_z = abc\n");
     machine.load_settings(path);
     ASSERT_EQ(op.messages.size(), 1u);
     const QString text = op.messages[0].text;
@@ -72,7 +64,7 @@ TEST_F(MachineTest, SettingsFileWithBadValuesNamesThemOnceAndKeepsTheRest) {
 }
 
 TEST_F(MachineTest, ApplyChecksEveryFieldBeforeApplyingAnyAndWritesTheFile) {
-    const QString path = dir.filePath("cfg.ini");
+    const QString path = folder.path("cfg.ini");
     ParameterTexts texts = {"0,005", "0.004", "0,0025", "200", "150", "50", "0,1", "0", "0"};
     texts[5] = "50,5";
     EXPECT_FALSE(machine.apply_parameter_texts(texts, path));
@@ -98,7 +90,7 @@ TEST_F(MachineTest, ApplyChecksEveryFieldBeforeApplyingAnyAndWritesTheFile) {
 TEST_F(MachineTest, ApplyRefusesAZeroRatio) {
     ParameterTexts texts = machine.parameter_texts();
     texts[1] = "0";
-    EXPECT_FALSE(machine.apply_parameter_texts(texts, dir.filePath("cfg.ini")));
+    EXPECT_FALSE(machine.apply_parameter_texts(texts, folder.path("cfg.ini")));
     EXPECT_EQ(machine.state().mm_per_step[AXIS_Y], 0.0025);
 }
 
@@ -106,7 +98,7 @@ TEST_F(MachineTest, AFineRatioSurvivesTheSettingsTab) {
     machine.state().mm_per_step[AXIS_X] = 0.00125;
     const ParameterTexts texts = machine.parameter_texts();
     EXPECT_EQ(texts[0], QStringLiteral("0,00125"));
-    ASSERT_TRUE(machine.apply_parameter_texts(texts, dir.filePath("cfg.ini")));
+    ASSERT_TRUE(machine.apply_parameter_texts(texts, folder.path("cfg.ini")));
     EXPECT_EQ(machine.state().mm_per_step[AXIS_X], 0.00125);
 }
 
@@ -143,10 +135,8 @@ TEST_F(MachineTest, MmToStepRoundsAndFailsOnZeroRatioOrOverflow) {
 }
 
 TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
-    panel.texts[Field::SpeedXy] = "2,5";
-    panel.texts[Field::SpeedXyRapid] = "5";
-    panel.texts[Field::ZTravel] = "0.5";  // a point is not read here
-    panel.texts[Field::SpeedZUp] = "1,5";
+    // A point is not read here.
+    testing::type_job_parameters(panel, {.speed_xy_rapid = "5", .z_travel = "0.5"});
     try {
         machine.read_job_parameters();
         FAIL() << "the point should abandon the reading";
@@ -158,8 +148,7 @@ TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
     EXPECT_EQ(machine.state().job.z_travel, 0);
     EXPECT_EQ(machine.state().job.speed_z_up, 0);
 
-    panel.texts[Field::ZTravel] = "0,5";
-    panel.texts[Field::SpeedZDown] = "0,2";
+    testing::type_job_parameters(panel, {.speed_xy_rapid = "5", .speed_z_down = "0,2"});
     machine.read_job_parameters();
     EXPECT_EQ(machine.state().job.z_travel, 0.5);
     EXPECT_EQ(machine.state().job.speed_z_down, 0.2);

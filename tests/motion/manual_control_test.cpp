@@ -122,14 +122,8 @@ TEST_F(ManualControlTest, AJogClickedDuringAMoveRunsToItsEndInsideIt) {
     manual.jog_x_plus();
     EXPECT_EQ(rig.motors().position(AXIS_X), 400);
     EXPECT_EQ(rig.motors().position(AXIS_Z), -400);
-    const std::string order = [&] {
-        std::string axes;
-        for (std::size_t i = 1; i < rig.writes().size(); i += 3) {
-            axes += (rig.writes()[i].value & 0x40) ? 'Z' : 'X';
-        }
-        return axes;
-    }();
-    EXPECT_EQ(order, std::string(9, 'X') + std::string(400, 'Z') + std::string(391, 'X'));
+    EXPECT_EQ(testing::step_axes(rig.path()),
+              std::string(9, 'X') + std::string(400, 'Z') + std::string(391, 'X'));
 }
 
 TEST_F(ManualControlTest, KeysJogOneStepAtEachPress) {

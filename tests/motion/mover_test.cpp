@@ -1,7 +1,6 @@
 // Interpolated X-Y moves and Z moves, checked on the decoded motors.
 #include "motion/mover.h"
 #include "core/operation_abandoned.h"
-#include "port/step_decoder.h"
 #include "tests/support/machine_rig.h"
 
 #include <gtest/gtest.h>
@@ -11,22 +10,13 @@ namespace ostrel {
 namespace {
 
 using testing::MachineRig;
-
-// The axis of each step on the pins, in order: the select bit of every second write.
-std::string step_axes(const std::vector<PortRecord>& writes) {
-    std::string axes;
-    for (std::size_t i = 1; i < writes.size(); i += 3) {
-        const int select = writes[i].value & 0x70;
-        axes += select == 0x10 ? 'X' : select == 0x20 ? 'Y' : select == 0x40 ? 'Z' : '?';
-    }
-    return axes;
-}
+using testing::step_axes;
 
 TEST(Mover, ShortDiagonalInterleavesWithYLeading) {
     MachineRig rig;
     rig.mover.move_to_xy(0.0075, 0.025, 2.5);
     // Passes: Y; X Y; Y; Y; Y; X Y; Y; Y; X Y; Y (5 x 0.3 lies just below 1.5).
-    EXPECT_EQ(step_axes(rig.writes()), "YXYYYYXYYYXYY");
+    EXPECT_EQ(step_axes(rig.path()), "YXYYYYXYYYXYY");
     EXPECT_EQ(rig.engine.totals().calls, 13);
     EXPECT_EQ(rig.motors().position(AXIS_X), 3);
     EXPECT_EQ(rig.motors().position(AXIS_Y), 10);
@@ -35,11 +25,11 @@ TEST(Mover, ShortDiagonalInterleavesWithYLeading) {
 TEST(Mover, TieLetsYLeadAndPureXMovesOnlyX) {
     MachineRig rig;
     rig.mover.move_to_xy(5 * 0.0025, -5 * 0.0025, 1);
-    EXPECT_EQ(step_axes(rig.writes()), "XYXYXYXYXY");
+    EXPECT_EQ(step_axes(rig.path()), "XYXYXYXYXY");
     EXPECT_EQ(rig.motors().position(AXIS_Y), -5);
-    rig.sim->clear_write_log();
+    rig.clear_writes();
     rig.mover.move_to_xy(rig.machine.state().pos_x + 4 * 0.0025, rig.machine.state().pos_y, 1);
-    EXPECT_EQ(step_axes(rig.writes()), "XXXX");
+    EXPECT_EQ(step_axes(rig.path()), "XXXX");
     EXPECT_EQ(rig.engine.totals().calls, 14);
 }
 
@@ -107,30 +97,25 @@ TEST(Mover, LongRandomDiagonalsStayWithinHalfAStepOfTheLine) {
         const int dx = span(random);
         const int dy = span(random);
         rig.mover.move_to_xy(dx * 0.0025, dy * 0.0025, 1);
-        // Replay the pins step by step and look at the tool at the end of every pass: after the
-        // leading axis's step when Y leads (X goes first in a pass), before the next X step
-        // when X leads.
-        StepDecoder motors;
+        // Look at the tool step by step at the end of every pass: after the leading axis's step
+        // when Y leads (X goes first in a pass), before the next X step when X leads.
         const bool y_leads = std::abs(dy) >= std::abs(dx);
         const double slope = y_leads ? double(dx) / dy : double(dy) / dx;
-        const std::string axes = step_axes(rig.writes());
-        const auto& writes = rig.writes();
+        const std::vector<testing::StepPoint> path = rig.path();
+        const std::string axes = step_axes(path);
         double worst = 0;
         for (std::size_t step = 0; step < axes.size(); ++step) {
-            for (std::size_t w = 3 * step; w < 3 * step + 3; ++w) {
-                motors.feed(writes[w].value);
-            }
             const bool pass_end =
                 y_leads ? axes[step] == 'Y' : step + 1 == axes.size() || axes[step + 1] == 'X';
             if (pass_end) {
-                const std::int64_t lead = motors.position(y_leads ? AXIS_Y : AXIS_X);
-                const std::int64_t minor = motors.position(y_leads ? AXIS_X : AXIS_Y);
+                const std::int64_t lead = y_leads ? path[step].y : path[step].x;
+                const std::int64_t minor = y_leads ? path[step].x : path[step].y;
                 worst = std::max(worst, std::abs(double(minor) - double(lead) * slope));
             }
         }
         EXPECT_LE(worst, 0.5 + 1e-9) << "dx " << dx << " dy " << dy;
-        EXPECT_EQ(motors.position(AXIS_X), dx);
-        EXPECT_EQ(motors.position(AXIS_Y), dy);
+        EXPECT_EQ(rig.motors().position(AXIS_X), dx);
+        EXPECT_EQ(rig.motors().position(AXIS_Y), dy);
     }
 }
 

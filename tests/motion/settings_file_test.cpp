@@ -1,27 +1,20 @@
 // The settings file: partial and odd files, and the atomic rewrite.
 #include "motion/settings_file.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <QFile>
-#include <QTemporaryDir>
 
 namespace ostrel {
 namespace {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    QString write(const QByteArray& content) {
-        const QString path = dir.filePath("cfg.ini");
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
-        return path;
-    }
-    QTemporaryDir dir;
+    QString write(const QByteArray& content) { return folder.write("cfg.ini", content); }
+    testing::TempFolder folder;
 };
 
 TEST_F(SettingsFileTest, MissingFileIsSaidAndDefaultsStand) {
-    const SettingsRead read = read_settings_file(dir.filePath("cfg.ini"));
+    const SettingsRead read = read_settings_file(folder.path("cfg.ini"));
     EXPECT_FALSE(read.file_exists);
     EXPECT_EQ(read.parameters.mm_per_step, MachineParameters::defaults().mm_per_step);
     EXPECT_TRUE(read.message.isEmpty());
@@ -77,7 +70,7 @@ TEST_F(SettingsFileTest, WriteReplacesTheFileWholeAndReadsBack) {
 
 TEST_F(SettingsFileTest, WriteIntoAMissingFolderReportsTheReason) {
     EXPECT_FALSE(
-        write_settings_file(dir.filePath("no/such/folder/cfg.ini"), MachineParameters::defaults())
+        write_settings_file(folder.path("no/such/folder/cfg.ini"), MachineParameters::defaults())
             .isEmpty());
 }
 

@@ -2,11 +2,10 @@
 #include "port/port_selection.h"
 #include "port/direct_backend.h"
 #include "port/ppdev_backend.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cerrno>
 
@@ -59,22 +58,17 @@ TEST(PpdevBaseAddress, KernelTextAndTheThreeStandardBases) {
 class FakeParports {
 public:
     FakeParports() {
-        EXPECT_TRUE(root_.isValid());
-        EXPECT_TRUE(QDir(root_.path()).mkpath(QStringLiteral("proc")));
-        EXPECT_TRUE(QDir(root_.path()).mkpath(QStringLiteral("dev")));
+        root_.make_folder(QStringLiteral("proc"));
+        root_.make_folder(QStringLiteral("dev"));
     }
     void add(int n, const QByteArray& base_addr) {
-        const QString folder = proc() + QStringLiteral("/parport%1").arg(n);
-        EXPECT_TRUE(QDir().mkpath(folder));
-        QFile file(folder + QStringLiteral("/base-addr"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(base_addr);
+        root_.write(QStringLiteral("proc/parport%1/base-addr").arg(n), base_addr);
     }
-    QString proc() const { return root_.filePath(QStringLiteral("proc")); }
-    QString dev() const { return root_.filePath(QStringLiteral("dev")); }
+    QString proc() const { return root_.path(QStringLiteral("proc")); }
+    QString dev() const { return root_.path(QStringLiteral("dev")); }
 
 private:
-    QTemporaryDir root_;
+    testing::TempFolder root_;
 };
 
 TEST(PpdevBackend, EachIdentifierFindsTheParportAtItsBaseAddress) {

@@ -3,7 +3,7 @@
 #include "port/port_selection.h"
 #include "port/sim_backend.h"
 #include "port/step_decoder.h"
-#include "tests/support/trace_decoder.h"
+#include "tests/support/tool_path.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -166,11 +166,13 @@ TEST(TraceDecoder, CountsOnlyTheDataRegisterOfTheChosenPort) {
         "0x22 16\n"                    // control register
         "0x30 25\n"                    // another port
         "0x20 9\n0x20 41\n0x20 9\n");  // Y backward on 0x378
-    const StepDecoder machine = testing::decode_trace(trace, PORT_378);
+    const testing::DecodedWrites decoded = testing::decode_trace(trace, PORT_378);
+    const StepDecoder& machine = decoded.motors;
     EXPECT_EQ(machine.forward_steps(1), 1);
     EXPECT_EQ(machine.backward_steps(2), 1);
     EXPECT_EQ(machine.faults(1) + machine.faults(2) + machine.faults(3), 0);
-    EXPECT_EQ(testing::decode_trace(trace, PORT_278).backward_steps(1), 1);
+    EXPECT_EQ(decoded.path, (std::vector<testing::StepPoint>{{1, 0, 0}, {1, -1, 0}}));
+    EXPECT_EQ(testing::decode_trace(trace, PORT_278).motors.backward_steps(1), 1);
 }
 
 TEST(TraceDecoder, AgreesWithTheSimulatedMachineOnItsWriteLog) {
@@ -182,7 +184,7 @@ TEST(TraceDecoder, AgreesWithTheSimulatedMachineOnItsWriteLog) {
             sim.write_register(0x30, byte);
         }
     }
-    const StepDecoder decoded = testing::decode_writes(sim.write_log(), PORT_278);
+    const StepDecoder decoded = testing::decode_writes(sim.write_log(), PORT_278).motors;
     EXPECT_EQ(decoded.forward_steps(3), 20);
     EXPECT_EQ(decoded.forward_steps(3), sim.machine(PORT_278).forward_steps(3));
 }

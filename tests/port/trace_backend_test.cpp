@@ -3,11 +3,11 @@
 #include "port/port_options.h"
 #include "port/sim_backend.h"
 #include "tests/support/scripted_port.h"
-#include "tests/support/trace_decoder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tool_path.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace ostrel {
 namespace {
@@ -30,9 +30,8 @@ TEST(TraceLine, AddressInTwoLowerCaseHexDigitsValueInDecimal) {
 }
 
 TEST(TraceBackend, WritesThatReachedThePortAreTracedReadsAreNot) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("run.trace"));
+    const testing::TempFolder folder;
+    const QString path = folder.path(QStringLiteral("run.trace"));
     {
         auto scripted = std::make_unique<testing::ScriptedBackend>();
         scripted->failing_writes = {0x30};
@@ -49,9 +48,8 @@ TEST(TraceBackend, WritesThatReachedThePortAreTracedReadsAreNot) {
 }
 
 TEST(TraceBackend, LongRunIsCompleteAfterDestruction) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("long.trace"));
+    const testing::TempFolder folder;
+    const QString path = folder.path(QStringLiteral("long.trace"));
     const int steps = 50'000;  // well past any buffer size
     {
         TraceBackend trace(std::make_unique<SimBackend>(), path);
@@ -62,18 +60,18 @@ TEST(TraceBackend, LongRunIsCompleteAfterDestruction) {
             trace.write_register(0x20, pattern);
         }
     }
-    const StepDecoder machine = testing::decode_writes(testing::read_trace_file(path), PORT_378);
+    const StepDecoder machine =
+        testing::decode_writes(testing::read_trace_file(path), PORT_378).motors;
     EXPECT_EQ(machine.forward_steps(2), steps);
     EXPECT_EQ(machine.faults(2), 0);
 }
 
 TEST(TraceBackend, MadeFromOptionsAroundTheChosenBackEnd) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    const testing::TempFolder folder;
     PortOptions options;
     options.kind = PortKind::Sim;
     options.sim_3bc = false;
-    options.trace_path = dir.filePath(QStringLiteral("sim.trace"));
+    options.trace_path = folder.path(QStringLiteral("sim.trace"));
     {
         QString error;
         std::unique_ptr<PortBackend> backend = make_port_backend(options, &error);
@@ -88,11 +86,10 @@ TEST(TraceBackend, MadeFromOptionsAroundTheChosenBackEnd) {
 }
 
 TEST(TraceBackend, UnwritableTraceFileIsReportedNotIgnored) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    const testing::TempFolder folder;
     PortOptions options;
     options.kind = PortKind::Sim;
-    options.trace_path = dir.filePath(QStringLiteral("no/such/folder/run.trace"));
+    options.trace_path = folder.path(QStringLiteral("no/such/folder/run.trace"));
     QString error;
     EXPECT_EQ(make_port_backend(options, &error), nullptr);
     EXPECT_TRUE(error.contains(options.trace_path)) << error.toStdString();

@@ -1,16 +1,16 @@
 // The headless runner end to end: the built program on small jobs, its trace, summary and status.
 #include "motion/machine_state.h"
 #include "run/run_options.h"
-#include "tests/support/trace_decoder.h"
+#include "tests/support/job_texts.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/tool_path.h"
 
 #include <gtest/gtest.h>
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 
 namespace ostrel {
 namespace {
@@ -31,20 +31,13 @@ protected:
         return {process.exitCode(), process.readAllStandardOutput(),
                 QString::fromUtf8(process.readAllStandardError())};
     }
-    QString write(const QString& name, const QByteArray& content) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
     // The factory settings, so that the run does not depend on the folder it starts in.
     void SetUp() override {
-        write("cfg.ini",
-              "[machine]\nmm_per_step_x=0.0025\nmm_per_step_y=0.0025\nmm_per_step_z=0.0025\n"
-              "travel_limit_x=100\ntravel_limit_y=100\ntravel_limit_z=100\n");
+        dir.write("cfg.ini",
+                  "[machine]\nmm_per_step_x=0.0025\nmm_per_step_y=0.0025\nmm_per_step_z=0.0025\n"
+                  "travel_limit_x=100\ntravel_limit_y=100\ntravel_limit_z=100\n");
     }
-    QTemporaryDir dir;
+    testing::TempFolder dir;
 };
 
 const QByteArray kOneLine =
@@ -52,18 +45,16 @@ const QByteArray kOneLine =
     "  0\nENDSEC\n  0\nEOF\n";
 
 TEST_F(OstrelRunTest, TheTraceDecodesToTheStepsTheSummaryReports) {
-    const QString job = write("square.dxf",
-                              "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n0\n"
-                              "  0\nLINE\n  8\n0\n 10\n1\n 20\n0\n 11\n1\n 21\n1.5\n"
-                              "  0\nLINE\n  8\n0\n 10\n2\n 20\n2\n 11\n0\n 21\n0\n"
-                              "  0\nEOF\n");
-    const Finished done = run({"--json", "--trace", dir.filePath("job.trace"), job});
+    const QString job = dir.write("square.dxf",
+                                  "  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n0\n"
+                                  "  0\nLINE\n  8\n0\n 10\n1\n 20\n0\n 11\n1\n 21\n1.5\n"
+                                  "  0\nLINE\n  8\n0\n 10\n2\n 20\n2\n 11\n0\n 21\n0\n"
+                                  "  0\nEOF\n");
+    const Finished done = run({"--json", "--trace", dir.path("job.trace"), job});
     ASSERT_EQ(done.status, 0) << done.err.toStdString();
     const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
-    QFile trace(dir.filePath("job.trace"));
-    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
     const StepDecoder motors =
-        testing::decode_trace(QString::fromLatin1(trace.readAll()), PORT_3BC);
+        testing::decode_writes(testing::read_trace_file(dir.path("job.trace")), PORT_3BC).motors;
     const char* names[] = {"", "x", "y", "z"};
     for (int axis = AXIS_X; axis <= AXIS_Z; ++axis) {
         const QJsonObject steps = summary["steps"].toObject()[names[axis]].toObject();
@@ -77,7 +68,7 @@ TEST_F(OstrelRunTest, TheTraceDecodesToTheStepsTheSummaryReports) {
 }
 
 TEST_F(OstrelRunTest, MachineTimeIsTheSumOfTheStepWaits) {
-    const Finished done = run({"--json", write("line.dxf", kOneLine)});
+    const Finished done = run({"--json", dir.write("line.dxf", kOneLine)});
     ASSERT_EQ(done.status, 0) << done.err.toStdString();
     const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
     // 400 X steps drawn at 2,5 mm/s (1 ms each), 200 Z steps raised at 1,5 mm/s (1666667 ns
@@ -91,20 +82,20 @@ TEST_F(OstrelRunTest, MachineTimeIsTheSumOfTheStepWaits) {
 
 TEST_F(OstrelRunTest, TheJobParametersAndStartPositionAreTakenAsTyped) {
     const Finished done = run({"--json", "--speed-xy", "5", "--no-return", "--start-x", "0.5",
-                               write("line.dxf", kOneLine)});
+                               dir.write("line.dxf", kOneLine)});
     ASSERT_EQ(done.status, 0) << done.err.toStdString();
     const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
     // Raised at the start (0,5 mm away), travelled back to 0, lowered, drawn at 5 mm/s.
     EXPECT_NEAR(summary["position"].toObject()["x"].toDouble(), 1.0, 1e-9);
     EXPECT_NEAR(summary["position"].toObject()["z"].toDouble(), 0.0, 1e-9);
-    const Finished point = run({"--speed-xy", "5.0", write("p.dxf", kOneLine)});
+    const Finished point = run({"--speed-xy", "5.0", dir.write("p.dxf", kOneLine)});
     EXPECT_EQ(point.status, 1);  // a point is not the decimal comma in a job edit
     EXPECT_TRUE(point.err.contains("'5.0' is not a valid floating point value"));
 }
 
 TEST_F(OstrelRunTest, TheTravelLimitWarningIsPrintedOnceWithItsCount) {
-    write("small.ini", "[machine]\ntravel_limit_x = 0\n");
-    const Finished done = run({"--config", "small.ini", write("line.dxf", kOneLine)});
+    dir.write("small.ini", "[machine]\ntravel_limit_x = 0\n");
+    const Finished done = run({"--config", "small.ini", dir.write("line.dxf", kOneLine)});
     EXPECT_EQ(done.status, 0);  // a warning answered OK is no error
     EXPECT_EQ(done.err.count(QStringLiteral("message: Выход за пределы, продолжить?")), 1);
     // Every display update beyond X 0 warns, after the step and at the end of each engine call:
@@ -113,10 +104,10 @@ TEST_F(OstrelRunTest, TheTravelLimitWarningIsPrintedOnceWithItsCount) {
 }
 
 TEST_F(OstrelRunTest, AMissingFileExitsOneWithTheMessage) {
-    const Finished done = run({dir.filePath("nothing.dxf")});
+    const Finished done = run({dir.path("nothing.dxf")});
     EXPECT_EQ(done.status, 1);
     EXPECT_TRUE(done.err.contains("message: такого файла не существует")) << done.err.toStdString();
-    const Finished gerber = run({dir.filePath("nothing.gbr")});
+    const Finished gerber = run({dir.path("nothing.gbr")});
     EXPECT_EQ(gerber.status, 1);
     EXPECT_EQ(gerber.err.count(QStringLiteral("такого файла не существует")), 1);
 }
@@ -127,7 +118,7 @@ TEST_F(OstrelRunTest, BadUsageExitsTwo) {
     EXPECT_EQ(run({"a.dxf", "b.dxf"}).status, 2);
     EXPECT_EQ(run({}).status, 2);
     EXPECT_EQ(run({"--port", "serial", "x.dxf"}).status, 2);
-    EXPECT_EQ(run({"--start-y", "abc", write("l.dxf", kOneLine)}).status, 2);
+    EXPECT_EQ(run({"--start-y", "abc", dir.write("l.dxf", kOneLine)}).status, 2);
     const Finished help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* option :
@@ -141,21 +132,20 @@ TEST_F(OstrelRunTest, BadUsageExitsTwo) {
 }
 
 TEST_F(OstrelRunTest, PicturesOfTheTrackAndOfThePreview) {
-    const QString job = write("line.dxf", kOneLine);
-    ASSERT_EQ(run({"--png", dir.filePath("track.png"), job}).status, 0);
-    EXPECT_EQ(QImage(dir.filePath("track.png")).size(), QSize(585, 457));
-    ASSERT_EQ(
-        run({"--job", "preview", "--zoom", "50", "--png", dir.filePath("view.png"), job}).status,
-        0);
-    const QImage view(dir.filePath("view.png"));
+    const QString job = dir.write("line.dxf", kOneLine);
+    ASSERT_EQ(run({"--png", dir.path("track.png"), job}).status, 0);
+    EXPECT_EQ(QImage(dir.path("track.png")).size(), QSize(585, 457));
+    ASSERT_EQ(run({"--job", "preview", "--zoom", "50", "--png", dir.path("view.png"), job}).status,
+              0);
+    const QImage view(dir.path("view.png"));
     EXPECT_EQ(view.size(), QSize(387, 320));
     EXPECT_EQ(view.pixelColor(25, 297), QColor(Qt::black));  // on the line, 1 mm at 50 px/mm
 }
 
 TEST_F(OstrelRunTest, AGerberPlotRunsWithTheFilesOwnApertures) {
-    const QString job = write("board.gbr",
-                              "%ADD10C,0.0100*%\nG54D10*\nX0Y0D02*\nX100Y0D01*\nX100Y50D01*\n"
-                              "M02*\n");
+    const QString job = dir.write("board.gbr",
+                                  "%ADD10C,0.0100*%\nG54D10*\nX0Y0D02*\nX100Y0D01*\nX100Y50D01*\n"
+                                  "M02*\n");
     const Finished done = run({"--json", job});
     ASSERT_EQ(done.status, 0) << done.err.toStdString();
     const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
@@ -170,12 +160,13 @@ TEST(RunOptions, PageFromTheNameAndTheDefaultsOfTheJobKind) {
     EXPECT_EQ(options->page, RunPage::Gerber);
     EXPECT_EQ(options->port.kind, PortKind::Sim);
     EXPECT_FALSE(options->realtime);
-    EXPECT_EQ(options->field_text(Field::SpeedZDown), QStringLiteral("1,5"));
+    EXPECT_EQ(options->field_text(Field::SpeedZDown), testing::JobTexts::drawing().speed_z_down);
     options = parse_run_options({"--job=drill", "--port=ppdev", "PART.DXF"}, error);
     ASSERT_TRUE(options.has_value());
     EXPECT_EQ(options->page, RunPage::Dxf);
-    EXPECT_EQ(options->field_text(Field::SpeedZDown), QStringLiteral("0,2"));
-    EXPECT_EQ(options->field_text(Field::DrillDepth), QStringLiteral("2"));
+    const testing::JobTexts drilling = testing::JobTexts::drilling();
+    EXPECT_EQ(options->field_text(Field::SpeedZDown), drilling.speed_z_down);
+    EXPECT_EQ(options->field_text(Field::DrillDepth), drilling.drill_depth.value());
     EXPECT_TRUE(options->realtime);  // a real port can't be hurried
     options = parse_run_options({"--marker", "12", "--depth=1,5", "--page", "dxf", "x.gbr"}, error);
     ASSERT_TRUE(options.has_value());

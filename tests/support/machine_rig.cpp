@@ -12,7 +12,12 @@ MachineRig::MachineRig(std::int64_t clock_frequency) : clock(clock_frequency) {
     // The probe's 0x55 and 0xAA are no coil patterns; what matters starts after it.
     sim->machine(PORT_378).clear_counts();
     sim->keep_write_log(true);
+    clear_writes();
+}
+
+void MachineRig::clear_writes() {
     sim->clear_write_log();
+    motors_before_writes_ = motors();
 }
 
 }  // namespace ostrel::testing

@@ -1,0 +1,27 @@
+// The test machine with both file pages, DXF and Gerber, and the job buttons over them.
+#pragma once
+
+#include "dxf/dxf_jobs.h"
+#include "gerber/gerber_page.h"
+#include "jobs/job_buttons.h"
+#include "tests/support/machine_rig.h"
+
+namespace ostrel::testing {
+
+struct JobRig : MachineRig {
+    // Shows the page and points its file field at path.
+    void use_dxf_file(const QString& path) {
+        panel.page = 0;
+        panel.texts[Field::DxfFile] = path;
+    }
+    void use_gerber_file(const QString& path) {
+        panel.page = 1;
+        panel.texts[Field::GerberFile] = path;
+    }
+
+    DxfJobs dxf{machine, mover};
+    GerberPage gerber{machine, mover};
+    JobButtons buttons{machine, mover, dxf, gerber.jobs()};
+};
+
+}  // namespace ostrel::testing
