@@ -113,7 +113,7 @@ TEST_F(DxfJobsTest, TheTrackIsClearedButGoesOnFromWhereItEnded) {
 
 TEST_F(DxfJobsTest, ALineIsDrawnAsWrittenAndWithoutReturnTheToolStaysDown) {
     use_file(line_entity("5", "5", "0", "0"));
-    rig.panel.vozvrat = false;
+    rig.panel.returns_to_origin = false;
     rig.buttons.run_draw_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, 0.5, kUp), xy(5, 5, 0.5, kRapid), zm(5, 5, 0, kDown),
                               xy(0, 0, 0, kDraw)}));
@@ -125,7 +125,7 @@ TEST_F(DxfJobsTest, ZeroLengthLinesMoveNothingWhereTheToolStandsAndOnlyTravelEls
         rig.machine.state().mm_per_step[axis] = 0.0078125;
     }
     use_file(line_entity("0", "0", "0", "0") + line_entity("3", "4", "3", "4"));
-    rig.panel.vozvrat = false;
+    rig.panel.returns_to_origin = false;
     rig.buttons.run_draw_job();
     const Moves moved = moves();
     ASSERT_EQ(moved.size(), 2u);
@@ -136,7 +136,7 @@ TEST_F(DxfJobsTest, ZeroLengthLinesMoveNothingWhereTheToolStandsAndOnlyTravelEls
 
 TEST_F(DxfJobsTest, AZeroLengthLineAtTheToolMakesNoEngineCallAtAll) {
     use_file(line_entity("0", "0", "0", "0"));
-    rig.panel.vozvrat = false;
+    rig.panel.returns_to_origin = false;
     rig.buttons.run_draw_job();
     EXPECT_EQ(rig.engine.totals().calls, 0);
     EXPECT_TRUE(rig.writes().empty());
@@ -269,7 +269,7 @@ TEST_F(DxfJobsTest, DrillingFromAJoggedPositionMeasuresFromThere) {
 
 TEST_F(DxfJobsTest, PointsAtTheOriginAreDrilledInPlaceAgainAndAgain) {
     use_file(point_entity("0", "0") + point_entity("0.0", "0.0"));
-    rig.panel.vozvrat = false;
+    rig.panel.returns_to_origin = false;
     rig.buttons.run_drill_job();
     EXPECT_EQ(moves(), (Moves{zm(0, 0, -2, kDown), zm(0, 0, 0, kUp), zm(0, 0, -2, kDown),
                               zm(0, 0, 0.5, kUp)}));
@@ -305,7 +305,7 @@ TEST_F(DxfJobsTest, TheDrillingGerberPageGetsTheDepth) {
     rig.gerber.set_file_view(&view);
     rig.gerber.interpreter().registers().plot_mode = true;
     rig.use_gerber_file(folder.write("empty.gbr", ""));
-    rig.panel.vozvrat = false;
+    rig.panel.returns_to_origin = false;
     rig.panel.texts[Field::DrillDepth] = "1,5";
     rig.buttons.run_drill_job();
     EXPECT_EQ(view.seen, (std::vector<GerberModes>{{false, true, false, 1.5}}));

@@ -112,7 +112,7 @@ TEST_F(DxfPreviewTest, CoordinatesAreCutTowardZeroOnBothSides) {
 
 TEST_F(DxfPreviewTest, TravelLinesStartAtTheLeftEdgeOnTheOriginsRow) {
     use_file(line_entity("10", "10", "20", "10") + line_entity("30", "0", "30", "5"));
-    panel.holost = true;
+    panel.idle_moves_checked = true;
     panel.autozoom = true;  // zoom 9 here: box -1..30 by -1..10, spans 41 and 21
     render();
     ASSERT_EQ(preview.preview_zoom(), 9);
@@ -132,7 +132,7 @@ TEST_F(DxfPreviewTest, TravelLinesStartAtTheLeftEdgeOnTheOriginsRow) {
 TEST_F(DxfPreviewTest, ZoomZeroCollapsesEverythingOntoOnePixel) {
     use_file(line_entity("0", "0", "100", "50") + line_entity("-40", "7", "3", "-90"));
     panel.zoom = 0;
-    panel.holost = true;
+    panel.idle_moves_checked = true;
     render();
     ASSERT_EQ(picture.segments.size(), 6u);
     for (const auto& segment : picture.segments) {

@@ -151,7 +151,7 @@ TEST_F(GerberRunsTest, JobsNeverDrawOnTheFileViewPicture) {
 
 TEST_F(GerberRunsTest, DrillingThenDrawingOnTheSamePageDrawsAndDoesNotDrill) {
     use("G54D10*\nX100Y200D02*\nX300Y200D01*\n");
-    rig.panel.vozvrat = true;
+    rig.panel.returns_to_origin = true;
     rig.buttons.run_drill_job();  // two holes: Y200 on each line
     EXPECT_EQ(rig.motors().forward_steps(AXIS_Z), 800 + 1000);
     EXPECT_EQ(motor(AXIS_X), 0);  // returned to (0, 0)

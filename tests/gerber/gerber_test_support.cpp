@@ -8,7 +8,7 @@ namespace ostrel::testing {
 GerberRig::GerberRig() {
     type_job_parameters(panel, {.drill_depth = QStringLiteral("2")});
     panel.page = 1;
-    panel.vozvrat = false;
+    panel.returns_to_origin = false;
 }
 
 }  // namespace ostrel::testing

@@ -134,7 +134,7 @@ TEST_F(MachineTest, MmToStepRoundsAndFailsOnZeroRatioOrOverflow) {
     EXPECT_THROW(machine.jog_steps(AXIS_Z), OperationAbandoned);
 }
 
-TEST_F(MachineTest, GetRejimStoresFieldsUntilTheFirstBadOne) {
+TEST_F(MachineTest, ReadJobParametersStoresFieldsUntilTheFirstBadOne) {
     // A point is not read here.
     testing::type_job_parameters(panel, {.speed_xy_rapid = "5", .z_travel = "0.5"});
     try {
@@ -161,8 +161,8 @@ TEST_F(MachineTest, ViewXyzShowsDrawsAndWarnsBeyondTheUpperLimits) {
     s.pos_y = 1.5;
     s.pos_z = 0.5;  // at z_travel: raised, grey
     machine.view_xyz();
-    EXPECT_EQ(op.positionXDisplay, QStringLiteral("0,5"));
-    EXPECT_EQ(op.positionYDisplay, QStringLiteral("1,5"));
+    EXPECT_EQ(op.display_x, QStringLiteral("0,5"));
+    EXPECT_EQ(op.display_y, QStringLiteral("1,5"));
     EXPECT_EQ(op.track_window_shown, 1);
     ASSERT_EQ(picture.segments.size(), 1u);
     EXPECT_EQ(picture.segments[0].from, QPoint(0, 0));
@@ -200,8 +200,8 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
     machine.state().pos_x = 3;
     machine.view_xyz();
     EXPECT_EQ(machine.zero_axis(AXIS_X), QStringLiteral("0"));
-    EXPECT_EQ(op.positionXDisplay, QStringLiteral("0"));
-    EXPECT_EQ(op.positionYDisplay, QStringLiteral("0"));
+    EXPECT_EQ(op.display_x, QStringLiteral("0"));
+    EXPECT_EQ(op.display_y, QStringLiteral("0"));
     EXPECT_EQ(machine.state().pos_x, 0);
     const std::size_t lines_before = picture.segments.size();
 
@@ -211,17 +211,17 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
     machine.accept_new_position();
     EXPECT_EQ(machine.state().pos_x, 12.5);
     EXPECT_EQ(machine.state().pos_y, -1.25);
-    EXPECT_EQ(op.positionXDisplay, QStringLiteral("12.5"));  // as typed, point and all
-    EXPECT_EQ(picture.segments.size(), lines_before);        // nothing drawn
+    EXPECT_EQ(op.display_x, QStringLiteral("12.5"));   // as typed, point and all
+    EXPECT_EQ(picture.segments.size(), lines_before);  // nothing drawn
     machine.view_xyz();
-    EXPECT_EQ(op.positionXDisplay, QStringLiteral("12,5"));
+    EXPECT_EQ(op.display_x, QStringLiteral("12,5"));
 
     panel.texts[Field::NewPositionX] = "7";
     panel.texts[Field::NewPositionY] = "y";
     EXPECT_THROW(machine.accept_new_position(), OperationAbandoned);
     EXPECT_EQ(machine.state().pos_x, 7);  // stored before the bad field
     EXPECT_EQ(machine.state().pos_y, -1.25);
-    EXPECT_EQ(op.positionXDisplay, QStringLiteral("12,5"));  // displays untouched
+    EXPECT_EQ(op.display_x, QStringLiteral("12,5"));  // displays untouched
 }
 
 TEST_F(MachineTest, AMoveTooLongForTheStepCounterIsRefused) {

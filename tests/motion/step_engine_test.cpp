@@ -110,7 +110,7 @@ TEST(StepEngine, DisplayAfterEveryStepAndOnceMore) {
     MachineRig rig;
     rig.engine.step_axis(AXIS_X, 4, 2.5);
     EXPECT_EQ(rig.op.position_updates, 5);
-    EXPECT_EQ(rig.op.positionXDisplay, QStringLiteral("0,01"));
+    EXPECT_EQ(rig.op.display_x, QStringLiteral("0,01"));
     EXPECT_EQ(rig.op.messages_processed, 4);
 }
 

@@ -24,9 +24,9 @@ void RecordingOperator::show_position(double x, double y, double z) {
 }
 
 void RecordingOperator::show_position_texts(const QString& x, const QString& y, const QString& z) {
-    positionXDisplay = x;
-    positionYDisplay = y;
-    positionZDisplay = z;
+    display_x = x;
+    display_y = y;
+    display_z = z;
     ++position_updates;
 }
 

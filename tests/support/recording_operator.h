@@ -37,9 +37,9 @@ public:
     std::vector<Field> focused;
     std::vector<int> gauge;
     std::vector<double> offered_waits;  // seconds
-    QString positionXDisplay = QStringLiteral("0.0");
-    QString positionYDisplay = QStringLiteral("0.0");
-    QString positionZDisplay = QStringLiteral("0.0");
+    QString display_x = QStringLiteral("0.0");
+    QString display_y = QStringLiteral("0.0");
+    QString display_z = QStringLiteral("0.0");
     int position_updates = 0;
     int track_window_shown = 0;
     int messages_processed = 0;
@@ -57,20 +57,20 @@ public:
     QString field_text(Field field) const override;
     int jog_speed_position() const override { return jog_speed; }
     int jog_distance_position() const override { return jog_distance; }
-    bool return_to_origin() const override { return vozvrat; }
+    bool return_to_origin() const override { return returns_to_origin; }
     int file_page() const override { return page; }
     int preview_zoom() const override { return zoom; }
     bool auto_zoom() const override { return autozoom; }
-    bool idle_moves() const override { return holost; }
+    bool idle_moves() const override { return idle_moves_checked; }
 
     std::map<Field, QString> texts;
     int jog_speed = 10;
     int jog_distance = 1;
-    bool vozvrat = true;
+    bool returns_to_origin = true;
     int page = 1;
     int zoom = 1;
     bool autozoom = false;
-    bool holost = false;
+    bool idle_moves_checked = false;
 };
 
 }  // namespace ostrel::testing
