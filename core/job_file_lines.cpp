@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -104,15 +103,6 @@ bool JobFileLineReader::next(std::string_view& line) {
         }
         return true;
     }
-}
-
-bool gerber_file_exists(const QString& path, Operator& op) {
-    if (!path.isEmpty() && QFileInfo::exists(path)) {
-        return true;
-    }
-    op.show_message(MessageKind::Error, QStringLiteral("такого файла не существует"));
-    op.focus_field(Field::GerberFile);
-    return false;
 }
 
 }  // namespace ostrel

@@ -1,8 +1,6 @@
 // Reading a Gerber or drill file line by line, as the aperture loader, the preview and the jobs do.
 #pragma once
 
-#include "core/operator.h"
-
 #include <QString>
 #include <cstddef>
 #include <string>
@@ -49,9 +47,5 @@ private:
     bool skip_lf_ = false;  // the last line ended at a CR: an LF right after belongs to it
     std::string long_line_;
 };
-
-// Every Gerber run starts here: false, after telling the operator "такого файла не существует" and
-// putting the focus on gerberFileEdit, when nothing is found at path.
-bool gerber_file_exists(const QString& path, Operator& op);
 
 }  // namespace ostrel

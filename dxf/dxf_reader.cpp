@@ -12,7 +12,6 @@
 #include <emmintrin.h>
 #endif
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -413,15 +412,6 @@ std::optional<std::int64_t> dxf_value_count(std::string_view text) {
     }
     return parse_ten_thousandths(
         QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
-}
-
-bool dxf_file_exists(const QString& path, Operator& op) {
-    if (!path.isEmpty() && QFileInfo::exists(path)) {
-        return true;
-    }
-    op.show_message(MessageKind::Error, QStringLiteral("такого файла не существует"));
-    op.focus_field(Field::DxfFile);
-    return false;
 }
 
 DxfReader::DxfReader(const QString& path, Entity entity, std::size_t buffer_size)

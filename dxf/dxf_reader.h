@@ -166,8 +166,4 @@ private:
     bool cut_off_ = false;
 };
 
-// Every DXF pass starts here: false, after telling the operator "такого файла не существует" and
-// putting the focus on the file-name field, when nothing is found at path.
-bool dxf_file_exists(const QString& path, Operator& op);
-
 }  // namespace ostrel

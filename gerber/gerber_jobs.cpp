@@ -1,6 +1,7 @@
 // The Gerber plotting and drilling job: the file's data lines handed to the interpreter in turn.
 #include "gerber/gerber_jobs.h"
 
+#include "core/job_file.h"
 #include "core/job_file_lines.h"
 
 namespace ostrel {
@@ -13,7 +14,7 @@ void GerberJobs::run_gerber_job() {
         view_->show();
     }
     const QString path = machine_.panel().field_text(Field::GerberFile);
-    if (!gerber_file_exists(path, machine_.op())) {
+    if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
         return;
     }
     JobFileLineReader reader(path);

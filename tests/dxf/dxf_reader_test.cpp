@@ -3,7 +3,6 @@
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
 #include "tests/dxf/dxf_test_files.h"
-#include "tests/support/recording_operator.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -315,16 +314,6 @@ TEST_F(DxfReaderTest, AFileThatCantBeReadIsNamedWithTheSystemsReason) {
     EXPECT_EQ(
         abandon_message(mem),
         QStringLiteral("Не удаётся прочитать файл \"%1\": %2").arg(mem, qt_error_string(EIO)));
-}
-
-TEST_F(DxfReaderTest, AMissingFileIsToldAndTheFocusGoesToTheFileName) {
-    testing::RecordingOperator op;
-    EXPECT_FALSE(dxf_file_exists(folder.path("none.dxf"), op));
-    EXPECT_FALSE(dxf_file_exists(QString(), op));
-    ASSERT_EQ(op.messages.size(), 2u);
-    EXPECT_EQ(op.messages[0].text, QStringLiteral("такого файла не существует"));
-    EXPECT_EQ(op.focused, (std::vector<Field>{Field::DxfFile, Field::DxfFile}));
-    EXPECT_TRUE(dxf_file_exists(folder.write("here.dxf", ""), op));
 }
 
 }  // namespace
