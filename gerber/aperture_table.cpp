@@ -152,10 +152,10 @@ void load_apertures(const QString& path, ApertureTable& table, ApertureGrid& gri
     if (!job_file_exists(path, op, Field::GerberFile)) {
         return;
     }
-    JobFileLineReader reader(path);
-    std::string_view line;
+    JobFileLineReader reader(path, kGerberLineRules);
+    JobFileLineReader::Line line;
     while (reader.next(line)) {
-        loader.take_line(line);
+        loader.take_line(line.text);
     }
 }
 

@@ -17,14 +17,14 @@ void GerberJobs::run_gerber_job() {
     if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
         return;
     }
-    JobFileLineReader reader(path);
+    JobFileLineReader reader(path, kGerberLineRules);
     const MachineState& s = machine_.state();
-    std::string_view line;
+    JobFileLineReader::Line line;
     while (!s.stop_requested && reader.next(line)) {
-        if (line.empty() || line.front() == '%') {
+        if (line.text.empty() || line.text.front() == '%') {
             continue;
         }
-        interpreter_.run_line(line);
+        interpreter_.run_line(line.text);
     }
 }
 

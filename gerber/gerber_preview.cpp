@@ -70,11 +70,11 @@ void GerberPreview::interpret_file(FileView& view) {
         return;
     }
     interpreter_.set_picture(&view.picture());
-    JobFileLineReader reader(path);
-    std::string_view line;
+    JobFileLineReader reader(path, kGerberLineRules);
+    JobFileLineReader::Line line;
     while (reader.next(line)) {
-        if (!is_aperture_definition(line)) {
-            interpreter_.run_line(line);
+        if (!is_aperture_definition(line.text)) {
+            interpreter_.run_line(line.text);
         }
     }
 }

@@ -23,7 +23,7 @@ using testing::point_entity;
 using Counts = std::array<std::int64_t, 4>;
 
 std::vector<Counts> read_lines(const QString& path,
-                               std::size_t buffer = DxfLineReader::kDefaultBuffer) {
+                               std::size_t buffer = JobFileLineReader::kFixedBuffer) {
     DxfReader pass(path, DxfReader::Entity::Line, buffer);
     std::vector<Counts> lines;
     while (const auto line = pass.next_line_entity()) {
