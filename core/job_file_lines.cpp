@@ -50,7 +50,7 @@ JobFileLineReader::~JobFileLineReader() {
     }
 }
 
-char* JobFileLineReader::find_line_end(char* from, char* to) const {
+inline char* JobFileLineReader::find_line_end(char* from, char* to) const {
     auto* lf = static_cast<char*>(std::memchr(from, '\n', static_cast<std::size_t>(to - from)));
     if (rules_.carriage_return == LineRules::CarriageReturn::Dropped ||
         cr_end_ <= static_cast<std::size_t>(from - buffer_.get())) {
@@ -65,7 +65,7 @@ char* JobFileLineReader::find_line_end(char* from, char* to) const {
     return lf;
 }
 
-void JobFileLineReader::pass_line_end(const char* stop) {
+inline void JobFileLineReader::pass_line_end(const char* stop) {
     pos_ = static_cast<std::size_t>(stop - buffer_.get()) + 1;
     // Only a reader whose CRs end lines stops at one; the LF of its CR LF may not be read yet.
     if (*stop == '\r') {
@@ -146,11 +146,15 @@ bool JobFileLineReader::refill() {
     return true;
 }
 
-JobFileLineReader::Line JobFileLineReader::finish(char* start, std::size_t length) {
+inline std::size_t JobFileLineReader::text_length(char* start, std::size_t length) {
     if (rules_.carriage_return == LineRules::CarriageReturn::EndsLine ||
         cr_end_ <= static_cast<std::size_t>(start - buffer_.get())) {
-        return {std::string_view(start, length), false};
+        return length;
     }
+    return drop_carriage_returns(start, length);
+}
+
+std::size_t JobFileLineReader::drop_carriage_returns(char* start, std::size_t length) {
     if (length > 0 && start[length - 1] == '\r') {
         --length;
     }
@@ -164,7 +168,7 @@ JobFileLineReader::Line JobFileLineReader::finish(char* start, std::size_t lengt
         }
         length = static_cast<std::size_t>(out - start);
     }
-    return {std::string_view(start, length), false};
+    return length;
 }
 
 JobFileLineReader::Line JobFileLineReader::skip_overlong() {
@@ -215,7 +219,7 @@ bool JobFileLineReader::next(Line& line) {
         if (char* stop = find_line_end(start + scanned, buffer_.get() + end_)) {
             const auto length = static_cast<std::size_t>(stop - start);
             pass_line_end(stop);
-            line = finish(start, length);
+            line = {std::string_view(start, text_length(start, length)), false};
             return true;
         }
         scanned = available;
@@ -228,7 +232,7 @@ bool JobFileLineReader::next(Line& line) {
                 return false;
             }
             pos_ = end_;
-            line = finish(start, available);
+            line = {std::string_view(start, text_length(start, available)), false};
             return true;
         }
         compact();

@@ -105,12 +105,15 @@ private:
     bool skips_long_lines() const {
         return rules_.long_line == LineRules::LongLine::SkippedKeepingPrefix;
     }
-    char* find_line_end(char* from, char* to) const;
-    void pass_line_end(const char* stop);
+    // Inline, defined where they are called, for they run once a line: out of line, as a
+    // position-independent build would leave them, they would cost a good share of the reading.
+    inline char* find_line_end(char* from, char* to) const;
+    inline void pass_line_end(const char* stop);
+    inline std::size_t text_length(char* start, std::size_t length);
     void compact();
     void make_room();
     void fill(std::size_t request);
-    Line finish(char* start, std::size_t length);
+    std::size_t drop_carriage_returns(char* start, std::size_t length);
     Line skip_overlong();
     [[noreturn]] void refuse_long_line() const;
 
@@ -127,8 +130,8 @@ private:
     // holds no CR, which spares a file written with LF alone a CR search per line.
     std::size_t cr_end_ = 0;
     bool eof_ = false;
-    bool skip_lf_ =
-        false;  // the last line ended at a CR ending the buffer: an LF next belongs to it
+    // The last line ended at a CR that ended the buffered bytes: an LF read next belongs to it.
+    bool skip_lf_ = false;
     std::string prefix_;
 };
 
