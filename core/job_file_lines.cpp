@@ -223,7 +223,8 @@ bool JobFileLineReader::next(Line& line) {
             return true;
         }
         scanned = available;
-        // Checked at each read's end, so a line is refused as soon as it is known too long.
+        // Checked after every read: a line is refused once a read ends more than the longest line
+        // past its start with no end in sight, not only when the whole of it is in.
         if (!skips_long_lines() && available > longest_line_) {
             refuse_long_line();
         }
