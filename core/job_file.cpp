@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 
 namespace ostrel {
@@ -37,6 +38,15 @@ int open_job_file(const QString& path) {
     // A pass reads the file once from its start; a hint, so a refusal changes nothing.
     (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return fd;
+}
+
+bool job_file_exists(const QString& path, Operator& op, Field field) {
+    if (!path.isEmpty() && QFileInfo::exists(path)) {
+        return true;
+    }
+    op.show_message(MessageKind::Error, QStringLiteral("такого файла не существует"));
+    op.focus_field(field);
+    return false;
 }
 
 }  // namespace ostrel

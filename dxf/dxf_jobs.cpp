@@ -1,6 +1,7 @@
 // The DXF drawing and drilling jobs, expressed in moves of the Mover.
 #include "dxf/dxf_jobs.h"
 
+#include "core/job_file.h"
 #include "core/number_text.h"
 #include "dxf/dxf_reader.h"
 
@@ -11,7 +12,7 @@ namespace ostrel {
 void DxfJobs::draw_lines() {
     machine_.read_job_parameters();
     const QString path = machine_.panel().field_text(Field::DxfFile);
-    if (!dxf_file_exists(path, machine_.op())) {
+    if (!job_file_exists(path, machine_.op(), Field::DxfFile)) {
         return;
     }
     MachineState& s = machine_.state();
@@ -47,7 +48,7 @@ void DxfJobs::drill_points() {
     const JobParameters& job = s.job;
     drill_depth_ = read_number(panel.field_text(Field::DrillDepth));
     const QString path = panel.field_text(Field::DxfFile);
-    if (!dxf_file_exists(path, machine_.op())) {
+    if (!job_file_exists(path, machine_.op(), Field::DxfFile)) {
         return;
     }
     {

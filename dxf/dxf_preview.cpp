@@ -1,6 +1,7 @@
 // The DXF preview: box pass for the automatic zoom, then one drawing pass in file order.
 #include "dxf/dxf_preview.h"
 
+#include "core/job_file.h"
 #include "core/number_text.h"
 
 #include <QColor>
@@ -99,7 +100,7 @@ std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
     std::int64_t min_y = -1;
     const QSize size = picture.size();
     const QString path = machine_.panel().field_text(Field::DxfFile);
-    if (!dxf_file_exists(path, machine_.op())) {
+    if (!job_file_exists(path, machine_.op(), Field::DxfFile)) {
         return 0;
     }
     DxfReader pass(path, DxfReader::Entity::Line);
@@ -136,7 +137,7 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
         return;
     }
     const QString path = panel.field_text(Field::DxfFile);
-    if (!dxf_file_exists(path, op)) {
+    if (!job_file_exists(path, op, Field::DxfFile)) {
         return;
     }
     if (show_window) {

@@ -1,18 +1,14 @@
-// The DXF entity reader: a buffered line reader and the forward scan keyed on whole lines.
+// The DXF entity reader: the forward scan keyed on whole lines, over the job file line reader.
 #include "dxf/dxf_reader.h"
 
 #include "core/job_file.h"
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -271,141 +267,6 @@ int value_slot(const char* text) {
 
 }  // namespace
 
-DxfLineReader::DxfLineReader(int fd, QString path, std::size_t buffer_size)
-    : fd_(fd),
-      path_(std::move(path)),
-      // Zeroed, slack included, so that no scan ever looks at bytes nobody wrote.
-      buffer_(new char[std::max<std::size_t>(buffer_size, 16) + kSlack]()),
-      capacity_(std::max<std::size_t>(buffer_size, 16)) {
-    prefix_.reserve(kKeptPrefix);
-}
-
-DxfLineReader::~DxfLineReader() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
-void DxfLineReader::fill() {
-    ssize_t got;
-    do {
-        got = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        throw OperationAbandoned(job_file_failure(path_, qt_error_string(errno)));
-    }
-    if (got == 0) {
-        eof_ = true;
-    } else {
-        end_ += static_cast<std::size_t>(got);
-    }
-    // One scan per refill spares every line of a file written with LF alone its own CR search.
-    carriage_returns_ = std::memchr(buffer_.get() + pos_, '\r', end_ - pos_) != nullptr;
-}
-
-bool DxfLineReader::refill() {
-    if (eof_) {
-        return false;
-    }
-    if (pos_ > 0) {
-        std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
-        end_ -= pos_;
-        pos_ = 0;
-    }
-    if (end_ == capacity_) {
-        return false;
-    }
-    fill();
-    return true;
-}
-
-DxfLineReader::Line DxfLineReader::finish(char* start, std::size_t length) {
-    if (!carriage_returns_) {
-        return {std::string_view(start, length), false};
-    }
-    if (length > 0 && start[length - 1] == '\r') {
-        --length;
-    }
-    // A lone CR inside the line is dropped; rare, so the line is compacted in place only then.
-    if (auto* cr = static_cast<char*>(std::memchr(start, '\r', length))) {
-        char* out = cr;
-        for (char* p = cr; p < start + length; ++p) {
-            if (*p != '\r') {
-                *out++ = *p;
-            }
-        }
-        length = static_cast<std::size_t>(out - start);
-    }
-    return {std::string_view(start, length), false};
-}
-
-DxfLineReader::Line DxfLineReader::skip_overlong() {
-    prefix_.clear();
-    bool more = false;
-    const auto take = [&](const char* p, std::size_t n) {
-        for (std::size_t i = 0; i < n && !more; ++i) {
-            if (p[i] == '\r') {
-                continue;
-            }
-            if (prefix_.size() < kKeptPrefix) {
-                prefix_.push_back(p[i]);
-            } else {
-                more = true;
-            }
-        }
-    };
-    take(buffer_.get(), end_);
-    pos_ = end_ = 0;
-    while (!eof_) {
-        fill();
-        if (end_ == 0) {
-            break;
-        }
-        const auto* lf = static_cast<const char*>(std::memchr(buffer_.get(), '\n', end_));
-        const std::size_t n = lf ? static_cast<std::size_t>(lf - buffer_.get()) : end_;
-        take(buffer_.get(), n);
-        if (lf) {
-            pos_ = n + 1;
-            break;
-        }
-        pos_ = end_ = 0;
-    }
-    return {prefix_, more};
-}
-
-bool DxfLineReader::next(Line& line) {
-    for (;;) {
-        char* start = buffer_.get() + pos_;
-        const std::size_t available = end_ - pos_;
-        if (available > 0) {
-            if (auto* lf = static_cast<char*>(std::memchr(start, '\n', available))) {
-                const auto length = static_cast<std::size_t>(lf - start);
-                pos_ += length + 1;
-                line = finish(start, length);
-                return true;
-            }
-        }
-        if (eof_) {
-            if (available == 0) {
-                return false;
-            }
-            pos_ = end_;
-            line = finish(start, available);
-            return true;
-        }
-        if (pos_ > 0) {
-            std::memmove(buffer_.get(), start, available);
-            pos_ = 0;
-            end_ = available;
-        }
-        if (end_ == capacity_) {
-            line = skip_overlong();
-            return true;
-        }
-        fill();
-    }
-}
-
 std::optional<std::int64_t> dxf_value_count(std::string_view text) {
     std::int64_t count = 0;
     if (quick_count(text, false, count)) {
@@ -415,22 +276,13 @@ std::optional<std::int64_t> dxf_value_count(std::string_view text) {
         QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-bool dxf_file_exists(const QString& path, Operator& op) {
-    if (!path.isEmpty() && QFileInfo::exists(path)) {
-        return true;
-    }
-    op.show_message(MessageKind::Error, QStringLiteral("такого файла не существует"));
-    op.focus_field(Field::DxfFile);
-    return false;
-}
-
 DxfReader::DxfReader(const QString& path, Entity entity, std::size_t buffer_size)
     : DxfReader(open_job_file(path), path, entity, buffer_size) {}
 
 DxfReader::DxfReader(int fd, const QString& path, Entity entity, std::size_t buffer_size)
-    : path_(path), entity_(entity), lines_(fd, path, buffer_size) {
+    : path_(path), entity_(entity), lines_(fd, path, kDxfLineRules, buffer_size) {
     for (auto& value : values_) {
-        value.storage.resize(DxfLineReader::kKeptPrefix);
+        value.storage.resize(JobFileLineReader::kKeptPrefix);
     }
     check_text_file(fd);
 }
@@ -467,8 +319,8 @@ QString DxfReader::cut_off_message() const {
 }
 
 void DxfReader::ValueText::assign(std::string_view line, bool cut, bool padded) {
-    too_long = cut || line.size() > DxfLineReader::kKeptPrefix;
-    length = std::min(line.size(), DxfLineReader::kKeptPrefix);
+    too_long = cut || line.size() > JobFileLineReader::kKeptPrefix;
+    length = std::min(line.size(), JobFileLineReader::kKeptPrefix);
     if (padded && length <= kShortText) {
         std::memcpy(storage.data(), line.data(), kShortText);
     } else {
@@ -568,7 +420,7 @@ DxfReader::Quick DxfReader::quick_entity(std::string_view marker, int slots) {
 }
 
 bool DxfReader::line_by_line_entity(std::string_view marker, int slots) {
-    DxfLineReader::Line line;
+    JobFileLineReader::Line line;
     const auto is = [&](std::string_view text) { return !line.cut && line.text == text; };
     do {
         if (!lines_.next(line)) {

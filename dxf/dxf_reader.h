@@ -1,12 +1,11 @@
 // The DXF entity reader: one forward pass over a text DXF file yielding its LINE or POINT records.
 #pragma once
 
-#include "core/operator.h"
+#include "core/job_file_lines.h"
 
 #include <QString>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,62 +34,6 @@ struct DxfPoint {
     std::int64_t q_y = 0;
 };
 
-// Text lines of a file descriptor through one large buffer: a line ends at LF, and every CR is
-// dropped from the text (the CR of a CR LF belongs to the line end; a lone CR is no line end).
-// Lines come back as views into the buffer, so reading costs no allocation per line. A line
-// longer than the buffer is skipped through, keeping only its first kKeptPrefix bytes.
-// A caller may also scan the buffered bytes itself (window, consume, refill) and come back to
-// next() for whatever it leaves: both ways read the same stream.
-class DxfLineReader {
-public:
-    static constexpr std::size_t kDefaultBuffer = 256 * 1024;
-    static constexpr std::size_t kKeptPrefix = 4096;
-    // Readable bytes past the end of the buffer, so that a scan may load whole 64-byte blocks
-    // without testing for the buffer's end before each load. They hold no data.
-    static constexpr std::size_t kSlack = 64;
-
-    struct Line {
-        std::string_view text;
-        // True when text holds only the beginning of a line longer than kKeptPrefix that did
-        // not fit the buffer.
-        bool cut = false;
-    };
-
-    // Takes ownership of fd. path names the file in messages. The buffer is at least 16 bytes.
-    DxfLineReader(int fd, QString path, std::size_t buffer_size = kDefaultBuffer);
-    ~DxfLineReader();
-    DxfLineReader(const DxfLineReader&) = delete;
-    DxfLineReader& operator=(const DxfLineReader&) = delete;
-
-    // The next line, or false at the end of the file. The view stays valid until the next
-    // call. A failing read throws OperationAbandoned naming the file and the system's reason.
-    bool next(Line& line);
-
-    // The bytes read from the file and not yet handed out, followed by at least kSlack
-    // readable bytes that belong to no line.
-    std::string_view window() const { return {buffer_.get() + pos_, end_ - pos_}; }
-    // Hands out the first n bytes of the window (which end at a line end) without next().
-    void consume(std::size_t n) { pos_ += n; }
-    // Moves the window to the buffer's start and reads more of the file behind it. False when
-    // nothing more can come: the file has ended or the window fills the buffer.
-    bool refill();
-
-private:
-    void fill();
-    Line finish(char* start, std::size_t length);
-    Line skip_overlong();
-
-    int fd_;
-    QString path_;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_;
-    std::size_t pos_ = 0;
-    std::size_t end_ = 0;
-    bool eof_ = false;
-    bool carriage_returns_ = false;  // the bytes buffered from pos_ on hold a CR
-    std::string prefix_;
-};
-
 // The count of ten-thousandths a value text read from a DXF file stands for, by the operator's
 // number-reading rule after every "." has become ",". Empty when it is not such a number.
 std::optional<std::int64_t> dxf_value_count(std::string_view text);
@@ -107,10 +50,10 @@ public:
     // the reason when it can't be opened or read, is not a regular file, or is not a text DXF
     // (a binary DXF, or a file holding NUL bytes in its first kilobyte).
     DxfReader(const QString& path, Entity entity,
-              std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
+              std::size_t buffer_size = JobFileLineReader::kFixedBuffer);
     // A pass over an already open descriptor (taken over), for tests and fuzzing.
     DxfReader(int fd, const QString& path, Entity entity,
-              std::size_t buffer_size = DxfLineReader::kDefaultBuffer);
+              std::size_t buffer_size = JobFileLineReader::kFixedBuffer);
     ~DxfReader();
     DxfReader(const DxfReader&) = delete;
     DxfReader& operator=(const DxfReader&) = delete;
@@ -161,13 +104,9 @@ private:
 
     QString path_;
     Entity entity_;
-    DxfLineReader lines_;
+    JobFileLineReader lines_;
     ValueText values_[kSlots];
     bool cut_off_ = false;
 };
-
-// Every DXF pass starts here: false, after telling the operator "такого файла не существует" and
-// putting the focus on the file-name field, when nothing is found at path.
-bool dxf_file_exists(const QString& path, Operator& op);
 
 }  // namespace ostrel

@@ -46,18 +46,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lseek(fd, 0, SEEK_SET) != 0) {
         std::abort();
     }
-    JobFileLineReader reader(fd, QStringLiteral("fuzz"), block);
+    JobFileLineReader reader(fd, QStringLiteral("fuzz"), kGerberLineRules, block);
     ApertureTable table;
     ApertureGrid grid;
     ApertureLoader loader(table, grid);
     loader.start();
     std::string joined;
     std::size_t lines = 0;
-    std::string_view line;
-    while (reader.next(line)) {
+    JobFileLineReader::Line read;
+    while (reader.next(read)) {
+        const std::string_view line = read.text;
         ++lines;
         joined.append(line);
-        if (line.find_first_of("\r\n") != std::string_view::npos) {
+        // Gerber lines come whole, never cut short.
+        if (read.cut || line.find_first_of("\r\n") != std::string_view::npos) {
             std::abort();
         }
         loader.take_line(line);

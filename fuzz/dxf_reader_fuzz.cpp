@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Outcome pieces = run_pass(data, size, entity, small);
         // A line longer than the small buffer keeps only its beginning, so it may read otherwise
         // only where the whole-buffer pass saw a line longer than the kept prefix.
-        if (!(whole == pieces) && size < DxfLineReader::kKeptPrefix) {
+        if (!(whole == pieces) && size < JobFileLineReader::kKeptPrefix) {
             std::abort();
         }
     }

@@ -1,6 +1,7 @@
 // Aperture definitions by fixed character positions, the grid's rows, and the marker diameter.
 #include "gerber/aperture_table.h"
 
+#include "core/job_file.h"
 #include "core/job_file_lines.h"
 #include "core/number_text.h"
 
@@ -148,13 +149,13 @@ void ApertureLoader::take_line(std::string_view line) {
 void load_apertures(const QString& path, ApertureTable& table, ApertureGrid& grid, Operator& op) {
     ApertureLoader loader(table, grid);
     loader.start();
-    if (!gerber_file_exists(path, op)) {
+    if (!job_file_exists(path, op, Field::GerberFile)) {
         return;
     }
-    JobFileLineReader reader(path);
-    std::string_view line;
+    JobFileLineReader reader(path, kGerberLineRules);
+    JobFileLineReader::Line line;
     while (reader.next(line)) {
-        loader.take_line(line);
+        loader.take_line(line.text);
     }
 }
 

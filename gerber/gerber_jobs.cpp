@@ -1,6 +1,7 @@
 // The Gerber plotting and drilling job: the file's data lines handed to the interpreter in turn.
 #include "gerber/gerber_jobs.h"
 
+#include "core/job_file.h"
 #include "core/job_file_lines.h"
 
 namespace ostrel {
@@ -26,17 +27,17 @@ void GerberJobs::run_gerber_job() {
         view_->show();
     }
     const QString path = machine_.panel().field_text(Field::GerberFile);
-    if (!gerber_file_exists(path, machine_.op())) {
+    if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
         return;
     }
-    JobFileLineReader reader(path);
+    JobFileLineReader reader(path, kGerberLineRules);
     const MachineState& s = machine_.state();
-    std::string_view line;
+    JobFileLineReader::Line line;
     while (!s.stop_requested && reader.next(line)) {
-        if (line.empty() || line.front() == '%') {
+        if (line.text.empty() || line.text.front() == '%') {
             continue;
         }
-        interpreter_.run_line(line);
+        interpreter_.run_line(line.text);
     }
 }
 

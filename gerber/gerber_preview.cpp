@@ -1,6 +1,7 @@
 // The two preview passes over a Gerber file and the fit between them.
 #include "gerber/gerber_preview.h"
 
+#include "core/job_file.h"
 #include "core/job_file_lines.h"
 #include "core/number_text.h"
 #include "gerber/aperture_table.h"
@@ -65,15 +66,15 @@ void GerberPreview::show_gerber_preview(FileView& view) {
 void GerberPreview::interpret_file(FileView& view) {
     view.show();
     const QString path = machine_.panel().field_text(Field::GerberFile);
-    if (!gerber_file_exists(path, machine_.op())) {
+    if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
         return;
     }
     interpreter_.set_picture(&view.picture());
-    JobFileLineReader reader(path);
-    std::string_view line;
+    JobFileLineReader reader(path, kGerberLineRules);
+    JobFileLineReader::Line line;
     while (reader.next(line)) {
-        if (!is_aperture_definition(line)) {
-            interpreter_.run_line(line);
+        if (!is_aperture_definition(line.text)) {
+            interpreter_.run_line(line.text);
         }
     }
 }

@@ -23,7 +23,7 @@ using testing::point_entity;
 using Counts = std::array<std::int64_t, 4>;
 
 std::vector<Counts> read_lines(const QString& path,
-                               std::size_t buffer = DxfLineReader::kDefaultBuffer) {
+                               std::size_t buffer = JobFileLineReader::kFixedBuffer) {
     DxfReader pass(path, DxfReader::Entity::Line, buffer);
     std::vector<Counts> lines;
     while (const auto line = pass.next_line_entity()) {
@@ -313,16 +313,6 @@ TEST_F(DxfReaderTest, AFileThatCantBeReadIsNamedWithTheSystemsReason) {
     EXPECT_EQ(
         abandon_message(mem),
         QStringLiteral("Не удаётся прочитать файл \"%1\": %2").arg(mem, qt_error_string(EIO)));
-}
-
-TEST_F(DxfReaderTest, AMissingFileIsToldAndTheFocusGoesToTheFileName) {
-    testing::RecordingOperator op;
-    EXPECT_FALSE(dxf_file_exists(folder.path("none.dxf"), op));
-    EXPECT_FALSE(dxf_file_exists(QString(), op));
-    ASSERT_EQ(op.messages.size(), 2u);
-    EXPECT_EQ(op.messages[0].text, QStringLiteral("такого файла не существует"));
-    EXPECT_EQ(op.focused, (std::vector<Field>{Field::DxfFile, Field::DxfFile}));
-    EXPECT_TRUE(dxf_file_exists(folder.write("here.dxf", ""), op));
 }
 
 }  // namespace

@@ -1,17 +1,13 @@
 // The aperture loader's position rules, the grid rows, the table kept across loads, file choice.
 #include "gerber/aperture_table.h"
-#include "core/job_file_lines.h"
 #include "core/operation_abandoned.h"
 #include "jobs/job_file_choice.h"
 #include "tests/gerber/gerber_test_support.h"
 #include "tests/support/recording_operator.h"
 #include "tests/support/temp_folder.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <QFile>
 #include <cmath>
-#include <string>
 #include <vector>
 
 namespace ostrel {
@@ -168,38 +164,6 @@ TEST_F(GerberApertures, MissingFileTellsAndFocusesLeavingTableAlone) {
 
 TEST_F(GerberApertures, AFolderNamedAsFileIsRefusedWithItsReason) {
     EXPECT_THROW(load_apertures(folder.path(QString()), table, grid, op), OperationAbandoned);
-}
-
-TEST(JobFileLineReader, LineEndsOfEveryKindAcrossBlockEnds) {
-    testing::TempFolder folder;
-    const QString path = folder.write(QStringLiteral("ends.gbr"),
-                                      QByteArray("G54D10*\r\nX1\rY2\n\r\n%ADD\0\x01*\nlast", 29));
-    const std::vector<std::string> expected = {
-        "G54D10*", "X1", "Y2", "", std::string("%ADD\0\x01*", 7), "last"};
-    for (std::size_t block : {1, 2, 3, 7, 64}) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-        ASSERT_GE(fd, 0);
-        JobFileLineReader reader(fd, path, block);
-        std::vector<std::string> lines;
-        std::string_view line;
-        while (reader.next(line)) {
-            lines.emplace_back(line);
-        }
-        EXPECT_EQ(lines, expected) << "block " << block;
-    }
-}
-
-TEST(JobFileLineReader, ALineBeyondTheLongestIsRefused) {
-    testing::TempFolder folder;
-    const QString path = folder.write(QStringLiteral("binary.gbr"),
-                                      "X1Y1D02*\n" + QByteArray(40, '\x7f') + "\nY2\n");
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    JobFileLineReader reader(fd, path, 8, 30);
-    std::string_view line;
-    ASSERT_TRUE(reader.next(line));
-    EXPECT_EQ(line, "X1Y1D02*");
-    EXPECT_THROW(reader.next(line), OperationAbandoned);
 }
 
 TEST(GerberMarker, TwoDigitsOverTen) {
