@@ -2,6 +2,7 @@
 #include "port/trace_backend.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <utility>
 
 namespace ostrel {
@@ -35,7 +36,11 @@ TraceBackend::TraceBackend(std::unique_ptr<PortBackend> inner, const QString& pa
     : inner_(std::move(inner)), file_(path, OutputFile::Link::Replaced), opened_(file_.open()) {}
 
 TraceBackend::~TraceBackend() {
-    finish();
+    // A program that never asks (the window, at its end) still tells of a trace it lost.
+    if (!finished_ && !finish() && opened_) {
+        std::fprintf(stderr, "ostrel: the trace could not be written to %s: %s\n",
+                     qPrintable(file_.path()), qPrintable(file_.error()));
+    }
 }
 
 bool TraceBackend::finish() {

@@ -19,7 +19,7 @@ namespace ostrel {
 class TraceBackend final : public PortBackend {
 public:
     TraceBackend(std::unique_ptr<PortBackend> inner, const QString& path);
-    // Finishes the trace if nobody did.
+    // Finishes the trace if nobody did, telling on standard error when that fails.
     ~TraceBackend() override;
     TraceBackend(const TraceBackend&) = delete;
     TraceBackend& operator=(const TraceBackend&) = delete;
