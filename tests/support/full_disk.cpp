@@ -44,10 +44,14 @@ bool mount_small_disk(const QString& folder) {
            ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k") == 0;
 }
 
+int open_filler(const QString& folder) {
+    const QByteArray path = QFile::encodeName(folder + u'/' + QLatin1String(kDiskFiller));
+    return ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+}
+
 // Writes into the filler until the disk has no byte left.
 bool fill(const QString& folder) {
-    const QByteArray path = QFile::encodeName(folder + u'/' + QLatin1String(kDiskFiller));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = open_filler(folder);
     if (fd < 0) {
         return false;
     }
@@ -72,6 +76,12 @@ std::string in_child(const std::function<void(const QString&)>& prepare,
             return "the small disk did not fill up";
         }
     } else {
+        // An empty filler, so that the folder holds the same files either way.
+        const int filler = open_filler(folder);
+        if (filler < 0) {
+            return std::string("no filler: ") + std::strerror(errno);
+        }
+        ::close(filler);
         // Writes past the limit fail with EFBIG instead of the signal that would end the process.
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit none{0, 0};
