@@ -3,6 +3,8 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
+# "merge" adds what the fuzz run found that reaches new code to fuzz/corpus.
+FUZZ_MERGE ?=
 
 # Debian packages the build, the tests and the screenshots need.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
@@ -38,9 +40,11 @@ bench: deps
 
 fuzz: deps
 	@sh tools/install-deps.sh $(FUZZ_PACKAGES)
-	CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Debug -DOSTREL_FUZZ=ON -DOSTREL_TESTS=OFF -DOSTREL_WINDOW=OFF
+	# -O1 as fuzzers are usually built: several times the runs of -O0, checks and asserts kept.
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Debug \
+	    "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" -DOSTREL_FUZZ=ON -DOSTREL_TESTS=OFF -DOSTREL_WINDOW=OFF
 	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
-	sh tools/run-fuzzers.sh $(BUILD_DIR)-fuzz $(FUZZ_SECONDS)
+	sh tools/run-fuzzers.sh $(BUILD_DIR)-fuzz $(FUZZ_SECONDS) $(FUZZ_MERGE)
 
 install: build
 	cmake --install $(BUILD_DIR)

@@ -4,6 +4,7 @@
 #include "core/job_file.h"
 #include "core/job_file_lines.h"
 #include "core/number_text.h"
+#include "gerber/gerber_file.h"
 
 #include <charconv>
 #include <limits>
@@ -152,7 +153,7 @@ void load_apertures(const QString& path, ApertureTable& table, ApertureGrid& gri
     if (!job_file_exists(path, op, Field::GerberFile)) {
         return;
     }
-    JobFileLineReader reader(path, kGerberLineRules);
+    GerberFileLines reader(path);
     JobFileLineReader::Line line;
     while (reader.next(line)) {
         loader.take_line(line.text);

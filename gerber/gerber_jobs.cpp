@@ -3,6 +3,7 @@
 
 #include "core/job_file.h"
 #include "core/job_file_lines.h"
+#include "gerber/gerber_file.h"
 
 namespace ostrel {
 
@@ -30,7 +31,7 @@ void GerberJobs::run_gerber_job() {
     if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
         return;
     }
-    JobFileLineReader reader(path, kGerberLineRules);
+    GerberFileLines reader(path);
     const MachineState& s = machine_.state();
     JobFileLineReader::Line line;
     while (!s.stop_requested && reader.next(line)) {

@@ -5,6 +5,7 @@
 #include "core/job_file_lines.h"
 #include "core/number_text.h"
 #include "gerber/aperture_table.h"
+#include "gerber/gerber_file.h"
 
 #include <QColor>
 
@@ -56,27 +57,31 @@ void GerberPreview::show_gerber_preview(FileView& view) {
     // The measuring pass only finds the extents and where the pen ends: whatever it drew would
     // be wiped by the white fill below before anyone could see it.
     interpreter_.set_strokes(false);
-    interpret_file(view);
+    const bool found = interpret_file(view);
     interpreter_.set_strokes(true);
     r.view_scale = fit_scale(r.view_max_x, r.view_max_y, view.outer_size());
     view.picture().fill(QColor(255, 255, 255));
-    interpret_file(view);
+    // A missing file is told once, by the first pass.
+    if (found) {
+        interpret_file(view);
+    }
 }
 
-void GerberPreview::interpret_file(FileView& view) {
+bool GerberPreview::interpret_file(FileView& view) {
     view.show();
     const QString path = machine_.panel().field_text(Field::GerberFile);
     if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
-        return;
+        return false;
     }
     interpreter_.set_picture(&view.picture());
-    JobFileLineReader reader(path, kGerberLineRules);
+    GerberFileLines reader(path);
     JobFileLineReader::Line line;
     while (reader.next(line)) {
         if (!is_aperture_definition(line.text)) {
             interpreter_.run_line(line.text);
         }
     }
+    return true;
 }
 
 }  // namespace ostrel

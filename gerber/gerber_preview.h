@@ -28,8 +28,8 @@ public:
     void show_gerber_preview(FileView& view);
 
     // One pass over the file in gerberFileEdit in the modes switched on: every line but the "%ADD"
-    // ones goes to the interpreter.
-    void interpret_file(FileView& view);
+    // ones goes to the interpreter. False, after telling the operator, when there is no file.
+    bool interpret_file(FileView& view);
 
     // Pixels per mm that fit extents (mm) into the window's outer size.
     static double fit_scale(double view_max_x, double view_max_y, QSize outer_size);

@@ -10,6 +10,7 @@
 #include "gui/window_operator.h"
 #include "jobs/job_file_choice.h"
 #include "jobs/job_parameters_file.h"
+#include "port/port_options.h"
 #include "ui_main_window.h"
 
 #include <QAbstractSpinBox>
@@ -279,11 +280,8 @@ void MainWindow::start_up() {
         controller_->machine.open_port(open_backend_());
         LptPortConnection& port = controller_->machine.port_connection();
         if (!port.is_ready()) {
-            desktop_.message_box(
-                this, QStringLiteral("ERROR"),
-                QStringLiteral("Ошибка при создании объекта Lpt,  драйвер ERROR,  код = ") +
-                    QString::number(port.error_code()),
-                QMessageBox::Critical);
+            desktop_.message_box(this, QStringLiteral("ERROR"), port_failure_message(port),
+                                 QMessageBox::Critical);
             // The start-up still runs to its end; the program stops once its loop starts.
             desktop_.end_program(1);
         }

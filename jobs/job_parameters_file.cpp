@@ -1,10 +1,11 @@
 // Job-parameter files: a small INI text with quoted values, so blanks and commas survive as typed.
 #include "jobs/job_parameters_file.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QStringConverter>
-#include <QTextStream>
+#include "core/job_file.h"
+#include "port/output_file.h"
+
+#include <QStringDecoder>
+#include <QStringList>
 #include <array>
 #include <optional>
 
@@ -12,6 +13,8 @@ namespace ostrel {
 namespace {
 
 const QString kSection = QStringLiteral("job");
+// A file of seven short texts; anything near this size is something else.
+constexpr qint64 kLargestFile = 1 << 20;
 
 struct TextKey {
     const char* key;
@@ -71,37 +74,37 @@ bool is_marker_digits(const QString& text) {
 }  // namespace
 
 QString write_job_parameters_file(const QString& path, const JobParameterTexts& texts) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        return QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString());
-    }
-    QTextStream out(&file);
-    out.setEncoding(QStringConverter::Utf8);
-    out << "; Ostrel job parameters\n[" << kSection << "]\n";
+    QString text = QStringLiteral("; Ostrel job parameters\n[%1]\n").arg(kSection);
     for (const TextKey& key : kTextKeys) {
-        out << key.key << '=' << quoted(texts.*key.field) << '\n';
+        text += QLatin1String(key.key) + u'=' + quoted(texts.*key.field) + u'\n';
     }
-    out << kReturnKey << '=' << (texts.return_to_origin ? 1 : 0) << '\n';
-    out.flush();
-    if (out.status() != QTextStream::Ok || !file.commit()) {
-        return QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString());
+    text += kReturnKey + u'=' + (texts.return_to_origin ? u'1' : u'0') + u'\n';
+    bool had_file = false;
+    const QString failure =
+        write_whole_file(path, text.toUtf8(), OutputFile::Link::Followed, &had_file);
+    if (failure.isEmpty()) {
+        return {};
     }
-    return {};
+    return QStringLiteral("Не удалось записать файл %1: %2%3")
+        .arg(path, failure,
+             had_file ? QStringLiteral("; прежний файл оставлен без изменений") : QString());
 }
 
 QString read_job_parameters_file(const QString& path, JobParameterTexts& texts) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString());
+    QByteArray content;
+    const QString failure = read_small_file(path, kLargestFile, content);
+    if (!failure.isEmpty()) {
+        return QStringLiteral("Не удалось открыть файл %1: %2").arg(path, failure);
     }
-    QTextStream in(&file);
-    in.setEncoding(QStringConverter::Utf8);
+    QStringDecoder decode(
+        QStringConverter::encodingForData(content).value_or(QStringConverter::Utf8));
+    const QStringList lines = QString(decode(content)).split(u'\n');
 
     JobParameterTexts read = texts;
     bool in_section = false;
     int keys_found = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#')) {
             continue;
         }

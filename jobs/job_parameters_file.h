@@ -18,13 +18,15 @@ struct JobParameterTexts {
     bool return_to_origin = true;  // returnToOriginCheck
 };
 
-// Writes every field under [job], atomically: a failed write leaves an older file whole.
-// Returns an empty string on success, else the reason for the operator.
+// Writes every field under [job], atomically: a failed write (a full disk) leaves an older file
+// whole. Returns an empty string on success, else the reason for the operator, which says when
+// the older file was kept.
 QString write_job_parameters_file(const QString& path, const JobParameterTexts& texts);
 
 // Reads a file written by write_job_parameters_file. Keys the file lacks keep what texts held;
-// on any error (unreadable file, no job parameters in it, a value that can't be used) texts is
-// left unchanged and the reason for the operator is returned. Empty on success.
+// on any error (unreadable file, a FIFO or anything else that is no regular file, no job
+// parameters in it, a value that can't be used) texts is left unchanged and the reason for the
+// operator is returned. Empty on success.
 QString read_job_parameters_file(const QString& path, JobParameterTexts& texts);
 
 }  // namespace ostrel

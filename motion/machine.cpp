@@ -99,8 +99,8 @@ bool Machine::apply_parameter_texts(const ParameterTexts& texts, const QString& 
         if (!ratio) {
             operator_.show_message(
                 MessageKind::Error,
-                QStringLiteral("Передаточное отношение по оси %1: \"%2\" не число или равно 0. "
-                               "Настройки не изменены.")
+                QStringLiteral("Передаточное отношение по оси %1: \"%2\" не число или по модулю не "
+                               "от 0,000001 до 100 мм/шаг. Настройки не изменены.")
                     .arg(letter, texts[a - 1]));
             return false;
         }
@@ -118,6 +118,14 @@ bool Machine::apply_parameter_texts(const ParameterTexts& texts, const QString& 
             operator_.show_message(
                 MessageKind::Error,
                 QStringLiteral("Коррекция люфта по оси %1: \"%2\" не число или меньше 0. "
+                               "Настройки не изменены.")
+                    .arg(letter, texts[a + 5]));
+            return false;
+        }
+        if (!backlash_fits(*slack, static_cast<std::int32_t>(*limit))) {
+            operator_.show_message(
+                MessageKind::Error,
+                QStringLiteral("Коррекция люфта по оси %1: \"%2\" больше предела перемещения. "
                                "Настройки не изменены.")
                     .arg(letter, texts[a + 5]));
             return false;

@@ -2,6 +2,7 @@
 #include "port/port_options.h"
 
 #include "port/direct_backend.h"
+#include "port/lpt_port_connection.h"
 #include "port/ppdev_backend.h"
 #include "port/sim_backend.h"
 #include "port/trace_backend.h"
@@ -188,13 +189,9 @@ std::unique_ptr<PortBackend> make_port_backend(const PortOptions& options, QStri
         return backend;
     }
     auto traced = std::make_unique<TraceBackend>(std::move(backend), options.trace_path);
-    if (!traced->trace_open()) {
-        if (error != nullptr) {
-            *error = QStringLiteral("cannot write the trace file %1: %2")
-                         .arg(options.trace_path,
-                              QString::fromLocal8Bit(std::strerror(traced->trace_error())));
-        }
-        return nullptr;
+    if (!traced->trace_open() && error != nullptr) {
+        *error = QStringLiteral("cannot write the trace file %1: %2")
+                     .arg(options.trace_path, traced->trace_error());
     }
     return traced;
 }
@@ -204,6 +201,22 @@ SimBackend* find_sim_backend(PortBackend* backend) {
         backend = &traced->inner();
     }
     return dynamic_cast<SimBackend*>(backend);
+}
+
+TraceBackend* find_trace_backend(PortBackend* backend) {
+    return dynamic_cast<TraceBackend*>(backend);
+}
+
+QString port_failure_message(LptPortConnection& connection) {
+    const TraceBackend* trace = find_trace_backend(connection.backend());
+    if (trace != nullptr && !trace->trace_open()) {
+        return QStringLiteral("Не удаётся записать файл трассировки \"%1\": %2")
+            .arg(trace->trace_path(), trace->trace_error());
+    }
+    const int code = connection.error_code();
+    return QStringLiteral("Ошибка при создании объекта Lpt,  драйвер ERROR,  код = %1 (%2)")
+        .arg(code)
+        .arg(qt_error_string(code));
 }
 
 }  // namespace ostrel

@@ -36,9 +36,9 @@ std::optional<PortOptions> take_port_options(QStringList& arguments, PortKind de
 
 // The back end the options name; for Auto: ppdev if any port device opens, else direct I/O if
 // permitted, else a back end that is not open and carries the error code of the ppdev attempt.
-// Wrapped in the trace writer when a trace file is named. When the trace file can't be opened
-// returns null and sets error (if given) to a line for the operator: a run asked to leave a trace
-// must not go on without one.
+// Wrapped in the trace writer when a trace file is named. When the trace file can't be made the
+// back end is not open (port_failure_message tells why) and error, if given, is set to a line
+// for the operator: a run asked to leave a trace must not go on without one.
 std::unique_ptr<PortBackend> make_port_backend(const PortOptions& options,
                                                QString* error = nullptr);
 
@@ -46,5 +46,13 @@ std::unique_ptr<PortBackend> make_port_backend(const PortOptions& options,
 // writer; null for the other kinds.
 class SimBackend;
 SimBackend* find_sim_backend(PortBackend* backend);
+// The trace writer of a back end made by make_port_backend; null without a trace.
+class TraceBackend;
+TraceBackend* find_trace_backend(PortBackend* backend);
+
+// Why the port can't be used, for the start-up message: the trace file that could not be made,
+// with the system's reason, or the driver error with its code and the system's text for it.
+class LptPortConnection;
+QString port_failure_message(LptPortConnection& connection);
 
 }  // namespace ostrel

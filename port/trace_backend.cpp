@@ -1,17 +1,13 @@
-// The trace writer: buffered lines of register writes.
+// The trace writer: register writes as lines of text, through an output file.
 #include "port/trace_backend.h"
 
-#include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <utility>
 
 namespace ostrel {
 
 namespace {
-
-// A long job makes millions of writes; the stream's buffer keeps that to a write call per
-// several thousand lines.
-constexpr std::size_t TRACE_BUFFER_BYTES = 1 << 16;
 
 constexpr char HEX_DIGITS[] = "0123456789abcdef";
 
@@ -37,27 +33,25 @@ int format_line(char* out, std::uint8_t address, std::uint8_t value) {
 }  // namespace
 
 TraceBackend::TraceBackend(std::unique_ptr<PortBackend> inner, const QString& path)
-    : inner_(std::move(inner)) {
-    errno = 0;
-    file_ = std::fopen(QFile::encodeName(path).constData(), "w");
-    if (file_ == nullptr) {
-        trace_error_ = errno != 0 ? errno : EIO;
-        return;
-    }
-    std::setvbuf(file_, nullptr, _IOFBF, TRACE_BUFFER_BYTES);
-}
+    : inner_(std::move(inner)), file_(path, OutputFile::Link::Replaced), opened_(file_.open()) {}
 
 TraceBackend::~TraceBackend() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
+    // A program that never asks (the window, at its end) still tells of a trace it lost.
+    if (!finished_ && !finish() && opened_) {
+        std::fprintf(stderr, "ostrel: the trace could not be written to %s: %s\n",
+                     qPrintable(file_.path()), qPrintable(file_.error()));
     }
 }
 
-bool TraceBackend::flush() {
-    if (file_ != nullptr && std::fflush(file_) != 0) {
-        failed_ = true;
+bool TraceBackend::finish() {
+    if (!finished_) {
+        finished_ = opened_ && file_.commit();
     }
-    return !failed_ && file_ != nullptr;
+    return *finished_;
+}
+
+int TraceBackend::open_error() const {
+    return opened_ ? inner_->open_error() : EIO;
 }
 
 bool TraceBackend::read_register(std::uint8_t address, std::uint8_t& value) {
@@ -66,13 +60,10 @@ bool TraceBackend::read_register(std::uint8_t address, std::uint8_t& value) {
 
 bool TraceBackend::write_register(std::uint8_t address, std::uint8_t value) {
     const bool ok = inner_->write_register(address, value);
-    if (ok && file_ != nullptr) {
+    if (ok && opened_) {
         char text[16];
         const int n = format_line(text, address, value);
-        if (std::fwrite(text, 1, static_cast<std::size_t>(n), file_) !=
-            static_cast<std::size_t>(n)) {
-            failed_ = true;
-        }
+        file_.write(text, static_cast<std::size_t>(n));
     }
     return ok;
 }

@@ -9,6 +9,7 @@
 #include "gerber/gerber_preview.h"
 #include "port/port_options.h"
 #include "port/sim_backend.h"
+#include "port/trace_backend.h"
 
 namespace ostrel {
 
@@ -53,16 +54,13 @@ bool JobRun::set_up(RunOutcome& outcome) {
     Machine& machine = controller_.machine;
     QString error;
     std::unique_ptr<PortBackend> backend = make_port_backend(options_.port, &error);
-    if (!backend) {
+    if (!error.isEmpty()) {
         outcome.failure = error;
         return false;
     }
     machine.open_port(std::move(backend));
     if (!machine.port_connection().is_ready()) {
-        console_.show_message(
-            MessageKind::Error,
-            QStringLiteral("Ошибка при создании объекта Lpt,  драйвер ERROR,  код = ") +
-                QString::number(machine.port_connection().error_code()));
+        console_.show_message(MessageKind::Error, port_failure_message(machine.port_connection()));
         return false;
     }
     const QStringList ports = machine.probe_port_list();
@@ -94,8 +92,11 @@ bool JobRun::set_up(RunOutcome& outcome) {
                                   options_.apertures != QLatin1String("none") &&
                                   (!options_.apertures.isEmpty() || QFileInfo::exists(source));
     if (apertures_wanted) {
+        // A table that could not be loaded ends the run: the job would plot with the wrong one.
+        const int errors_before = console_.errors_shown();
         ApertureGrid grid;
         load_apertures(source, controller_.gerber.aperture_table(), grid, console_);
+        return console_.errors_shown() == errors_before;
     }
     return true;
 }
@@ -119,9 +120,22 @@ void JobRun::run_job() {
     }
 }
 
+QString JobRun::finish_trace() {
+    if (!controller_.machine.has_port()) {
+        return {};
+    }
+    TraceBackend* trace = find_trace_backend(controller_.machine.port_connection().backend());
+    return trace == nullptr || trace->finish() ? QString() : trace->trace_error();
+}
+
 RunOutcome JobRun::run() {
     RunOutcome outcome;
-    if (!set_up(outcome)) {
+    try {
+        if (!set_up(outcome)) {
+            return outcome;
+        }
+    } catch (const OperationAbandoned& abandoned) {
+        console_.show_message(MessageKind::Error, abandoned.message());
         return outcome;
     }
     outcome.started = true;

@@ -31,8 +31,11 @@ public:
     ~JobRun();
 
     // Opens the port, applies the settings and the start position, loads the apertures and runs
-    // the job; every message goes to the operator as it happens.
+    // the job; every message goes to the operator as it happens. A set-up that fails (the port,
+    // an aperture file that can't be read) leaves the job not started.
     RunOutcome run();
+    // Puts the trace, if one is written, in its place: empty, or the reason it could not be.
+    QString finish_trace();
 
     Controller& controller() { return controller_; }
     ConsoleOperator& console() { return console_; }

@@ -1,17 +1,22 @@
 // ostrel-run: a job of the controller without a window, its summary, picture and time estimate.
 #include "core/clock.h"
+#include "port/output_file.h"
 #include "port/sim_backend.h"
 #include "run/job_run.h"
 #include "run/run_options.h"
 
 #include <unistd.h>
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 
 namespace {
 
@@ -169,10 +174,22 @@ void print_text(const QJsonObject& s) {
                 qPrintable(clock_text(s["machine_time_s"].toDouble())));
 }
 
-}  // namespace
+// The picture as a PNG file, written whole or not at all. Empty, or the reason it failed.
+QString write_picture(const QImage& image, const QString& path) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        return QStringLiteral("it could not be made");
+    }
+    return write_whole_file(path, png, OutputFile::Link::Replaced);
+}
 
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+void tell(const QString& message) {
+    std::fprintf(stderr, "message: %s\n", qPrintable(message));
+    std::fflush(stderr);
+}
+
+int run_main() {
     QString error;
     const std::optional<RunOptions> parsed =
         parse_run_options(QCoreApplication::arguments().mid(1), error);
@@ -184,6 +201,11 @@ int main(int argc, char* argv[]) {
     if (options.help) {
         std::fputs(qPrintable(run_usage()), stdout);
         return 0;
+    }
+    error = file_usage_error(options);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "ostrel-run: %s\n", qPrintable(error));
+        return 2;
     }
 
     const bool show_progress = options.realtime && isatty(STDERR_FILENO) == 1;
@@ -212,11 +234,21 @@ int main(int argc, char* argv[]) {
     if (!outcome.started) {
         return 1;
     }
+    // Every output is checked: one that failed is an error, however well the job went.
     bool ok = outcome.ran_to_end;
-    if (!options.png.isEmpty() && !run.picture().image().save(options.png, "PNG")) {
-        std::fprintf(stderr, "message: the picture could not be written to %s\n",
-                     qPrintable(options.png));
+    const QString trace_failure = run.finish_trace();
+    if (!trace_failure.isEmpty()) {
+        tell(QStringLiteral("the trace could not be written to %1: %2")
+                 .arg(options.port.trace_path, trace_failure));
         ok = false;
+    }
+    if (!options.png.isEmpty()) {
+        const QString failure = write_picture(run.picture().image(), options.png);
+        if (!failure.isEmpty()) {
+            tell(QStringLiteral("the picture could not be written to %1: %2")
+                     .arg(options.png, failure));
+            ok = false;
+        }
     }
     const QJsonObject result = summary(run, options, outcome.ran_to_end, wall);
     if (options.json) {
@@ -224,5 +256,24 @@ int main(int argc, char* argv[]) {
     } else {
         print_text(result);
     }
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        tell(QStringLiteral("the summary could not be written to standard output: %1")
+                 .arg(qt_error_string(errno != 0 ? errno : EIO)));
+        ok = false;
+    }
     return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    // Whatever goes wrong is told and ends the run with status 1, never an abort.
+    try {
+        return run_main();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "message: %s\n", e.what());
+        return 1;
+    }
 }

@@ -1,7 +1,11 @@
 // Parsing the headless runner's command line.
 #include "run/run_options.h"
 
+#include <sys/stat.h>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <utility>
 
 namespace ostrel {
 
@@ -36,7 +40,51 @@ std::optional<QString> take_value(const QString& argument, const char* name, QSt
     return rest.takeFirst();
 }
 
+bool is_ascii_digit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The file at path as the system knows it, links followed; empty when there is none.
+std::optional<std::pair<dev_t, ino_t>> file_identity(const QString& path) {
+    struct stat info {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        return std::nullopt;
+    }
+    return std::pair{info.st_dev, info.st_ino};
+}
+
 }  // namespace
+
+QString file_usage_error(const RunOptions& options) {
+    const bool aperture_file = options.page == RunPage::Gerber && !options.apertures.isEmpty() &&
+                               options.apertures != QLatin1String("none");
+    struct stat info {};
+    if (aperture_file && ::lstat(QFile::encodeName(options.apertures).constData(), &info) != 0 &&
+        errno == ENOENT) {
+        return QStringLiteral("--apertures: there is no file %1").arg(options.apertures);
+    }
+    const struct {
+        QString path;
+        const char* what;
+    } inputs[] = {{options.file, "the job file"},
+                  {aperture_file ? options.apertures : QString(), "the aperture file"},
+                  {options.config, "the settings file"}};
+    const struct {
+        QString path;
+        const char* option;
+    } outputs[] = {{options.port.trace_path, "--trace"}, {options.png, "--png"}};
+    for (const auto& output : outputs) {
+        const auto written = file_identity(output.path);
+        for (const auto& input : inputs) {
+            if (written && written == file_identity(input.path)) {
+                return QStringLiteral("%1 %2 would overwrite %3 %4")
+                    .arg(QLatin1String(output.option), output.path, QLatin1String(input.what),
+                         input.path);
+            }
+        }
+    }
+    return {};
+}
 
 QString RunOptions::field_text(Field field) const {
     const auto found = typed.find(field);
@@ -73,6 +121,12 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
         return std::nullopt;
     }
     options.port = *port;
+    if (options.port.kind == PortKind::Sim && !options.port.sim_3bc && !options.port.sim_378 &&
+        !options.port.sim_278) {
+        error = QStringLiteral(
+            "--sim-ports names no port: the simulated machine needs at least one of 3bc, 378, 278");
+        return std::nullopt;
+    }
     bool page_given = false;
     QStringList files;
     while (!arguments.isEmpty()) {
@@ -85,6 +139,15 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
                 }
                 options.typed[option.field] = *value;
                 if (option.field == Field::MarkerDiameter) {
+                    // markerDiameterEdit takes two digits and nothing else.
+                    if (value->size() != 2 || !is_ascii_digit((*value)[0]) ||
+                        !is_ascii_digit((*value)[1])) {
+                        error = QStringLiteral(
+                                    "--marker takes two digits, the diameter in tenths of a mm "
+                                    "(05 for 0,5 mm), not \"%1\"")
+                                    .arg(*value);
+                        return std::nullopt;
+                    }
                     options.marker = *value;
                 }
                 field_taken = true;
@@ -203,7 +266,8 @@ QString run_usage() {
         "  --json                     the summary as one JSON object\n"
         "  --help                     this text\n"
         "\n"
-        "Exit status: 0 the job ran to its end, 1 an error abandoned it, 2 bad usage.\n");
+        "Exit status: 0 the job ran to its end, 1 an error abandoned it or an output could not be\n"
+        "written, 2 bad usage.\n");
 }
 
 }  // namespace ostrel

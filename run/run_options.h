@@ -43,6 +43,11 @@ struct RunOptions {
 // Parses the arguments after the program name. Empty with error set for bad usage.
 std::optional<RunOptions> parse_run_options(QStringList arguments, QString& error);
 
+// Bad usage that shows only on the disk: an --apertures file that is not there, or an output
+// (--trace, --png) that is the job, aperture or settings file itself (the files compared, not
+// their names), which writing it would destroy. Empty when there is none.
+QString file_usage_error(const RunOptions& options);
+
 QString run_usage();
 
 }  // namespace ostrel

@@ -262,5 +262,21 @@ TEST(JobFileExists, AMissingFileIsToldAndTheFocusGoesToTheFileName) {
     EXPECT_TRUE(job_file_exists(folder.write("here.dxf", ""), op, Field::DxfFile));
 }
 
+TEST(JobFileExists, WhatIsThereButCannotBeReachedIsToldWithItsReason) {
+    TempFolder folder;
+    const QString loop = folder.path("loop.dxf");
+    const QString dangling = folder.path("dangling.dxf");
+    ASSERT_TRUE(QFile::link(loop, loop) && QFile::link(folder.path("gone.dxf"), dangling));
+    // What a name that is no UTF-8 becomes on its way through the program.
+    const QString undecodable = folder.path(QStringLiteral("\uFFFD.gbr"));
+    for (const QString& path : {loop, dangling, undecodable}) {
+        testing::RecordingOperator op;
+        EXPECT_FALSE(job_file_exists(path, op, Field::GerberFile));
+        ASSERT_EQ(op.messages.size(), 1u);
+        EXPECT_TRUE(op.messages[0].text.contains(path)) << op.messages[0].text.toStdString();
+        EXPECT_EQ(op.focused, std::vector<Field>{Field::GerberFile});
+    }
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -6,6 +6,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 
 namespace ostrel {
 namespace {
@@ -26,6 +27,50 @@ protected:
     testing::TempFolder folder;
     GerberRig rig;
 };
+
+TEST(GerberFiles, AFileWithNulBytesIsRefusedByEveryReadingOfThePage) {
+    const QByteArray holes = "G54D10*\nX100Y100D03*\nX200Y100D03*\n";
+    const QByteArray head = QByteArray(
+                                "\x7f"
+                                "ELF\x02\x01\x01\0\0\0\n",
+                                11) +
+                            holes;
+    QByteArray late;
+    for (int i = 0; i < 300; ++i) {
+        late += "G04 a comment line*\n";
+    }
+    late += holes + QByteArray("\0\n", 2) + holes;
+    const std::function<void(GerberRig&)> readings[] = {
+        [](GerberRig& rig) { rig.gerber.jobs().plot(); },
+        [](GerberRig& rig) { rig.gerber.jobs().drill(2); },
+        [](GerberRig& rig) {
+            RecordingPicture picture;
+            testing::FakeFileView view(picture);
+            rig.gerber.show_gerber_preview(view);
+        },
+        [](GerberRig& rig) { rig.gerber.load_apertures(); },
+    };
+    testing::TempFolder folder;
+    for (const QByteArray& text : {head, late}) {
+        for (std::size_t r = 0; r < std::size(readings); ++r) {
+            SCOPED_TRACE((text == head ? "at the head, reading " : "late, reading ") +
+                         std::to_string(r));
+            GerberRig rig;
+            const QString path = folder.write(QStringLiteral("program"), text);
+            rig.use_gerber_file(path);
+            try {
+                readings[r](rig);
+                ADD_FAILURE() << "read as a Gerber file";
+            } catch (const OperationAbandoned& e) {
+                EXPECT_TRUE(e.message().contains(path) && e.message().contains("нулевые байты"))
+                    << e.message().toStdString();
+            }
+            if (text == head) {
+                EXPECT_TRUE(rig.writes().empty());
+            }
+        }
+    }
+}
 
 TEST_F(GerberRunsTest, PreviewFitsABoardInto80PercentOfTheWindow) {
     use("%FSLAX24Y24*%\n%ADD10C,0.0100*%\nG54D10*\nX1000Y1000D02*\nX10000Y5000D01*\n");
@@ -85,14 +130,13 @@ TEST_F(GerberRunsTest, PreviewStartsFromTheRegistersThePreviousRunLeft) {
     EXPECT_EQ(picture.lines()[0].to, QPoint(139, 139));  // 138.8
 }
 
-TEST_F(GerberRunsTest, MissingFileIsToldByEachPassAndRunsNothing) {
+TEST_F(GerberRunsTest, MissingFileIsToldOnceAndRunsNothing) {
     RecordingPicture picture;
     testing::FakeFileView view(picture);
     rig.use_gerber_file(folder.path(QStringLiteral("gone.gbr")));
     rig.gerber.show_gerber_preview(view);
-    EXPECT_EQ(rig.op.message_texts(),
-              (std::vector<QString>{"такого файла не существует", "такого файла не существует"}));
-    EXPECT_EQ(rig.op.focused, (std::vector<Field>{Field::GerberFile, Field::GerberFile}));
+    EXPECT_EQ(rig.op.message_texts(), std::vector<QString>{"такого файла не существует"});
+    EXPECT_EQ(rig.op.focused, std::vector<Field>{Field::GerberFile});
     EXPECT_TRUE(picture.lines().empty());
 
     rig.op.messages.clear();

@@ -6,6 +6,7 @@
 #include "core/number_text.h"
 #include "gui/stop_dialog.h"
 #include "gui/track_window.h"
+#include "port/port_options.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,13 +61,27 @@ TEST_F(StartUpTest, UnusablePortShowsTheCodeRunsToTheEndAndEndsTheProgram) {
     ASSERT_EQ(desktop.boxes.size(), 1u);
     EXPECT_EQ(desktop.boxes[0].caption, QStringLiteral("ERROR"));
     EXPECT_EQ(desktop.boxes[0].text,
-              QStringLiteral("Ошибка при создании объекта Lpt,  драйвер ERROR,  код = 13"));
+              QStringLiteral("Ошибка при создании объекта Lpt,  драйвер ERROR,  код = 13 (%1)")
+                  .arg(qt_error_string(13)));
     EXPECT_EQ(desktop.end_requests, std::vector<int>{1});
     // The rest of the start-up still ran: empty port list, settings applied.
     EXPECT_EQ(control<QComboBox>("portCombo")->count(), 0);
     EXPECT_EQ(control<QComboBox>("portCombo")->currentText(), QString());
     EXPECT_EQ(control<QLineEdit>("travelLimitXEdit")->text(), QStringLiteral("100"));
     EXPECT_EQ(control<QLabel>("jogSpeedValue")->text(), QStringLiteral("1"));
+}
+
+TEST_F(StartUpTest, ATraceFileThatCannotBeOpenedIsToldAsSuch) {
+    PortOptions options;
+    options.kind = PortKind::Sim;
+    options.trace_path = scratch.path("no/such/folder/run.trace");
+    create(make_port_backend(options));
+    ASSERT_EQ(desktop.boxes.size(), 1u);
+    EXPECT_TRUE(desktop.boxes[0].text.contains(options.trace_path))
+        << desktop.boxes[0].text.toStdString();
+    EXPECT_FALSE(desktop.boxes[0].text.contains(QStringLiteral("код")))
+        << desktop.boxes[0].text.toStdString();
+    EXPECT_EQ(desktop.end_requests, std::vector<int>{1});
 }
 
 TEST_F(StartUpTest, MissingSettingsFileGivesExactlyOneMessage) {

@@ -1,10 +1,16 @@
 // Job-parameter files: what the operator saved comes back exactly, and a bad file changes nothing.
 #include "jobs/job_parameters_file.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/temp_folder.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <csignal>
+#include <thread>
 
 namespace ostrel {
 namespace {
@@ -108,6 +114,65 @@ TEST_F(JobParametersFileTest, MissingFileAndUnwritablePlaceAreReported) {
     const QString nowhere = path("no/such/dir/job.ini");
     EXPECT_TRUE(write_job_parameters_file(nowhere, texts).contains(nowhere));
     EXPECT_FALSE(QFile::exists(nowhere));
+}
+
+TEST_F(JobParametersFileTest, AFifoIsRefusedInsteadOfWaitedOn) {
+    const QString fifo = path("job.ini");
+    const QByteArray name = QFile::encodeName(fifo);
+    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+    // A writer that hands the FIFO a whole file: a reader that waits for the end of what comes
+    // through would load it.
+    std::thread writer([&name] {
+        // A reader that looked and left makes the write fail, not end the test with SIGPIPE.
+        sigset_t pipe;
+        sigemptyset(&pipe);
+        sigaddset(&pipe, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+        const int fd = ::open(name.constData(), O_WRONLY);
+        const char text[] = "[job]\nspeed_xy=\"9\"\n";
+        (void)!::write(fd, text, sizeof text - 1);
+        ::close(fd);
+    });
+    JobParameterTexts texts = typed_texts();
+    const QString reason = read_job_parameters_file(fifo, texts);
+    // Whatever the reader did, the writer gets a reader to finish with.
+    const int release = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+    writer.join();
+    ::close(release);
+    EXPECT_TRUE(reason.contains(fifo)) << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("не обычный файл"))) << reason.toStdString();
+    expect_same(texts, typed_texts());
+}
+
+TEST_F(JobParametersFileTest, AFullDiskKeepsTheOldFileAndSaysSo) {
+    const std::string wrong = testing::on_full_disk(
+        [](const QString& dir) {
+            if (!write_job_parameters_file(dir + "/job.ini", typed_texts()).isEmpty()) {
+                throw std::runtime_error("no old job.ini");
+            }
+        },
+        [](const QString& dir) {
+            JobParameterTexts changed = typed_texts();
+            changed.speed_xy = QStringLiteral("7");
+            const QString reason = write_job_parameters_file(dir + "/job.ini", changed);
+            std::string found;
+            if (reason.isEmpty()) {
+                found += "the write was reported as done; ";
+            } else if (!reason.contains(QStringLiteral("прежний файл"))) {
+                found += "not told the old file was kept: " + reason.toStdString() + "; ";
+            }
+            JobParameterTexts loaded;
+            if (!read_job_parameters_file(dir + "/job.ini", loaded).isEmpty() ||
+                loaded.speed_xy != typed_texts().speed_xy) {
+                found += "the old file is gone; ";
+            }
+            const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+            if (left != QStringList({QLatin1String(testing::kDiskFiller), "job.ini"})) {
+                found += "files left: " + left.join(' ').toStdString();
+            }
+            return found;
+        });
+    EXPECT_EQ(wrong, "");
 }
 
 }  // namespace

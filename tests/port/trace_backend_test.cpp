@@ -1,5 +1,6 @@
 // The trace writer: its line format, what it traces, and building traced back ends.
 #include "port/trace_backend.h"
+#include "port/lpt_port_connection.h"
 #include "port/port_options.h"
 #include "port/sim_backend.h"
 #include "tests/support/scripted_port.h"
@@ -91,8 +92,24 @@ TEST(TraceBackend, UnwritableTraceFileIsReportedNotIgnored) {
     options.kind = PortKind::Sim;
     options.trace_path = folder.path(QStringLiteral("no/such/folder/run.trace"));
     QString error;
-    EXPECT_EQ(make_port_backend(options, &error), nullptr);
+    std::unique_ptr<PortBackend> backend = make_port_backend(options, &error);
+    EXPECT_FALSE(backend->is_open());
     EXPECT_TRUE(error.contains(options.trace_path)) << error.toStdString();
+    // The start-up message tells of the trace file and why, not of a port error code.
+    LptPortConnection port(std::move(backend));
+    const QString told = port_failure_message(port);
+    EXPECT_EQ(told, QStringLiteral("Не удаётся записать файл трассировки \"%1\": %2")
+                        .arg(options.trace_path, qt_error_string(ENOENT)));
+}
+
+TEST(PortFailureMessage, TheCodeComesWithTheSystemsText) {
+    auto closed = std::make_unique<testing::ScriptedBackend>();
+    closed->open = false;
+    closed->error = ENOSYS;
+    LptPortConnection port(std::move(closed));
+    EXPECT_EQ(port_failure_message(port),
+              QStringLiteral("Ошибка при создании объекта Lpt,  драйвер ERROR,  код = 38 (%1)")
+                  .arg(qt_error_string(ENOSYS)));
 }
 
 }  // namespace

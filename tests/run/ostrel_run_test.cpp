@@ -1,11 +1,16 @@
 // The headless runner end to end: the built program on small jobs, its trace, summary and status.
 #include "motion/machine_state.h"
 #include "run/run_options.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/job_texts.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tool_path.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,15 +26,33 @@ struct Finished {
     QString err;
 };
 
+// The runner started in folder; standard output goes to out_file when one is named.
+Finished run_in(const QString& folder, const QStringList& arguments, const QString& out_file = {},
+                const QString& program = QStringLiteral(OSTREL_RUN_PATH)) {
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    if (!out_file.isEmpty()) {
+        process.setStandardOutputFile(out_file);
+    }
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000)) {
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray file_bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
 class OstrelRunTest : public ::testing::Test {
 protected:
-    Finished run(QStringList arguments) {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        process.start(QStringLiteral(OSTREL_RUN_PATH), arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), process.readAllStandardOutput(),
-                QString::fromUtf8(process.readAllStandardError())};
+    Finished run(QStringList arguments, const QString& out_file = {}) {
+        const Finished done = run_in(dir.path(), arguments, out_file);
+        EXPECT_NE(done.status, -1) << "the runner did not end normally: " << done.err.toStdString();
+        return done;
     }
     // The factory settings, so that the run does not depend on the folder it starts in.
     void SetUp() override {
@@ -151,6 +174,191 @@ TEST_F(OstrelRunTest, AGerberPlotRunsWithTheFilesOwnApertures) {
     const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
     EXPECT_EQ(summary["page"].toString(), QStringLiteral("gerber"));
     EXPECT_GT(summary["steps"].toObject()["x"].toObject()["forward"].toInteger(), 0);
+}
+
+const QByteArray kBoard = "%ADD10C,0.0100*%\nG54D10*\nX0Y0D02*\nX100Y0D01*\nM02*\n";
+
+TEST_F(OstrelRunTest, InputsThatCannotBeReadEndInAMessageAndExitOne) {
+    const QString folder = dir.make_folder("folder.gbr");
+    const QString fifo = dir.path("fifo.gbr");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString board = dir.write("board.gbr", kBoard);
+    const struct {
+        QStringList arguments;
+        QString named;
+    } cases[] = {
+        {{folder}, folder},
+        {{fifo}, fifo},
+        {{"/dev/null"}, "/dev/null"},
+        {{"/proc/self/mem"}, "/proc/self/mem"},  // a read that fails
+        {{"--apertures", folder, board}, folder},
+        {{"--apertures", fifo, board}, fifo},
+        {{"--page", "dxf", fifo}, fifo},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Finished done = run(c.arguments);
+        EXPECT_EQ(done.status, 1);
+        EXPECT_TRUE(done.err.contains("message: ") && done.err.contains(c.named))
+            << done.err.toStdString();
+        EXPECT_FALSE(done.err.contains("terminate")) << done.err.toStdString();
+    }
+}
+
+TEST_F(OstrelRunTest, AnOutputThatCannotBeWrittenIsAnErrorNotSuccess) {
+    const QString job = dir.write("line.dxf", kOneLine);
+    const struct {
+        QStringList arguments;
+        QString out_file;
+        const char* named;
+    } cases[] = {
+        {{"--trace", "/dev/full", job}, {}, "/dev/full"},
+        {{"--png", "/dev/full", job}, {}, "/dev/full"},
+        {{"--json", job}, "/dev/full", "summary"},
+        {{job}, "/dev/full", "summary"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Finished done = run(c.arguments, c.out_file);
+        EXPECT_EQ(done.status, 1);
+        EXPECT_TRUE(done.err.contains(QLatin1String(c.named))) << done.err.toStdString();
+    }
+}
+
+TEST_F(OstrelRunTest, OutputsOnAFullDiskAreErrorsAndTheOldOnesStayWhole) {
+    const QString job = dir.write("line.dxf", kOneLine);
+    const QString work = dir.path();
+    const std::string wrong = testing::on_full_disk(
+        [](const QString& disk) {
+            for (const char* name : {"/old.trace", "/old.png"}) {
+                QFile old(disk + QLatin1String(name));
+                if (!old.open(QIODevice::WriteOnly) || old.write("old\n") != 4) {
+                    throw std::runtime_error("no old output");
+                }
+            }
+        },
+        [&](const QString& disk) {
+            std::string found;
+            for (const auto& [option, name] :
+                 {std::pair{"--trace", "/old.trace"}, std::pair{"--png", "/old.png"}}) {
+                const QString output = disk + QLatin1String(name);
+                const Finished done = run_in(work, {option, output, job});
+                if (done.status != 1 || !done.err.contains(output)) {
+                    found += std::string(option) + ": status " + std::to_string(done.status) +
+                             ", " + done.err.toStdString() + "; ";
+                }
+                if (file_bytes(output) != "old\n") {
+                    found += std::string(option) + ": the old output is gone; ";
+                }
+            }
+            return found;
+        });
+    EXPECT_EQ(wrong, "");
+}
+
+TEST_F(OstrelRunTest, AnOutputReplacesALinkAtItsPlaceInsteadOfWritingThroughIt) {
+    const QString job = dir.write("line.dxf", kOneLine);
+    const QString victim = dir.write("victim.txt", "keep");
+    const QString trace = dir.path("out.trace");
+    const QString png = dir.path("out.png");
+    ASSERT_TRUE(QFile::link(victim, trace) && QFile::link(victim, png));
+    const Finished done = run({"--trace", trace, "--png", png, job});
+    ASSERT_EQ(done.status, 0) << done.err.toStdString();
+    EXPECT_EQ(file_bytes(victim), "keep");
+    EXPECT_FALSE(QFileInfo(trace).isSymLink() || QFileInfo(png).isSymLink());
+    EXPECT_EQ(
+        testing::decode_writes(testing::read_trace_file(trace), PORT_3BC).motors.position(AXIS_X),
+        0);
+    EXPECT_EQ(QImage(png).size(), QSize(585, 457));
+}
+
+TEST_F(OstrelRunTest, AnOutputThatNamesAnInputIsRefusedBeforeAnythingRuns) {
+    const QString job = dir.write("j.gbr", kBoard);
+    const QString apertures = dir.write("a.gbr", "%ADD10C,0.0100*%\n");
+    const QString alias = dir.path("alias.gbr");
+    ASSERT_TRUE(QFile::link(job, alias));
+    const QByteArray settings = file_bytes(dir.path("cfg.ini"));
+    const QStringList cases[] = {
+        {"--trace", "j.gbr", job},   {"--trace", "cfg.ini", job},
+        {"--png", "./cfg.ini", job}, {"--png", apertures, "--apertures", "a.gbr", job},
+        {"--trace", alias, job},     {"--trace", "./j.gbr", "--job", "preview", "j.gbr"},
+    };
+    for (const QStringList& arguments : cases) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const Finished done = run(arguments);
+        EXPECT_EQ(done.status, 2) << done.err.toStdString();
+        EXPECT_TRUE(done.out.isEmpty());
+        EXPECT_EQ(file_bytes(job), kBoard);
+        EXPECT_EQ(file_bytes(apertures), "%ADD10C,0.0100*%\n");
+        EXPECT_EQ(file_bytes(dir.path("cfg.ini")), settings);
+    }
+}
+
+TEST_F(OstrelRunTest, AFileWithNulBytesIsNoGerberOrDrillJob) {
+    const QString binary =
+        dir.write("program", QByteArray("\x7f"
+                                        "ELF\x02\x01\x01\0\0\0\nX100Y100\nX200Y100\n",
+                                        29));
+    for (const char* job : {"drill", "draw", "preview"}) {
+        for (const QStringList& more : {QStringList{}, QStringList{"--apertures", "none"}}) {
+            SCOPED_TRACE(std::string(job) + " " + more.join(' ').toStdString());
+            const Finished done =
+                run(QStringList{"--json", "--job", job} + more + QStringList{binary});
+            EXPECT_EQ(done.status, 1);
+            EXPECT_TRUE(done.err.contains(binary) && done.err.contains("нулевые байты"))
+                << done.err.toStdString();
+            const QJsonObject steps =
+                QJsonDocument::fromJson(done.out).object()["steps"].toObject();
+            EXPECT_EQ(steps["z"].toObject()["forward"].toInteger(), 0);
+        }
+    }
+}
+
+TEST_F(OstrelRunTest, OptionsThatCannotWorkAreBadUsage) {
+    const QString board = dir.write("board.gbr", kBoard);
+    const struct {
+        QStringList arguments;
+        const char* named;
+    } cases[] = {
+        {{"--apertures", "missing.gbr", board}, "missing.gbr"},
+        {{"--sim-ports", "", board}, "--sim-ports"},
+        {{"--sim-ports=", "--job", "preview", board}, "--sim-ports"},
+        {{"--marker", "12345", board}, "--marker"},
+        {{"--marker=5x", board}, "--marker"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Finished done = run(c.arguments);
+        EXPECT_EQ(done.status, 2);
+        EXPECT_TRUE(done.err.contains(QLatin1String(c.named))) << done.err.toStdString();
+        EXPECT_TRUE(done.out.isEmpty());
+    }
+}
+
+TEST_F(OstrelRunTest, AFileThatIsThereButCannotBeOpenedIsNotCalledMissing) {
+    const QString loop = dir.path("loop.gbr");
+    ASSERT_TRUE(QFile::link(loop, loop));
+    // A name that is no UTF-8: the program can't even spell it to the system.
+    const QByteArray undecodable = QFile::encodeName(dir.path()) + "/\xff.gbr";
+    const int fd = ::open(undecodable.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const Finished looped = run({loop});
+    const Finished not_utf8 =
+        run_in(dir.path(), {"-c", "exec \"$0\" \"$(printf '\\377.gbr')\"", OSTREL_RUN_PATH}, {},
+               "/bin/sh");
+    for (const Finished& done : {looped, not_utf8}) {
+        EXPECT_EQ(done.status, 1);
+        EXPECT_FALSE(done.err.contains("такого файла не существует")) << done.err.toStdString();
+        EXPECT_TRUE(done.err.contains(".gbr")) << done.err.toStdString();
+    }
+    EXPECT_TRUE(not_utf8.err.contains("UTF-8")) << not_utf8.err.toStdString();
+    ::unlink(undecodable.constData());  // a name the temporary folder could not spell to remove
+    // A file that is missing is told once, by the preview too.
+    const Finished preview = run({"--job", "preview", dir.path("nothing.gbr")});
+    EXPECT_EQ(preview.status, 1);
+    EXPECT_EQ(preview.err.count(QStringLiteral("такого файла не существует")), 1)
+        << preview.err.toStdString();
 }
 
 TEST(RunOptions, PageFromTheNameAndTheDefaultsOfTheJobKind) {
