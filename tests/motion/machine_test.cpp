@@ -219,7 +219,7 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
     panel.texts[Field::NewPositionX] = "7";
     panel.texts[Field::NewPositionY] = "y";
     EXPECT_THROW(machine.accept_new_position(), OperationAbandoned);
-    EXPECT_EQ(machine.state().pos_x, 7);  // stored before the bad field
+    EXPECT_EQ(machine.state().pos_x, 12.5);  // none stored: all three are read first
     EXPECT_EQ(machine.state().pos_y, -1.25);
     EXPECT_EQ(op.display_x, QStringLiteral("12,5"));  // displays untouched
 }

@@ -29,6 +29,8 @@ public:
         ++questions;
         return continue_answer;
     }
+    // Recorded among the messages (on_message runs), then answered with yes_no_answer.
+    bool ask_yes_no(MessageKind kind, const QString& text) override;
 
     // Texts of the messages shown, in order.
     std::vector<QString> message_texts() const;
@@ -45,6 +47,7 @@ public:
     int messages_processed = 0;
     int questions = 0;
     bool continue_answer = true;
+    bool yes_no_answer = true;
     // Run while a message box is open (a test may request a stop there, as an operator would).
     std::function<void(const RecordedMessage&)> on_message;
     // Run each time pending messages are let through (a test may click something there).
