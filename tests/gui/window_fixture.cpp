@@ -10,6 +10,21 @@ void RecordingDesktop::message_box(QWidget*, const QString& caption, const QStri
     boxes.push_back({caption, text, icon});
 }
 
+bool RecordingDesktop::question_box(QWidget*, const QString& caption, const QString& text,
+                                    QMessageBox::Icon icon) {
+    boxes.push_back({caption, text, icon, true});
+    if (during_question) {
+        during_question();
+    }
+    if (question_answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = question_answers.front();
+    question_answers.pop_front();
+    return answer;
+}
+
 QString RecordingDesktop::open_file_name(QWidget*, const QString&, const QString&) {
     if (open_answers.empty()) {
         ADD_FAILURE() << "unexpected file-open dialog";
@@ -20,7 +35,9 @@ QString RecordingDesktop::open_file_name(QWidget*, const QString&, const QString
     return answer;
 }
 
-QString RecordingDesktop::save_file_name(QWidget*, const QString&, const QString&) {
+QString RecordingDesktop::save_file_name(QWidget*, const QString&, const QString&,
+                                         const QString& default_suffix, const QString& kept_file) {
+    save_requests.push_back({default_suffix, kept_file});
     if (save_answers.empty()) {
         ADD_FAILURE() << "unexpected file-save dialog";
         return {};

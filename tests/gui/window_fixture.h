@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,20 +22,35 @@ struct ShownBox {
     QString caption;
     QString text;
     QMessageBox::Icon icon;
+    bool question = false;  // "ДА" and "НЕТ", not OK
 };
 
-// Message boxes are recorded and closed at once; file dialogs answer from a queue.
+// What a save dialog was asked to do besides its caption and filter.
+struct SaveRequest {
+    QString default_suffix;
+    QString kept_file;
+};
+
+// Message boxes are recorded and closed at once, questions answered from a queue ("НЕТ" and a
+// failure when it is empty); file dialogs answer from queues.
 class RecordingDesktop final : public Desktop {
 public:
     void message_box(QWidget* parent, const QString& caption, const QString& text,
                      QMessageBox::Icon icon) override;
+    bool question_box(QWidget* parent, const QString& caption, const QString& text,
+                      QMessageBox::Icon icon) override;
     QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
-    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                           const QString& default_suffix, const QString& kept_file) override;
     void open_url(const QUrl& url) override { urls.push_back(url); }
     void end_program(int exit_status) override { end_requests.push_back(exit_status); }
 
     std::vector<ShownBox> boxes;
+    std::deque<bool> question_answers;
+    // Run while a question is open, before it is answered (a test may click something there).
+    std::function<void()> during_question;
     std::deque<QString> open_answers;
+    std::vector<SaveRequest> save_requests;
     std::deque<QString> save_answers;
     std::vector<QUrl> urls;
     std::vector<int> end_requests;
