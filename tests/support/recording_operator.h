@@ -27,6 +27,9 @@ public:
     void show_track_window() override { ++track_window_shown; }
     bool ask_continue() override {
         ++questions;
+        if (while_asking) {
+            while_asking();
+        }
         return continue_answer;
     }
     // Recorded among the messages (on_message runs), then answered with yes_no_answer.
@@ -52,6 +55,8 @@ public:
     std::function<void(const RecordedMessage&)> on_message;
     // Run each time pending messages are let through (a test may click something there).
     std::function<void()> on_process_messages;
+    // Run while "Продолжить?" is open, before it is answered.
+    std::function<void()> while_asking;
 };
 
 class FakePanel final : public Panel {
