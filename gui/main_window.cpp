@@ -371,7 +371,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         return key_preview(watched, static_cast<QKeyEvent*>(event));
     }
     if (event->type() == QEvent::ApplicationStateChange &&
-        QGuiApplication::applicationState() != Qt::ApplicationActive) {
+        static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
+            Qt::ApplicationActive) {
         held_keys_.forget_all();  // the keys' releases now go to another program
     }
     if (event->type() == QEvent::MouseButtonRelease &&

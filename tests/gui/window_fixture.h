@@ -11,6 +11,7 @@
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -91,6 +92,25 @@ protected:
     StopDialog stop_dialog;
     FileViewWindow file_view_window;
     std::unique_ptr<TrackWindow> track_window;
+};
+
+// The windows shown and driving the simulated machine behind "$3BC", its counts cleared.
+class MachineWindowTest : public AttachedWindowsTest {
+protected:
+    void SetUp() override;
+
+    const StepDecoder& motors() const { return sim->machine(PORT_3BC); }
+    // The manual tab shown, the focus on a jog button; returns the focus widget.
+    QWidget* show_manual_tab();
+    void press(QWidget* target, int key, bool auto_repeat = false, std::uint64_t time_ms = 0);
+    void release(QWidget* target, int key, bool auto_repeat = false, std::uint64_t time_ms = 0);
+    bool box_shown_with(const QString& text) const;
+    // Runs action once, the n-th time the window lets its messages through from now on (a move
+    // does so once before each step).
+    void on_messages(int n, std::function<void()> action);
+
+private:
+    std::unique_ptr<QTimer> step_timer_;
 };
 
 }  // namespace ostrel::testing
