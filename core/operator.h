@@ -9,7 +9,10 @@ namespace ostrel {
 enum class MessageKind {
     Plain,  // an information box with the application title as caption
     Error,  // an operation abandoned, or a fault
-    LimitWarning,  // "Выход за пределы, продолжить?" while the tool is outside the travel area
+    // "Выход за пределы, продолжить?": the tool has left the travel area, once a move or job
+    LimitWarning,
+    // A job whose path leaves the travel area, asked before it starts
+    JobBeyondLimits,
 };
 
 // Controls whose text the logic reads at the moment of use, or gives the focus to.
@@ -55,6 +58,8 @@ public:
     virtual void show_track_window() = 0;
     // Asks "Продолжить?" and lets messages through until answered; true only for "ДА".
     virtual bool ask_continue() = 0;
+    // A modal question with the buttons "ДА" and "НЕТ"; true only for "ДА" (closing it is "НЕТ").
+    virtual bool ask_yes_no(MessageKind kind, const QString& text) = 0;
 };
 
 // The window's controls as the logic reads them when it needs them.
@@ -69,6 +74,7 @@ public:
     void show_position_texts(const QString&, const QString&, const QString&) override {}
     void show_track_window() override {}
     bool ask_continue() override { return true; }
+    bool ask_yes_no(MessageKind, const QString&) override { return true; }
 };
 
 class Panel {

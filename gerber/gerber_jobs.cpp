@@ -7,6 +7,20 @@
 
 namespace ostrel {
 
+GerberJobs::KeptRegisters::KeptRegisters(GerberJobs& jobs)
+    : jobs_(jobs),
+      registers_(jobs.interpreter_.registers()),
+      drill_depth_(jobs.interpreter_.drill_depth()),
+      view_(jobs.view_) {
+    jobs_.view_ = nullptr;
+}
+
+GerberJobs::KeptRegisters::~KeptRegisters() {
+    jobs_.interpreter_.registers() = registers_;
+    jobs_.interpreter_.set_drill_depth(drill_depth_);
+    jobs_.view_ = view_;
+}
+
 void GerberJobs::plot() {
     set_plot_mode(true);
     set_drill_mode(false);

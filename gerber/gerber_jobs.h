@@ -17,6 +17,22 @@ public:
     // The file-view window the job shows as it starts; none in a window-less run.
     void set_file_view(FileView* view) { view_ = view; }
 
+    // For a dry run of a job: keeps the registers and puts them back when it ends, so that the
+    // real run starts from where the dry one did, and hides the file view from the dry run.
+    class KeptRegisters {
+    public:
+        explicit KeptRegisters(GerberJobs& jobs);
+        ~KeptRegisters();
+        KeptRegisters(const KeptRegisters&) = delete;
+        KeptRegisters& operator=(const KeptRegisters&) = delete;
+
+    private:
+        GerberJobs& jobs_;
+        GerberRegisters registers_;
+        double drill_depth_;
+        FileView* view_;
+    };
+
     // "Рисовать" on this page: plot mode on, drill mode off, no aperture selection pending, then
     // the job.
     void plot();

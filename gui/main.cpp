@@ -5,7 +5,9 @@
 #include "port/port_options.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
 #include <QWindow>
 #include <cstdio>
 
@@ -47,6 +49,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrel"));
     QApplication::setApplicationVersion(QStringLiteral("7"));
+    const std::unique_ptr<QTranslator> qt_texts = ostrel::install_qt_translations();
+    if (!qt_texts) {
+        std::fprintf(stderr, "ostrel: Qt's Russian translations are not in %s\n",
+                     qPrintable(QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    }
 
     ostrel::QtDesktop desktop;
     ostrel::MonotonicClock clock;

@@ -15,6 +15,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -364,8 +365,13 @@ void MainWindow::open_readme() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         return key_preview(watched, static_cast<QKeyEvent*>(event));
+    }
+    if (event->type() == QEvent::ApplicationStateChange &&
+        static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
+            Qt::ApplicationActive) {
+        held_keys_.forget_all();  // the keys' releases now go to another program
     }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
@@ -379,6 +385,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Stops the running move as "НЕТ" would, and for good: the return to the origin, a move it
+    // ran inside, and whatever is clicked before the program ends move nothing.
+    controller_->machine.halt();
+    for (QWidget* other :
+         {static_cast<QWidget*>(stop_dialog_), static_cast<QWidget*>(file_view_window_),
+          static_cast<QWidget*>(track_window_)}) {
+        if (other != nullptr) {
+            other->hide();  // an open "Продолжить?" is answered "no" by its hiding
+        }
+    }
+    // The program ends once the stopped move has unwound back to the message loop.
+    desktop_.end_program(0);
+    event->accept();
 }
 
 void MainWindow::show_zero(Axis axis) {
@@ -408,12 +430,17 @@ void MainWindow::jog_distance_changed() {
 }
 
 bool MainWindow::key_preview(QObject* watched, QKeyEvent* key) {
-    // A key press travels up from the focus widget; take it once, where it starts.
+    // A key event travels up from the focus widget; take it once, where it starts.
     auto* widget = qobject_cast<QWidget*>(watched);
     const QWidget* focus = QApplication::focusWidget();
     if (widget == nullptr || (focus != nullptr ? widget != focus : !widget->isWindow())) {
         return false;
     }
+    if (key->type() == QEvent::KeyRelease) {
+        held_keys_.release(key->key(), key->timestamp(), key->isAutoRepeat());
+        return false;
+    }
+    const bool new_press = held_keys_.press(key->key(), key->timestamp(), key->isAutoRepeat());
     if (widget == ui->idleMovesCheck) {
         idle_moves_key_pressed();  // every key on the box draws the preview, and goes on to the box
     }
@@ -426,7 +453,7 @@ bool MainWindow::key_preview(QObject* watched, QKeyEvent* key) {
         if (!controller_->machine.busy()) {
             return false;
         }
-        if (!key->isAutoRepeat()) {
+        if (new_press) {
             controller_->manual.pause_requested();
         }
         return true;
@@ -438,9 +465,9 @@ bool MainWindow::key_preview(QObject* watched, QKeyEvent* key) {
         ui->splashPanel->isVisible() || takes_arrow_keys(widget)) {
         return false;
     }
-    // One press, one jog: the keyboard's auto-repeat must not queue jogs that run on after the
-    // key is let go.
-    if (!key->isAutoRepeat()) {
+    // One press, one jog: the keyboard's repeats must not queue jogs that run on after the key
+    // is let go.
+    if (new_press) {
         guarded([this, key] { controller_->manual.key_jog(static_cast<Qt::Key>(key->key())); });
     }
     return true;
@@ -576,7 +603,9 @@ void MainWindow::show_job_parameter_texts(const JobParameterTexts& texts) {
 }
 
 void MainWindow::save_job_parameters() {
-    const QString path = desktop_.save_file_name(this, QStringLiteral("Save"), kJobFileFilter);
+    const QString path =
+        desktop_.save_file_name(this, QStringLiteral("Save"), kJobFileFilter, QStringLiteral("ini"),
+                                QFileInfo(QStringLiteral("cfg.ini")).absoluteFilePath());
     if (path.isEmpty()) {
         return;
     }

@@ -6,6 +6,7 @@
 #include "core/picture.h"
 #include "jobs/controller.h"
 #include "jobs/job_parameters_file.h"
+#include "motion/held_keys.h"
 #include "motion/machine.h"
 #include "port/port_backend.h"
 
@@ -102,10 +103,14 @@ public Q_SLOTS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing the main window ends the program: a running move or job stops as on "НЕТ", the
+    // engine unwinds, and the program ends; nothing steps after the window is gone.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The main window sees key presses before its controls: Esc and Pause ask whether a running
-    // move goes on, the arrows and Page Up / Page Down jog on the manual tab.
+    // move goes on, the arrows and Page Up / Page Down jog on the manual tab. Each press of a key
+    // counts once, however long it is held.
     bool key_preview(QObject* watched, QKeyEvent* key);
     void render_preview();
     void show_aperture_grid();
@@ -131,6 +136,7 @@ private:
     StopDialog* stop_dialog_ = nullptr;
     FileViewWindow* file_view_window_ = nullptr;
     TrackWindow* track_window_ = nullptr;
+    HeldKeys held_keys_;
 };
 
 }  // namespace ostrel

@@ -23,20 +23,31 @@ WindowOperator::WindowOperator(Ui::MainWindow& ui, QWidget& window, Desktop& des
                      [this](const QString& text) { port_id_ = port_id_for_name(text); });
 }
 
-void WindowOperator::show_message(MessageKind kind, const QString& text) {
-    displays_.release_held();  // the box is drawn at once, and the displays behind it are current
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+namespace {
+
+QMessageBox::Icon icon_of(MessageKind kind) {
     switch (kind) {
         case MessageKind::Plain:
             break;
         case MessageKind::Error:
-            icon = QMessageBox::Critical;
-            break;
+            return QMessageBox::Critical;
         case MessageKind::LimitWarning:
-            icon = QMessageBox::Warning;
-            break;
+        case MessageKind::JobBeyondLimits:
+            return QMessageBox::Warning;
     }
-    desktop_.message_box(&window_, application_title(), text, icon);
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void WindowOperator::show_message(MessageKind kind, const QString& text) {
+    displays_.release_held();  // the box is drawn at once, and the displays behind it are current
+    desktop_.message_box(&window_, application_title(), text, icon_of(kind));
+}
+
+bool WindowOperator::ask_yes_no(MessageKind kind, const QString& text) {
+    displays_.release_held();
+    return desktop_.question_box(&window_, application_title(), text, icon_of(kind));
 }
 
 QWidget* WindowOperator::field_widget(Field field) const {

@@ -33,6 +33,7 @@ public:
     void show_position_texts(const QString& x, const QString& y, const QString& z) override;
     void show_track_window() override;
     bool ask_continue() override;
+    bool ask_yes_no(MessageKind kind, const QString& text) override;
 
     QString field_text(Field field) const override;
     // Follows portCombo's text as it changes, so that a step's three writes need not read it.

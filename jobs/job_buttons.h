@@ -6,6 +6,8 @@
 #include "motion/machine.h"
 #include "motion/mover.h"
 
+#include <functional>
+
 namespace ostrel {
 
 class JobButtons {
@@ -16,12 +18,20 @@ public:
     // "Рисовать": clears the track picture (its pen stays where the last track ended), runs the
     // drawing or plotting job of the active page, returns to X 0, Y 0 raised when "возврат в 0,0"
     // is checked, and clears the stop request. Refused with a message while a job or move runs.
+    // A job whose path would leave the travel limits asks first, once, with its extents; "НЕТ"
+    // runs nothing.
     void run_draw_job();
     // "Сверлить": reads the hole depth, runs the drilling job of the active page, returns like
-    // "Рисовать" and clears the stop request. Refused with a message while a job or move runs.
+    // "Рисовать" and clears the stop request. Refused and checked against the limits likewise.
     void run_drill_job();
 
 private:
+    bool refused();
+    void draw_on_page();
+    void drill_on_page(double depth);
+    // Works the job's path out in a dry run over its file; true when it stays within the travel
+    // limits (X and Y upper ones, as the position check has them) or the operator says "ДА".
+    bool goes_ahead(const std::function<void()>& job);
     // The closing steps of both buttons: back to the origin when asked, plot mode off, stop
     // cleared.
     void finish_job();

@@ -54,6 +54,31 @@ QString Machine::busy_message() {
     return QStringLiteral("Станок занят: дождитесь конца движения или остановите его (Esc)");
 }
 
+bool Machine::refuse_while_asking() {
+    if (!asking()) {
+        return false;
+    }
+    op().show_message(MessageKind::Error, busy_message());
+    return true;
+}
+
+void Machine::end_stop_request() {
+    if (!halted_) {
+        state_.stop_requested = false;
+    }
+}
+
+void Machine::halt() {
+    halted_ = true;
+    state_.stop_requested = true;
+}
+
+void Machine::scope_ended() {
+    if (!busy()) {
+        limit_asked_ = false;
+    }
+}
+
 void Machine::open_port(std::unique_ptr<PortBackend> backend) {
     port_connection_ = std::make_unique<LptPortConnection>(std::move(backend));
 }
@@ -72,9 +97,9 @@ std::uint8_t Machine::selected_port_id() const {
 void Machine::load_settings(const QString& path) {
     const SettingsRead read = read_settings_file(path);
     if (!read.file_exists) {
-        operator_.show_message(MessageKind::Plain, QStringLiteral("Фай конфигурации отсутствует"));
+        op().show_message(MessageKind::Plain, QStringLiteral("Фай конфигурации отсутствует"));
     } else if (!read.message.isEmpty()) {
-        operator_.show_message(MessageKind::Error, read.message);
+        op().show_message(MessageKind::Error, read.message);
     }
     // Without a file the table's values stand in, so that a first start can move the machine.
     state_.apply(read.parameters);
@@ -91,13 +116,17 @@ ParameterTexts Machine::parameter_texts() const {
 }
 
 bool Machine::apply_parameter_texts(const ParameterTexts& texts, const QString& path) {
+    if (busy() || asking()) {
+        op().show_message(MessageKind::Error, busy_message());
+        return false;
+    }
     MachineParameters parameters;
     for (int a = AXIS_X; a <= AXIS_Z; ++a) {
         const Axis axis = static_cast<Axis>(a);
         const QString letter = QLatin1String(axis_name(axis));
         const auto ratio = read_parameter(ParameterKind::Ratio, texts[a - 1]);
         if (!ratio) {
-            operator_.show_message(
+            op().show_message(
                 MessageKind::Error,
                 QStringLiteral("Передаточное отношение по оси %1: \"%2\" не число или по модулю не "
                                "от 0,000001 до 100 мм/шаг. Настройки не изменены.")
@@ -106,7 +135,7 @@ bool Machine::apply_parameter_texts(const ParameterTexts& texts, const QString& 
         }
         const auto limit = read_parameter(ParameterKind::Limit, texts[a + 2]);
         if (!limit) {
-            operator_.show_message(
+            op().show_message(
                 MessageKind::Error,
                 QStringLiteral("Предел перемещения по оси %1: \"%2\" не целое число миллиметров. "
                                "Настройки не изменены.")
@@ -115,7 +144,7 @@ bool Machine::apply_parameter_texts(const ParameterTexts& texts, const QString& 
         }
         const auto slack = read_parameter(ParameterKind::Backlash, texts[a + 5]);
         if (!slack) {
-            operator_.show_message(
+            op().show_message(
                 MessageKind::Error,
                 QStringLiteral("Коррекция люфта по оси %1: \"%2\" не число или меньше 0. "
                                "Настройки не изменены.")
@@ -137,7 +166,7 @@ bool Machine::apply_parameter_texts(const ParameterTexts& texts, const QString& 
     state_.apply(parameters);
     const QString failure = write_settings_file(path, parameters);
     if (!failure.isEmpty()) {
-        operator_.show_message(
+        op().show_message(
             MessageKind::Error,
             QStringLiteral("Настройки применены, но файл %1 не записан: %2").arg(path, failure));
     }
@@ -194,7 +223,7 @@ void PathExtents::include(double x, double y, double z) {
 void Machine::show_displays(QString x, QString y, QString z) {
     shown_ = {std::move(x), std::move(y), std::move(z)};
     shown_are_numbers_ = false;
-    operator_.show_position_texts(shown_[0], shown_[1], shown_[2]);
+    op().show_position_texts(shown_[0], shown_[1], shown_[2]);
 }
 
 std::array<QString, 3> Machine::shown_position() const {
@@ -209,12 +238,20 @@ void Machine::view_xyz() {
     extents_.include(state_.pos_x, state_.pos_y, state_.pos_z);
     shown_numbers_ = {state_.pos_x, state_.pos_y, state_.pos_z};
     shown_are_numbers_ = true;
-    operator_.show_position(state_.pos_x, state_.pos_y, state_.pos_z);
-    operator_.show_track_window();
+    op().show_position(state_.pos_x, state_.pos_y, state_.pos_z);
+    op().show_track_window();
     track_.draw_to(state_.pos_x, state_.pos_y, state_.pos_z, state_.job.z_travel);
-    if (state_.pos_x > state_.travel_limit[AXIS_X] || state_.pos_y > state_.travel_limit[AXIS_Y]) {
-        operator_.show_message(MessageKind::LimitWarning,
-                               QStringLiteral("Выход за пределы, продолжить?"));
+    const bool outside =
+        state_.pos_x > state_.travel_limit[AXIS_X] || state_.pos_y > state_.travel_limit[AXIS_Y];
+    if (!outside || limit_asked_) {
+        return;
+    }
+    // Asked once a move or job; a display update while nothing runs is a question of its own.
+    limit_asked_ = busy();
+    QuestionScope asking(*this);
+    if (!op().ask_yes_no(MessageKind::LimitWarning,
+                         QStringLiteral("Выход за пределы, продолжить?"))) {
+        state_.stop_requested = true;
     }
 }
 
@@ -230,10 +267,12 @@ std::array<QString, 3> Machine::accept_new_position() {
     const std::array<QString, 3> typed = {panel_.field_text(Field::NewPositionX),
                                           panel_.field_text(Field::NewPositionY),
                                           panel_.field_text(Field::NewPositionZ)};
-    // Each coordinate is stored as soon as it is read: a bad Y leaves the new X in force.
-    state_.pos_x = read_number(dot_to_comma(typed[0]));
-    state_.pos_y = read_number(dot_to_comma(typed[1]));
-    state_.pos_z = read_number(dot_to_comma(typed[2]));
+    const double x = read_number(dot_to_comma(typed[0]));
+    const double y = read_number(dot_to_comma(typed[1]));
+    const double z = read_number(dot_to_comma(typed[2]));
+    state_.pos_x = x;
+    state_.pos_y = y;
+    state_.pos_z = z;
     show_displays(typed[0], typed[1], typed[2]);
     return typed;
 }

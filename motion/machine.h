@@ -35,37 +35,68 @@ public:
 
     MachineState& state() { return state_; }
     const MachineState& state() const { return state_; }
-    Operator& op() { return operator_; }
+    // The operator, or one that hears nothing while a dry run works out where a job goes.
+    Operator& op() { return quiet_ ? silent_ : operator_; }
+    void set_quiet(bool quiet) { quiet_ = quiet; }
     Panel& panel() { return panel_; }
     TrackView& track() { return track_; }
 
-    // Moves run inside one another through message processing; jobs never do. A job button
-    // asks busy() first and refuses while anything moves.
-    bool busy() const { return moves_running_ > 0 || job_running_; }
+    // Moves run inside one another through message processing: engine calls, and the manual
+    // moves (a jog, a go-to-point) made of them. Jobs never do: a job button asks busy() first
+    // and refuses while anything moves.
+    bool busy() const { return moves_running_ > 0 || manual_running_ > 0 || job_running_; }
     int moves_running() const { return moves_running_; }
     bool job_running() const { return job_running_; }
+    // A question about the running move is open ("Продолжить?", the travel limits): the move is
+    // paused inside it, and nothing may start another.
+    bool asking() const { return questions_open_ > 0; }
 
-    // Marks a move (engine call) or a job as running for the scope's lifetime.
-    class MoveScope {
+    // Marks an engine call, a manual move or an open question for the scope's lifetime. When the
+    // last move or job ends, the travel-limit question may be asked again.
+    class CountedScope {
     public:
-        explicit MoveScope(Machine& m) : machine_(m) { ++machine_.moves_running_; }
-        ~MoveScope() { --machine_.moves_running_; }
-        MoveScope(const MoveScope&) = delete;
-        MoveScope& operator=(const MoveScope&) = delete;
+        CountedScope(Machine& m, int& counter) : machine_(m), counter_(counter) { ++counter_; }
+        ~CountedScope() {
+            --counter_;
+            machine_.scope_ended();
+        }
+        CountedScope(const CountedScope&) = delete;
+        CountedScope& operator=(const CountedScope&) = delete;
 
     private:
         Machine& machine_;
+        int& counter_;
+    };
+    struct MoveScope : CountedScope {
+        explicit MoveScope(Machine& m) : CountedScope(m, m.moves_running_) {}
+    };
+    struct ManualScope : CountedScope {
+        explicit ManualScope(Machine& m) : CountedScope(m, m.manual_running_) {}
+    };
+    struct QuestionScope : CountedScope {
+        explicit QuestionScope(Machine& m) : CountedScope(m, m.questions_open_) {}
     };
     class JobScope {
     public:
         explicit JobScope(Machine& m) : machine_(m) { machine_.job_running_ = true; }
-        ~JobScope() { machine_.job_running_ = false; }
+        ~JobScope() {
+            machine_.job_running_ = false;
+            machine_.scope_ended();
+        }
         JobScope(const JobScope&) = delete;
         JobScope& operator=(const JobScope&) = delete;
 
     private:
         Machine& machine_;
     };
+    // A move that may not start now (a question is open) is refused with the busy message.
+    bool refuse_while_asking();
+    // A stop request ends with the move or job it stopped; after halt() it never ends.
+    void end_stop_request();
+    // The window is going: the running move stops as on "НЕТ", and nothing moves any more.
+    void halt();
+    bool halted() const { return halted_; }
+
     // The message a job button gives while something runs.
     static QString busy_message();
 
@@ -83,7 +114,9 @@ public:
     void load_settings(const QString& path = QStringLiteral("cfg.ini"));
     ParameterTexts parameter_texts() const;
     // "Применить": checks the nine texts (a bad one is named in a message and nothing is
-    // applied), applies them, shows them again and writes the settings file. False on failure.
+    // applied), applies them, shows them again and writes the settings file. False on failure,
+    // and refused with the busy message while anything moves: a ratio must not change under a
+    // running move.
     bool apply_parameter_texts(const ParameterTexts& texts,
                                const QString& path = QStringLiteral("cfg.ini"));
 
@@ -97,7 +130,8 @@ public:
     // Reads the five job-parameter edits into the job parameters.
     void read_job_parameters();
 
-    // Shows the position, draws the track and warns outside the travel area.
+    // Shows the position, draws the track, and outside the travel area asks whether to go on:
+    // once a move or job, "НЕТ" stopping it.
     void view_xyz();
 
     const PathExtents& extents() const { return extents_; }
@@ -109,11 +143,13 @@ public:
     // ">0<": the axis's position becomes 0 and its display "0"; returns that text.
     QString zero_axis(Axis axis);
     // "Принять новые значения": the position becomes newPositionXEdit..14, whose texts the displays
-    // then show as typed; returns those texts.
+    // then show as typed; returns those texts. All three are read before any is stored: a text
+    // that is not a number leaves the position and the displays as they were.
     std::array<QString, 3> accept_new_position();
 
 private:
     void show_displays(QString x, QString y, QString z);
+    void scope_ended();
 
     MachineState state_;
     std::array<QString, 3> shown_ = {QStringLiteral("0.0"), QStringLiteral("0.0"),
@@ -122,11 +158,18 @@ private:
     std::array<double, 3> shown_numbers_{};
     bool shown_are_numbers_ = false;
     Operator& operator_;
+    SilentOperator silent_;
+    bool quiet_ = false;
     Panel& panel_;
     TrackView track_;
     std::unique_ptr<LptPortConnection> port_connection_;
     int moves_running_ = 0;
+    int manual_running_ = 0;
     bool job_running_ = false;
+    int questions_open_ = 0;
+    // The travel-limit question was answered in the running move or job.
+    bool limit_asked_ = false;
+    bool halted_ = false;
     PathExtents extents_;
 };
 

@@ -6,24 +6,43 @@
 namespace ostrel {
 
 void ManualControl::jog(Axis axis, int sign) {
+    if (machine_.refuse_while_asking()) {
+        return;
+    }
     const double speed = machine_.selected_jog_speed();
     const std::int32_t count = machine_.jog_steps(axis);
-    engine_.step_axis(axis, sign * count, speed);
-    // A stop asked for during this jog ends here and does not outlive it.
-    machine_.state().stop_requested = false;
+    {
+        Machine::ManualScope running(machine_);
+        engine_.step_axis(axis, sign * count, speed);
+    }
+    end_stop_request();
 }
 
 void ManualControl::go_to_point() {
+    if (machine_.refuse_while_asking()) {
+        return;
+    }
     const double x = read_number(dot_to_comma(machine_.panel().field_text(Field::GoToX)));
     const double y = read_number(dot_to_comma(machine_.panel().field_text(Field::GoToY)));
     const double z = read_number(dot_to_comma(machine_.panel().field_text(Field::GoToZ)));
     const double speed = machine_.selected_jog_speed();
-    mover_.move_z_to(z, speed);
-    const MachineState& s = machine_.state();
-    if (s.pos_x != x || s.pos_y != y) {
-        mover_.move_to_xy(x, y, speed);
+    {
+        Machine::ManualScope running(machine_);
+        mover_.move_z_to(z, speed);
+        const MachineState& s = machine_.state();
+        if (s.pos_x != x || s.pos_y != y) {
+            mover_.move_to_xy(x, y, speed);
+        }
     }
-    machine_.state().stop_requested = false;
+    end_stop_request();
+}
+
+void ManualControl::end_stop_request() {
+    // A stop asked for during this move ends here and does not outlive it. A move made inside
+    // another one or inside a job leaves it to them: the stop ends them as well.
+    if (!machine_.busy()) {
+        machine_.end_stop_request();
+    }
 }
 
 bool ManualControl::key_jog(Qt::Key key) {
@@ -52,14 +71,12 @@ bool ManualControl::key_jog(Qt::Key key) {
 }
 
 void ManualControl::pause_requested() {
-    // A second Esc while the question is open must not stack another question.
-    if (!machine_.busy() || asking_) {
+    // A second Esc while a question is open must not stack another question.
+    if (!machine_.busy() || machine_.asking()) {
         return;
     }
-    asking_ = true;
-    const bool go_on = machine_.op().ask_continue();
-    asking_ = false;
-    if (!go_on) {
+    Machine::QuestionScope asking(machine_);
+    if (!machine_.op().ask_continue()) {
         machine_.state().stop_requested = true;
     }
 }

@@ -23,20 +23,23 @@ public:
     void jog_z_down() { jog(AXIS_Z, +1); }
 
     // "Перейти в точку": goToXEdit..11 read first, then Z, then X and Y together.
+    // Jogs and go-to-point are refused with the busy message while a question about a running
+    // move is open; otherwise one started during another move runs inside it.
     void go_to_point();
 
     // One press of an arrow key jogs X or Y, Page Up / Page Down jog Z. False for other keys.
     bool key_jog(Qt::Key key);
-    // Esc or Pause while the machine moves: asks whether to go on; anything but "ДА" stops.
+    // Esc or Pause while the machine moves: asks whether to go on; anything but "ДА" stops the
+    // move and whatever it runs inside (the outer move, the job).
     void pause_requested();
 
 private:
     void jog(Axis axis, int sign);
+    void end_stop_request();
 
     Machine& machine_;
     StepEngine& engine_;
     Mover& mover_;
-    bool asking_ = false;
 };
 
 }  // namespace ostrel

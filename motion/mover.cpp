@@ -23,6 +23,13 @@ void Mover::move_to_xy(double x, double y, double speed) {
     if (dx == 0 && dy == 0) {
         return;
     }
+    if (dry_run_ != nullptr) {
+        dry_run_->include(s.pos_x, s.pos_y, s.pos_z);
+        s.pos_x = x;
+        s.pos_y = y;
+        dry_run_->include(x, y, s.pos_z);
+        return;
+    }
     const std::int64_t n = std::llabs(dy) >= std::llabs(dx) ? dy : dx;
     const double kx = static_cast<double>(std::fabs(static_cast<Extended>(dx) / n));
     const double ky = static_cast<double>(std::fabs(static_cast<Extended>(dy) / n));
@@ -54,10 +61,19 @@ void Mover::move_z_to(double z, double speed) {
     const std::int32_t d = step_count(
         divide(static_cast<Extended>(z) - s.pos_z, static_cast<Extended>(s.mm_per_step[AXIS_Z])),
         AXIS_Z);
-    if (d != 0) {
-        // Forward Z steps lower the tool: a higher target is backward steps.
-        engine_.step_axis(AXIS_Z, -d, speed);
+    if (d == 0) {
+        return;
     }
+    if (dry_run_ != nullptr) {
+        if (!s.stop_requested) {
+            dry_run_->include(s.pos_x, s.pos_y, s.pos_z);
+            s.pos_z = z;
+            dry_run_->include(s.pos_x, s.pos_y, z);
+        }
+        return;
+    }
+    // Forward Z steps lower the tool: a higher target is backward steps.
+    engine_.step_axis(AXIS_Z, -d, speed);
 }
 
 void Mover::raise_tool() {

@@ -23,9 +23,15 @@ public:
     Machine& machine() { return machine_; }
     StepEngine& engine() { return engine_; }
 
+    // With extents given, moves make no step: the tool's position goes straight to the target
+    // and the extents take in both ends of the move. Refusals (a move too long for the step
+    // counter) and a stop request act as on a real move. Null: moves step again.
+    void set_dry_run(PathExtents* extents) { dry_run_ = extents; }
+
 private:
     Machine& machine_;
     StepEngine& engine_;
+    PathExtents* dry_run_ = nullptr;
 };
 
 }  // namespace ostrel

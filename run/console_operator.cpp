@@ -13,23 +13,15 @@ void ConsoleOperator::show_message(MessageKind kind, const QString& text) {
     if (kind == MessageKind::Error) {
         ++errors_shown_;
     }
-    // The window warns after every step outside the travel area; a terminal gets it once and
-    // the count at the end.
-    if (kind == MessageKind::LimitWarning && ++limit_warnings_ > 1) {
-        return;
-    }
     QString line = text;
     line.replace(u'\n', u' ');
     std::fprintf(messages_, "message: %s\n", line.toUtf8().constData());
     std::fflush(messages_);
 }
 
-void ConsoleOperator::finish() {
-    if (limit_warnings_ > 1) {
-        std::fprintf(messages_, "message: (the travel-limit warning came %lld times in all)\n",
-                     limit_warnings_);
-        std::fflush(messages_);
-    }
+bool ConsoleOperator::ask_yes_no(MessageKind kind, const QString& text) {
+    show_message(kind, text);
+    return true;
 }
 
 void ConsoleOperator::process_messages() {

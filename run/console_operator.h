@@ -14,7 +14,7 @@ class ConsoleOperator final : public Operator, public Panel {
 public:
     ConsoleOperator(const RunOptions& options, std::FILE* messages);
 
-    // "message: TEXT" a line; the travel-limit warning is answered OK.
+    // "message: TEXT" a line.
     void show_message(MessageKind kind, const QString& text) override;
     void focus_field(Field) override {}
     void process_messages() override;
@@ -24,6 +24,9 @@ public:
     void show_track_window() override {}
     // Nobody is there to ask: the job goes on.
     bool ask_continue() override { return true; }
+    // The question as a message line, answered "ДА": the travel-limit questions are told and
+    // the job runs.
+    bool ask_yes_no(MessageKind kind, const QString& text) override;
 
     QString field_text(Field field) const override;
     int jog_speed_position() const override { return 10; }
@@ -40,9 +43,6 @@ public:
     // Called between steps, as the window's message loop would run (progress display).
     void set_idle_work(std::function<void()> work) { idle_work_ = std::move(work); }
 
-    // Tells what was held back (repeated travel-limit warnings).
-    void finish();
-
     int messages_shown() const { return messages_shown_; }
     // Messages that told of an error (an operation abandoned, a file that can't be used).
     int errors_shown() const { return errors_shown_; }
@@ -55,7 +55,6 @@ private:
     std::function<void()> idle_work_;
     int messages_shown_ = 0;
     int errors_shown_ = 0;
-    long long limit_warnings_ = 0;
 };
 
 }  // namespace ostrel

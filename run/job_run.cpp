@@ -145,7 +145,6 @@ RunOutcome JobRun::run() {
     } catch (const OperationAbandoned& abandoned) {
         console_.show_message(MessageKind::Error, abandoned.message());
     }
-    console_.finish();
     outcome.ran_to_end = console_.errors_shown() == errors_before;
     return outcome;
 }

@@ -19,40 +19,6 @@
 namespace ostrel::testing {
 namespace {
 
-class MachineWindowTest : public AttachedWindowsTest {
-protected:
-    void SetUp() override {
-        AttachedWindowsTest::SetUp();
-        // The track window pops up at the first move; the keyboard stays with the main window.
-        track_window->show();
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        sim->machine(PORT_3BC).clear_counts();  // "$3BC" is listed first and chosen
-        sim->clear_write_log();
-    }
-    const StepDecoder& motors() const { return sim->machine(PORT_3BC); }
-    // The manual tab shown, the focus on a jog button; returns the focus widget.
-    QWidget* show_manual_tab() {
-        control<QTabWidget>("mainTabs")->setCurrentIndex(0);
-        control<QToolButton>("jogYPlusButton")->setFocus();
-        EXPECT_EQ(QApplication::focusWidget(), control<QToolButton>("jogYPlusButton"));
-        return QApplication::focusWidget();
-    }
-    void press(QWidget* target, int key, bool auto_repeat = false) {
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), auto_repeat);
-        QApplication::sendEvent(target, &event);
-    }
-    bool box_shown_with(const QString& text) const {
-        for (const auto& box : desktop.boxes) {
-            if (box.text == text) {
-                return true;
-            }
-        }
-        return false;
-    }
-};
-
 TEST_F(MachineWindowTest, JogButtonMovesTheMachineAndDrawsTheTrack) {
     control<QSlider>("jogDistanceSlider")->setValue(7);  // 1 mm
     QTest::mouseClick(control<QToolButton>("jogXPlusButton"), Qt::LeftButton);

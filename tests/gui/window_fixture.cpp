@@ -1,13 +1,33 @@
 // The window-test fixture and its recording desktop.
 #include "tests/gui/window_fixture.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
 
 namespace ostrel::testing {
 
 void RecordingDesktop::message_box(QWidget*, const QString& caption, const QString& text,
                                    QMessageBox::Icon icon) {
     boxes.push_back({caption, text, icon});
+}
+
+bool RecordingDesktop::question_box(QWidget*, const QString& caption, const QString& text,
+                                    QMessageBox::Icon icon) {
+    boxes.push_back({caption, text, icon, true});
+    if (during_question) {
+        during_question();
+    }
+    if (question_answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = question_answers.front();
+    question_answers.pop_front();
+    return answer;
 }
 
 QString RecordingDesktop::open_file_name(QWidget*, const QString&, const QString&) {
@@ -20,7 +40,9 @@ QString RecordingDesktop::open_file_name(QWidget*, const QString&, const QString
     return answer;
 }
 
-QString RecordingDesktop::save_file_name(QWidget*, const QString&, const QString&) {
+QString RecordingDesktop::save_file_name(QWidget*, const QString&, const QString&,
+                                         const QString& default_suffix, const QString& kept_file) {
+    save_requests.push_back({default_suffix, kept_file});
     if (save_answers.empty()) {
         ADD_FAILURE() << "unexpected file-save dialog";
         return {};
@@ -74,6 +96,59 @@ void MainWindowTest::create_sim(bool port_3bc, bool port_378, bool port_278) {
     simulated->keep_write_log(true);
     sim = simulated.get();
     create(std::move(simulated));
+}
+
+void MachineWindowTest::SetUp() {
+    AttachedWindowsTest::SetUp();
+    // The track window pops up at the first move; the keyboard stays with the main window.
+    track_window->show();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    sim->machine(PORT_3BC).clear_counts();  // "$3BC" is listed first and chosen
+    sim->clear_write_log();
+}
+
+QWidget* MachineWindowTest::show_manual_tab() {
+    control<QTabWidget>("mainTabs")->setCurrentIndex(0);
+    control<QToolButton>("jogYPlusButton")->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), control<QToolButton>("jogYPlusButton"));
+    return QApplication::focusWidget();
+}
+
+void MachineWindowTest::press(QWidget* target, int key, bool auto_repeat, std::uint64_t time_ms) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), auto_repeat);
+    event.setTimestamp(time_ms);
+    QApplication::sendEvent(target, &event);
+}
+
+void MachineWindowTest::release(QWidget* target, int key, bool auto_repeat, std::uint64_t time_ms) {
+    QKeyEvent event(QEvent::KeyRelease, key, Qt::NoModifier, QString(), auto_repeat);
+    event.setTimestamp(time_ms);
+    QApplication::sendEvent(target, &event);
+}
+
+bool MachineWindowTest::box_shown_with(const QString& text) const {
+    for (const auto& box : desktop.boxes) {
+        if (box.text == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void MachineWindowTest::on_messages(int n, std::function<void()> action) {
+    step_timer_ = std::make_unique<QTimer>();
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(step_timer_.get(), &QTimer::timeout,
+                     [this, ticks, n, action = std::move(action)] {
+                         if (++*ticks != n) {
+                             return;
+                         }
+                         step_timer_->stop();
+                         action();
+                     });
+    step_timer_->start(0);
 }
 
 }  // namespace ostrel::testing

@@ -11,7 +11,9 @@
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,20 +23,35 @@ struct ShownBox {
     QString caption;
     QString text;
     QMessageBox::Icon icon;
+    bool question = false;  // "ДА" and "НЕТ", not OK
 };
 
-// Message boxes are recorded and closed at once; file dialogs answer from a queue.
+// What a save dialog was asked to do besides its caption and filter.
+struct SaveRequest {
+    QString default_suffix;
+    QString kept_file;
+};
+
+// Message boxes are recorded and closed at once, questions answered from a queue ("НЕТ" and a
+// failure when it is empty); file dialogs answer from queues.
 class RecordingDesktop final : public Desktop {
 public:
     void message_box(QWidget* parent, const QString& caption, const QString& text,
                      QMessageBox::Icon icon) override;
+    bool question_box(QWidget* parent, const QString& caption, const QString& text,
+                      QMessageBox::Icon icon) override;
     QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
-    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString save_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                           const QString& default_suffix, const QString& kept_file) override;
     void open_url(const QUrl& url) override { urls.push_back(url); }
     void end_program(int exit_status) override { end_requests.push_back(exit_status); }
 
     std::vector<ShownBox> boxes;
+    std::deque<bool> question_answers;
+    // Run while a question is open, before it is answered (a test may click something there).
+    std::function<void()> during_question;
     std::deque<QString> open_answers;
+    std::vector<SaveRequest> save_requests;
     std::deque<QString> save_answers;
     std::vector<QUrl> urls;
     std::vector<int> end_requests;
@@ -75,6 +92,25 @@ protected:
     StopDialog stop_dialog;
     FileViewWindow file_view_window;
     std::unique_ptr<TrackWindow> track_window;
+};
+
+// The windows shown and driving the simulated machine behind "$3BC", its counts cleared.
+class MachineWindowTest : public AttachedWindowsTest {
+protected:
+    void SetUp() override;
+
+    const StepDecoder& motors() const { return sim->machine(PORT_3BC); }
+    // The manual tab shown, the focus on a jog button; returns the focus widget.
+    QWidget* show_manual_tab();
+    void press(QWidget* target, int key, bool auto_repeat = false, std::uint64_t time_ms = 0);
+    void release(QWidget* target, int key, bool auto_repeat = false, std::uint64_t time_ms = 0);
+    bool box_shown_with(const QString& text) const;
+    // Runs action once, the n-th time the window lets its messages through from now on (a move
+    // does so once before each step).
+    void on_messages(int n, std::function<void()> action);
+
+private:
+    std::unique_ptr<QTimer> step_timer_;
 };
 
 }  // namespace ostrel::testing

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <optional>
 
 namespace ostrel {
 namespace {
@@ -92,6 +93,27 @@ TEST_F(MachineTest, ApplyRefusesAZeroRatio) {
     texts[1] = "0";
     EXPECT_FALSE(machine.apply_parameter_texts(texts, folder.path("cfg.ini")));
     EXPECT_EQ(machine.state().mm_per_step[AXIS_Y], 0.0025);
+}
+
+TEST_F(MachineTest, ApplyIsRefusedWhileAMoveOrAJobRuns) {
+    ParameterTexts texts = machine.parameter_texts();
+    texts[0] = "0,005";
+    const QString path = folder.path("cfg.ini");
+    for (int running = 0; running < 2; ++running) {
+        op.messages.clear();
+        {
+            Machine::MoveScope move(machine);
+            std::optional<Machine::JobScope> job;
+            if (running == 1) {
+                job.emplace(machine);
+            }
+            EXPECT_FALSE(machine.apply_parameter_texts(texts, path));
+        }
+        EXPECT_EQ(op.message_texts(), std::vector<QString>{Machine::busy_message()});
+        EXPECT_EQ(machine.state().mm_per_step[AXIS_X], 0.0025);
+        EXPECT_FALSE(QFile::exists(path));
+    }
+    EXPECT_TRUE(machine.apply_parameter_texts(texts, path));  // at rest again
 }
 
 TEST_F(MachineTest, AFineRatioSurvivesTheSettingsTab) {
@@ -219,7 +241,7 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
     panel.texts[Field::NewPositionX] = "7";
     panel.texts[Field::NewPositionY] = "y";
     EXPECT_THROW(machine.accept_new_position(), OperationAbandoned);
-    EXPECT_EQ(machine.state().pos_x, 7);  // stored before the bad field
+    EXPECT_EQ(machine.state().pos_x, 12.5);  // none stored: all three are read first
     EXPECT_EQ(machine.state().pos_y, -1.25);
     EXPECT_EQ(op.display_x, QStringLiteral("12,5"));  // displays untouched
 }

@@ -136,5 +136,95 @@ TEST_F(ManualControlTest, KeysJogOneStepAtEachPress) {
     EXPECT_EQ(rig.motors().position(AXIS_Z), -4);
 }
 
+TEST_F(ManualControlTest, NoToAStopInsideANestedJogStopsTheOuterJogToo) {
+    rig.panel.jog_distance = 7;
+    rig.op.continue_answer = false;
+    int processed = 0;
+    rig.op.on_process_messages = [&] {
+        ++processed;
+        if (processed == 10) {
+            manual.jog_z_up();
+        } else if (processed == 20) {
+            manual.pause_requested();
+        }
+    };
+    manual.jog_x_plus();
+    EXPECT_EQ(rig.op.questions, 1);
+    EXPECT_EQ(testing::step_axes(rig.path()), std::string(9, 'X') + std::string(9, 'Z'));
+    EXPECT_FALSE(rig.machine.state().stop_requested);  // cleared once the outer jog ended
+    manual.jog_x_plus();
+    EXPECT_EQ(rig.motors().position(AXIS_X), 409);
+}
+
+TEST_F(ManualControlTest, NothingStartsAMoveWhileAQuestionIsOpen) {
+    rig.panel.jog_distance = 7;
+    rig.panel.texts[Field::GoToZ] = "5";
+    int processed = 0;
+    rig.op.on_process_messages = [&] {
+        if (++processed == 3) {
+            manual.pause_requested();
+        }
+    };
+    rig.op.while_asking = [&] {
+        manual.jog_z_up();
+        EXPECT_TRUE(manual.key_jog(Qt::Key_PageUp));
+        manual.go_to_point();
+        manual.pause_requested();  // a second Esc: no question inside the question
+    };
+    manual.jog_x_plus();
+    EXPECT_EQ(rig.op.questions, 1);
+    EXPECT_EQ(rig.op.message_texts(), std::vector<QString>(3, Machine::busy_message()));
+    EXPECT_EQ(rig.motors().position(AXIS_Z), 0);
+    EXPECT_EQ(rig.motors().position(AXIS_X), 400);  // answered "ДА": the jog went on
+}
+
+TEST_F(ManualControlTest, TheTravelLimitQuestionComesOnceAMoveAndNoStopsIt) {
+    rig.panel.jog_distance = 7;  // 1 mm, 400 steps
+    rig.machine.state().travel_limit[AXIS_X] = 0;
+    struct Case {
+        bool go_on;
+        int steps_x;
+    };
+    for (const Case c : {Case{true, 400}, Case{false, 1}}) {
+        SCOPED_TRACE(c.go_on);
+        rig.op.messages.clear();
+        rig.op.yes_no_answer = c.go_on;
+        const int before = rig.motors().position(AXIS_X);
+        manual.jog_x_plus();
+        EXPECT_EQ(rig.motors().position(AXIS_X) - before, c.steps_x);
+        ASSERT_EQ(rig.op.messages.size(), 1u);
+        EXPECT_EQ(rig.op.messages[0].kind, MessageKind::LimitWarning);
+        EXPECT_EQ(rig.op.messages[0].text, QStringLiteral("Выход за пределы, продолжить?"));
+        EXPECT_FALSE(rig.machine.state().stop_requested);
+    }
+    // A go-to-point is one move however many engine calls it makes: asked once.
+    rig.op.messages.clear();
+    rig.op.yes_no_answer = true;
+    rig.panel.texts[Field::GoToX] = "3";
+    rig.panel.texts[Field::GoToY] = "1";
+    rig.panel.texts[Field::GoToZ] = "1";
+    manual.go_to_point();
+    EXPECT_EQ(rig.op.messages.size(), 1u);
+    EXPECT_NEAR(rig.machine.state().pos_x, 3, 1e-9);
+}
+
+TEST_F(ManualControlTest, AHaltedMachineStopsAtOnceAndNeverMovesAgain) {
+    rig.panel.jog_distance = 7;
+    int processed = 0;
+    rig.op.on_process_messages = [&] {
+        if (++processed == 50) {
+            rig.machine.halt();
+        }
+    };
+    manual.jog_x_plus();
+    EXPECT_EQ(rig.motors().position(AXIS_X), 49);
+    manual.jog_y_plus();
+    rig.panel.texts[Field::GoToZ] = "2";
+    manual.go_to_point();
+    EXPECT_EQ(rig.motors().position(AXIS_Y), 0);
+    EXPECT_EQ(rig.motors().position(AXIS_Z), 0);
+    EXPECT_TRUE(rig.machine.state().stop_requested);
+}
+
 }  // namespace
 }  // namespace ostrel

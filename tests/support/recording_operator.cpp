@@ -12,6 +12,11 @@ void RecordingOperator::show_message(MessageKind kind, const QString& text) {
     }
 }
 
+bool RecordingOperator::ask_yes_no(MessageKind kind, const QString& text) {
+    show_message(kind, text);
+    return yes_no_answer;
+}
+
 void RecordingOperator::process_messages() {
     ++messages_processed;
     if (on_process_messages) {

@@ -27,8 +27,13 @@ public:
     void show_track_window() override { ++track_window_shown; }
     bool ask_continue() override {
         ++questions;
+        if (while_asking) {
+            while_asking();
+        }
         return continue_answer;
     }
+    // Recorded among the messages (on_message runs), then answered with yes_no_answer.
+    bool ask_yes_no(MessageKind kind, const QString& text) override;
 
     // Texts of the messages shown, in order.
     std::vector<QString> message_texts() const;
@@ -45,10 +50,13 @@ public:
     int messages_processed = 0;
     int questions = 0;
     bool continue_answer = true;
+    bool yes_no_answer = true;
     // Run while a message box is open (a test may request a stop there, as an operator would).
     std::function<void(const RecordedMessage&)> on_message;
     // Run each time pending messages are let through (a test may click something there).
     std::function<void()> on_process_messages;
+    // Run while "Продолжить?" is open, before it is answered.
+    std::function<void()> while_asking;
 };
 
 class FakePanel final : public Panel {
