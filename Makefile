@@ -4,9 +4,10 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 
-# Debian packages the build, the tests and the screenshots need.
+# Debian packages the build, the tests and the screenshots need (ezdxf: the second opinion the
+# DXF tests compare the standard reader with).
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
-            libgtest-dev libgmock-dev googletest fonts-dejavu-core
+            libgtest-dev libgmock-dev googletest fonts-dejavu-core python3-ezdxf
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
