@@ -124,7 +124,8 @@ void DxfStandardJobs::preview(Picture& picture, int outer_height,
     map.zoom = std::max(panel.preview_zoom(), 0);
     if (panel.auto_zoom()) {
         // As the classic preview frames a drawing: whole millimetres around the drawing and the
-        // square of 1 mm round the origin, 10 mm more each way, whole pixels per millimetre.
+        // square of 1 mm round the origin, 10 mm more each way, whole pixels per millimetre
+        // where it fits at one at least.
         const BoxMm& box = summary_.placed_extents;
         std::int64_t min_x = -1, min_y = -1, max_x = 1, max_y = 1;
         if (!box.empty) {
@@ -136,11 +137,15 @@ void DxfStandardJobs::preview(Picture& picture, int outer_height,
         const std::int64_t span_x = max_x - min_x + 10;
         const std::int64_t span_y = max_y - min_y + 10;
         const QSize size = picture.size();
-        const bool width_limits =
-            static_cast<Extended>(size.width()) / static_cast<Extended>(span_x) <=
-            static_cast<Extended>(size.height()) / static_cast<Extended>(span_y);
-        map.zoom =
-            static_cast<Extended>(width_limits ? size.width() / span_x : size.height() / span_y);
+        const Extended fit =
+            std::min(static_cast<Extended>(size.width()) / static_cast<Extended>(span_x),
+                     static_cast<Extended>(size.height()) / static_cast<Extended>(span_y));
+        // A drawing larger in millimetres than the picture in pixels is shown smaller than a
+        // pixel a millimetre, where the classic preview would shrink it to a dot; it then keeps
+        // to the rows above the baseline, since its margin of 10 mm has shrunk to nothing.
+        map.zoom = fit >= 1 ? std::floor(fit)
+                            : std::min(fit, static_cast<Extended>(map.baseline_y) /
+                                                static_cast<Extended>(span_y));
         map.offset_x =
             static_cast<Extended>(round_half_even(static_cast<Extended>(-min_x) * map.zoom));
         map.offset_y =

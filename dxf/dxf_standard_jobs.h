@@ -40,8 +40,9 @@ public:
     // deep, then the tool raised.
     void drill(const DxfStandardSettings& settings, double depth_mm);
     // "Просмотр" and the zoom controls: the placed drawing on picture at the typed zoom or the
-    // automatic one, as the classic preview maps and frames it, with the travels between strokes
-    // in red when "холстые перем." is checked. Moves nothing; refused while anything moves.
+    // automatic one, as the classic preview maps and frames it (but that a drawing too large for
+    // a pixel a millimetre is shown smaller, not as a dot), with the travels between strokes in
+    // red when "холстые перем." is checked. Moves nothing; refused while anything moves.
     void preview(Picture& picture, int outer_height, const DxfStandardSettings& settings,
                  const std::function<void()>& show_window = {});
 

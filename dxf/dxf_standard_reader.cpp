@@ -731,13 +731,16 @@ void DxfStandardReader::read(DxfShapeSink& sink) {
             }
             continue;
         }
-        if (!in_record || record.kind == Kind::Other) {
+        if (!in_record) {
             continue;
         }
-        if (pair.code == 2) {
-            record.name.assign(dxf_trimmed(pair.value));
-        } else if (pair.code == 67) {
+        // Every kind may stand in the paper space; only drawn kinds need their numbers.
+        if (pair.code == 67) {
             record.paper_space = dxf_integer(pair, path) == 1;
+        } else if (record.kind == Kind::Other) {
+            continue;
+        } else if (pair.code == 2) {
+            record.name.assign(dxf_trimmed(pair.value));
         } else if (numeric_code(pair.code)) {
             record.values.emplace_back(pair.code, dxf_real(pair, path));
         }

@@ -131,6 +131,14 @@ TEST_F(DxfStandardJobsTest, ThePreviewFramesAsTheClassicOneAndShowsTravels) {
     EXPECT_EQ(picture.lines().back(),
               (testing::RecordingPicture::Line{{3, 294}, {303, 144}, black}));
     EXPECT_EQ(picture.lines()[2], (testing::RecordingPicture::Line{{0, 294}, {3, 294}, red}));
+    // Two metres across a picture of 387 pixels: less than a pixel a millimetre, still seen whole.
+    use(pairs({{0, "LINE"}, {10, "0"}, {20, "0"}, {11, "2000"}, {21, "1000"}}));
+    rig.machine.state().pos_x = 0;
+    jobs.preview(picture, 347, settings);
+    const QPoint far_end = picture.lines().back().to;
+    EXPECT_GT(far_end.x(), 300);
+    EXPECT_LE(far_end.x(), 387);
+    EXPECT_GE(far_end.y(), 0);
 }
 
 TEST_F(DxfStandardJobsTest, TheBricscadMapIsDrawnWithFewLifts) {

@@ -215,6 +215,11 @@ TEST_F(DxfStandardReaderTest, PaperSpaceAndUndrawnKindsAreCountedAndTold) {
     const Shapes paper = read_named("paper-space");
     EXPECT_EQ(paper.paths.size(), 1u);
     EXPECT_EQ(paper.facts.paper_space, 1);
+    // Kinds never drawn count as paper space there, not as left out of the drawing.
+    const Shapes viewport =
+        read(sections_file(pairs({{0, "VIEWPORT"}, {67, "1"}, {0, "VIEWPORT"}, {67, "0"}})));
+    EXPECT_EQ(viewport.facts.paper_space, 1);
+    EXPECT_EQ(viewport.facts.skipped, (std::map<std::string, std::int64_t>{{"VIEWPORT", 1}}));
 
     const QByteArray text =
         sections_file(pairs({{0, "TEXT"},   {10, "1"},     {20, "1"},      {1, "LINE"},
