@@ -47,7 +47,7 @@ struct PreviewMap {
 
 }  // namespace
 
-bool DxfStandardJobs::prepare(const DxfStandardSettings& settings) {
+bool DxfStandardJobs::prepare(const DxfStandardSettings& settings, bool tell_left_out) {
     const QString path = machine_.panel().field_text(Field::DxfFile);
     if (!job_file_exists(path, machine_.op(), Field::DxfFile)) {
         return false;
@@ -74,7 +74,7 @@ bool DxfStandardJobs::prepare(const DxfStandardSettings& settings) {
     summary_.holes = static_cast<std::int64_t>(holes_.size());
 
     const QString left_out = dxf_left_out_message(path, drawing.facts);
-    if (!left_out.isEmpty()) {
+    if (tell_left_out && !left_out.isEmpty()) {
         machine_.op().show_message(MessageKind::Plain, left_out);
     }
     return true;
@@ -82,7 +82,7 @@ bool DxfStandardJobs::prepare(const DxfStandardSettings& settings) {
 
 void DxfStandardJobs::draw(const DxfStandardSettings& settings) {
     machine_.read_job_parameters();
-    if (!prepare(settings)) {
+    if (!prepare(settings, true)) {
         return;
     }
     PlanRunner runner(machine_, mover_);
@@ -92,7 +92,7 @@ void DxfStandardJobs::draw(const DxfStandardSettings& settings) {
 
 void DxfStandardJobs::drill(const DxfStandardSettings& settings, double depth_mm) {
     machine_.read_job_parameters();
-    if (!prepare(settings)) {
+    if (!prepare(settings, true)) {
         return;
     }
     PlanRunner runner(machine_, mover_);
@@ -116,7 +116,7 @@ void DxfStandardJobs::preview(Picture& picture, int outer_height,
     if (show_window) {
         show_window();
     }
-    if (!prepare(settings)) {
+    if (!prepare(settings, false)) {
         return;
     }
     PreviewMap map;

@@ -42,7 +42,8 @@ public:
     // "Просмотр" and the zoom controls: the placed drawing on picture at the typed zoom or the
     // automatic one, as the classic preview maps and frames it (but that a drawing too large for
     // a pixel a millimetre is shown smaller, not as a dot), with the travels between strokes in
-    // red when "холстые перем." is checked. Moves nothing; refused while anything moves.
+    // red when "холстые перем." is checked. Moves nothing; refused while anything moves. What
+    // the drawing leaves out is in the summary's facts, not in a message.
     void preview(Picture& picture, int outer_height, const DxfStandardSettings& settings,
                  const std::function<void()>& show_window = {});
 
@@ -50,8 +51,9 @@ public:
 
 private:
     // The drawing of the file named on the page, placed for the tool where it stands; false when
-    // there is no such file (the operator was told).
-    bool prepare(const DxfStandardSettings& settings);
+    // there is no such file (the operator was told). A job tells what it leaves out; the preview,
+    // redrawn at every change of the zoom, leaves that to the summary.
+    bool prepare(const DxfStandardSettings& settings, bool tell_left_out);
 
     Machine& machine_;
     Mover& mover_;

@@ -116,10 +116,11 @@ TEST_F(DxfStandardJobsTest, HolesAtPointsAndCircleCentresNearestFirst) {
 }
 
 TEST_F(DxfStandardJobsTest, ThePreviewFramesAsTheClassicOneAndShowsTravels) {
-    use(pairs({{0, "LINE"}, {10, "0"}, {20, "0"}, {11, "100"}, {21, "50"}}));
+    use(pairs({{0, "LINE"}, {10, "0"}, {20, "0"}, {11, "100"}, {21, "50"}, {0, "TEXT"}}));
     testing::RecordingPicture picture;
     const QColor black(0, 0, 0), red(255, 0, 0), blue(0, 0, 255);
     jobs.preview(picture, 347, settings);
+    EXPECT_EQ(jobs.summary().facts.skipped.at("TEXT"), 1);
     EXPECT_EQ(picture.lines(),
               (std::vector<testing::RecordingPicture::Line>{{{-10, 297}, {10, 297}, blue},
                                                             {{0, 307}, {0, 287}, blue},
@@ -139,6 +140,8 @@ TEST_F(DxfStandardJobsTest, ThePreviewFramesAsTheClassicOneAndShowsTravels) {
     EXPECT_GT(far_end.x(), 300);
     EXPECT_LE(far_end.x(), 387);
     EXPECT_GE(far_end.y(), 0);
+    // Redrawn at every zoom change, it leaves the TEXT to the summary, not to a message box.
+    EXPECT_TRUE(rig.op.messages.empty());
 }
 
 TEST_F(DxfStandardJobsTest, TheBricscadMapIsDrawnWithFewLifts) {
