@@ -6,11 +6,12 @@ FUZZ_SECONDS ?= 60
 # "merge" adds what the fuzz run found that reaches new code to fuzz/corpus.
 FUZZ_MERGE ?=
 
-# Debian packages the build, the tests and the screenshots need: Qt's own Russian texts, and an
-# X server of its own with a key presser for the tests of held keys.
+# Debian packages the build, the tests and the screenshots need: Qt's own Russian texts, an X
+# server of its own with a key presser for the tests of held keys, and ezdxf, the second opinion
+# the DXF tests compare the standard reader with.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev googletest fonts-dejavu-core qt6-translations-l10n \
-            xvfb xdotool
+            xvfb xdotool python3-ezdxf
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

@@ -4,6 +4,7 @@
 #include "core/job_file.h"
 #include "core/number_text.h"
 #include "dxf/dxf_reader.h"
+#include "motion/plan_runner.h"
 
 #include <QColor>
 
@@ -23,11 +24,13 @@ void DxfJobs::draw_lines() {
         if (!line) {
             break;
         }
-        // Exact comparisons: a position that differs in any digit counts as elsewhere.
-        if (s.pos_x != line->x1 || s.pos_y != line->y1) {
+        // Already at the start when the motors can come no nearer to it: the position is
+        // summed up step by step and seldom equals the file's number to the last digit.
+        if (!tool_is_at(s, {line->x1, line->y1})) {
             mover_.raise_tool();
             mover_.travel_to(line->x1, line->y1);
         }
+        // Exact: a line of less than half a step still lowers the tool where it stands.
         if (s.pos_x != line->x2 || s.pos_y != line->y2) {
             mover_.move_z_to(0, job.speed_z_down);
             mover_.move_to_xy(line->x2, line->y2, job.speed_xy);

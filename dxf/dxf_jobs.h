@@ -11,7 +11,8 @@ public:
     DxfJobs(Machine& machine, Mover& mover) : machine_(machine), mover_(mover) {}
 
     // The drawing job: every LINE in file order, travelling raised to its start when the tool is
-    // elsewhere and drawing lowered to its end. Ends early, between lines, on a stop request.
+    // farther from it than half a motor step, and drawing lowered to its end. Ends early, between
+    // lines, on a stop request.
     void draw_lines();
     // The drilling job: the tool's X-Y position becomes the origin, then one hole at every POINT
     // in file order, a final raise and, when checked, the travel back to the origin.

@@ -76,21 +76,21 @@ std::int64_t DxfPreview::row_of(std::int64_t q_y) const {
                                     kCountsPerMm);
 }
 
-void DxfPreview::draw_segment(Picture& picture, std::int64_t x1, std::int64_t y1, std::int64_t x2,
-                              std::int64_t y2) {
-    Extended ax = x1;
-    Extended ay = y1;
-    Extended bx = x2;
-    Extended by = y2;
-    if (!clip_to_frame(ax, ay, bx, by)) {
+void draw_clipped_segment(Picture& picture, Extended x1, Extended y1, Extended x2, Extended y2) {
+    if (!clip_to_frame(x1, y1, x2, y2)) {
         return;
     }
-    const QPoint from(static_cast<int>(std::nearbyint(ax)), static_cast<int>(std::nearbyint(ay)));
-    const QPoint to(static_cast<int>(std::nearbyint(bx)), static_cast<int>(std::nearbyint(by)));
+    const QPoint from(static_cast<int>(std::nearbyint(x1)), static_cast<int>(std::nearbyint(y1)));
+    const QPoint to(static_cast<int>(std::nearbyint(x2)), static_cast<int>(std::nearbyint(y2)));
     if (picture.pen_position() != from) {
         picture.move_to(from);
     }
     picture.line_to(to);
+}
+
+void DxfPreview::draw_segment(Picture& picture, std::int64_t x1, std::int64_t y1, std::int64_t x2,
+                              std::int64_t y2) {
+    draw_clipped_segment(picture, x1, y1, x2, y2);
 }
 
 std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {

@@ -1,6 +1,7 @@
 // The DXF preview: the file's LINE entities, travel moves and origin cross drawn on a picture.
 #pragma once
 
+#include "core/number_text.h"
 #include "core/picture.h"
 #include "dxf/dxf_reader.h"
 #include "motion/machine.h"
@@ -10,6 +11,11 @@
 #include <functional>
 
 namespace ostrel {
+
+// Draws a line between two picture points, cut to a frame far outside any picture so that the
+// painter's integer coordinates never overflow; the pen moves to the first point unless it stands
+// there.
+void draw_clipped_segment(Picture& picture, Extended x1, Extended y1, Extended x2, Extended y2);
 
 class DxfPreview {
 public:

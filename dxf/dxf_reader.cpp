@@ -255,6 +255,16 @@ private:
     bool lone_cr_ = false;
 };
 
+// An entity's or section's name as the code 0 gives it: a capital letter, then capitals, digits
+// and underscores.
+bool is_name(std::string_view text) {
+    if (text.empty() || text[0] < 'A' || text[0] > 'Z') {
+        return false;
+    }
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= 'A' && c <= 'Z') || is_digit(c) || c == '_'; });
+}
+
 // The value slot of a three-character line, or -1: " 10", " 20", " 11", " 21".
 int value_slot(const char* text) {
     if (text[0] != ' ') {
@@ -312,6 +322,13 @@ void DxfReader::check_text_file(int fd) {
 }
 
 QString DxfReader::cut_off_message() const {
+    if (unpadded_) {
+        return QStringLiteral(
+                   "Файл \"%1\" записан с кодами групп без ведущих пробелов (\"10\" вместо "
+                   "\" 10\"): в классическом режиме из него ничего не читается; откройте его в "
+                   "стандартном режиме")
+            .arg(path_);
+    }
     return QStringLiteral(
                "Файл \"%1\" кончается посреди примитива %2 (нет закрывающей строки \"  0\"); "
                "этот примитив пропущен")
@@ -433,12 +450,19 @@ bool DxfReader::line_by_line_entity(std::string_view marker, int slots) {
         return false;
     }
     bool at_end = is(kEntityEnd);
+    bool after_zero = is("0");
     while (!at_end) {
         if (!lines_.next(line)) {
             cut_off_ = true;
             return false;
         }
         at_end = is(kEntityEnd);
+        // A "0" line before a name (LINE, ENDSEC, EOF) is the code that opens an entity or ends
+        // a section, written without its blanks: such an entity never ends here.
+        if (after_zero && !line.cut && is_name(line.text)) {
+            unpadded_ = true;
+        }
+        after_zero = is("0");
         int slot = -1;
         if (is(kCode10)) {
             slot = 0;

@@ -67,7 +67,9 @@ public:
     // True once the file ended inside an entity (after its marker, before its closing "  0").
     // Such an entity is not handed out: its values may be cut short mid-number.
     bool cut_off() const { return cut_off_; }
-    // The message telling the operator about a cut-off entity.
+    // The message telling the operator about a cut-off entity; for a file whose group codes are
+    // not padded to three characters (which cuts off its first entity), that it needs the
+    // standard mode.
     QString cut_off_message() const;
 
     const QString& path() const { return path_; }
@@ -107,6 +109,8 @@ private:
     JobFileLineReader lines_;
     ValueText values_[kSlots];
     bool cut_off_ = false;
+    // A group code written without its blanks was seen inside an entity.
+    bool unpadded_ = false;
 };
 
 }  // namespace ostrel

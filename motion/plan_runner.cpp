@@ -1,13 +1,21 @@
 // PlanRunner: the same raise, travel, lower and draw moves as the line-by-line jobs, per stroke.
 #include "motion/plan_runner.h"
 
+#include "core/number_text.h"
+
 #include <cmath>
 
 namespace ostrel {
 
 bool tool_is_at(const MachineState& state, PointMm p) {
-    return std::fabs(state.pos_x - p.x) <= std::fabs(state.mm_per_step[AXIS_X]) / 2 &&
-           std::fabs(state.pos_y - p.y) <= std::fabs(state.mm_per_step[AXIS_Y]) / 2;
+    // The quotient the mover rounds to a step count, in the same precision: the tool is there
+    // when a move to p would make no step (an empty ratio makes every point elsewhere).
+    const auto no_step = [](double target, double position, double ratio) {
+        const Extended steps = (static_cast<Extended>(target) - position) / ratio;
+        return std::fabs(steps) <= 0.5L;
+    };
+    return no_step(p.x, state.pos_x, state.mm_per_step[AXIS_X]) &&
+           no_step(p.y, state.pos_y, state.mm_per_step[AXIS_Y]);
 }
 
 void PlanRunner::go_to(PointMm p) {

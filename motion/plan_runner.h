@@ -10,7 +10,7 @@
 namespace ostrel {
 
 // Whether the tool stands at p as nearly as the motors can reach it: within half a motor step
-// on each axis.
+// on each axis, so that a move there would make no step.
 bool tool_is_at(const MachineState& state, PointMm p);
 
 class PlanRunner {

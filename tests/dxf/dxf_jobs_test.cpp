@@ -100,6 +100,18 @@ TEST_F(DxfJobsTest, TwoLinesFromTheOriginAreDrawnAndTheToolReturnsRaised) {
     EXPECT_FALSE(rig.machine.busy());
 }
 
+TEST_F(DxfJobsTest, ALineStartingWithinHalfAStepOfTheToolGoesOnWithoutALift) {
+    // 0.0001 mm is no whole step: the tool stops 0.0001 short of the file's point. A start
+    // 0.0013 away is more than half a step (0.00125) off and takes the lift, though no step.
+    use_file(line_entity("0", "0", "1.0001", "0") + line_entity("1.0001", "0", "1.0001", "1") +
+             line_entity("1.0013", "1", "2", "1"));
+    rig.panel.returns_to_origin = false;
+    rig.buttons.run_draw_job();
+    // The first two lines make one move: steps of one sense at one speed.
+    EXPECT_EQ(moves(), (Moves{xy(1, 1, 0, kDraw), zm(1, 1, 0.5, kUp), xy(1.0025, 1, 0.5, kRapid),
+                              zm(1.0025, 1, 0, kDown), xy(2, 1, 0, kDraw)}));
+}
+
 TEST_F(DxfJobsTest, TheTrackIsClearedButGoesOnFromWhereItEnded) {
     use_file(line_entity("0", "0", "10", "0"));
     rig.track.fill(Qt::black);

@@ -177,6 +177,9 @@ TEST_F(DxfReaderTest, GroupCodesMustBeWrittenThreeWideAndAnEntityRunsToItsZero) 
     EXPECT_FALSE(pass.next_line_entity());
     EXPECT_TRUE(pass.cut_off());
     EXPECT_TRUE(pass.cut_off_message().contains(unpadded));
+    // Told for what it is, with the mode that reads it.
+    EXPECT_TRUE(pass.cut_off_message().contains("без ведущих пробелов"));
+    EXPECT_TRUE(pass.cut_off_message().contains("стандартном режиме"));
 
     // A value line that reads like a code is taken for it while an entity is open.
     const QString fooled =
