@@ -178,10 +178,11 @@ void add_parts(QPainterPath& path, const std::vector<ShapePart>& parts, const QT
         if (part.circle) {
             // Counterclockwise for a solid circle, clockwise for a hole, like the polygons.
             const int sides = circle_sides(part.radius * scale, tolerance);
+            const double r = straddling_radius(part.radius, sides);
             for (int i = 0; i < sides; ++i) {
                 const double a = 2 * kPi * i / sides * (part.solid ? 1 : -1);
-                polygon.append(transform.map(QPointF(part.centre.x + part.radius * std::cos(a),
-                                                     part.centre.y + part.radius * std::sin(a))));
+                polygon.append(transform.map(
+                    QPointF(part.centre.x + r * std::cos(a), part.centre.y + r * std::sin(a))));
             }
         } else {
             for (PointMm p : part.polygon) {

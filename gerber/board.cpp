@@ -40,6 +40,10 @@ int circle_sides(double radius, double tolerance) {
     return static_cast<int>(std::clamp(sides, 8.0, 4096.0));
 }
 
+double straddling_radius(double radius, int sides) {
+    return 2 * radius / (1 + std::cos(std::numbers::pi / sides));
+}
+
 std::vector<PointMm> arc_points(PointMm from, PointMm to, PointMm centre, double sweep,
                                 double tolerance) {
     const double r0 = std::hypot(from.x - centre.x, from.y - centre.y);

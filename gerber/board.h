@@ -121,5 +121,9 @@ std::vector<PointMm> arc_points(PointMm from, PointMm to, PointMm centre, double
 // How many sides a circle of this radius needs so that no side strays more than tolerance from
 // it (at least 8, at most 4096).
 int circle_sides(double radius, double tolerance);
+// The radius of the corners of a polygon of that many sides that straddles a circle of this
+// radius, as far outside at its corners as inside at the middles of its sides: it covers what
+// the circle covers as nearly as such a polygon can.
+double straddling_radius(double radius, int sides);
 
 }  // namespace ostrel

@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 // How far (pixels) a curve made into lines may stray from the curve.
-constexpr double kPixelTolerance = 0.2;
+constexpr double kPixelTolerance = 0.1;
 // Objects gathered into one path before it is filled: the painter's cost per call is then
 // spread thin, and the path's memory stays small however large the board.
 constexpr int kBatch = 2048;
@@ -125,10 +125,11 @@ private:
             return;
         }
         const int n = sides(r);
+        const double rv = straddling_radius(r, n);
         std::vector<PointMm> points(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
             const double a = 2 * kPi * i / n;
-            points[static_cast<std::size_t>(i)] = {c.x + r * std::cos(a), c.y + r * std::sin(a)};
+            points[static_cast<std::size_t>(i)] = {c.x + rv * std::cos(a), c.y + rv * std::sin(a)};
         }
         add_board_polygon(points, batch);
     }
@@ -145,6 +146,7 @@ private:
         }
         const double direction = std::atan2(b.y - a.y, b.x - a.x);
         const int half = std::max(2, sides(r) / 2);
+        const double rv = straddling_radius(r, 2 * half);
         std::vector<PointMm> points;
         points.reserve(static_cast<std::size_t>(2 * half + 2));
         for (int end = 0; end < 2; ++end) {
@@ -152,7 +154,8 @@ private:
             const double start = direction - kPi / 2 + end * kPi;
             for (int i = 0; i <= half; ++i) {
                 const double angle = start + kPi * i / half;
-                points.push_back({c.x + r * std::cos(angle), c.y + r * std::sin(angle)});
+                const double rr = i == 0 || i == half ? r : rv;  // the sides meet the ends
+                points.push_back({c.x + rr * std::cos(angle), c.y + rr * std::sin(angle)});
             }
         }
         add_board_polygon(points, batch);

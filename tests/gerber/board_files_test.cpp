@@ -21,13 +21,11 @@ QStringList board_files() {
     return files;
 }
 
-// Where the pictures go when someone wants to look at them (OSTREL_BOARD_PICTURES=folder).
-void keep(const QImage& image, const QString& file, const char* kind) {
+// Where the difference pictures go when someone wants to look at them.
+QString kept_picture(const QString& file) {
     const QString folder = qEnvironmentVariable("OSTREL_BOARD_PICTURES");
-    if (!folder.isEmpty()) {
-        image.save(folder + u'/' + QFileInfo(file).fileName() + u'.' + QLatin1String(kind) +
-                   QStringLiteral(".png"));
-    }
+    return folder.isEmpty() ? QString()
+                            : folder + u'/' + QFileInfo(file).fileName() + QStringLiteral(".png");
 }
 
 TEST(BoardFiles, CopperAgreesWithGerbv) {
@@ -39,18 +37,15 @@ TEST(BoardFiles, CopperAgreesWithGerbv) {
     for (const QString& file : files) {
         const Board board = read_board_file(file);
         ASSERT_FALSE(board.extents().empty) << file.toStdString();
-        const testing::BoardWindow window = testing::window_around(board.extents());
         QString why;
-        const auto reference = testing::reference_picture(file, window, folder.path(), why);
-        if (!reference) {
+        const auto count =
+            testing::compare_with_reference(file, board, folder.path(), why, kept_picture(file));
+        if (!count) {
             GTEST_SKIP() << why.toStdString();
         }
-        const QImage ours = testing::board_picture(board, window);
-        keep(*reference, file, "gerbv");
-        keep(ours, file, "board");
-        const double agreement = testing::copper_agreement(*reference, ours);
-        EXPECT_GE(agreement, 0.98) << file.toStdString();
-        std::printf("%-50s %.4f\n", QFileInfo(file).fileName().toUtf8().constData(), agreement);
+        EXPECT_GE(count->agreement(), 0.98) << file.toStdString();
+        std::printf("%-50s %.4f\n", QFileInfo(file).fileName().toUtf8().constData(),
+                    count->agreement());
     }
 }
 

@@ -11,19 +11,6 @@
 
 namespace ostrel::testing {
 
-BoardWindow window_around(const BoxMm& box, int longest) {
-    BoardWindow window;
-    const double margin = 1;  // mm
-    const double w = box.empty ? 10 : box.max_x - box.min_x + 2 * margin;
-    const double h = box.empty ? 10 : box.max_y - box.min_y + 2 * margin;
-    window.dpi = std::max(10, static_cast<int>(longest / (std::max(w, h) / 25.4)));
-    window.left_in = box.empty ? 0 : (box.min_x - margin) / 25.4;
-    window.bottom_in = box.empty ? 0 : (box.min_y - margin) / 25.4;
-    window.width = static_cast<int>(std::ceil(w / 25.4 * window.dpi));
-    window.height = static_cast<int>(std::ceil(h / 25.4 * window.dpi));
-    return window;
-}
-
 std::optional<QImage> reference_picture(const QString& path, const BoardWindow& window,
                                         const QString& work_folder, QString& why) {
     const QString gerbv = QStandardPaths::findExecutable(QStringLiteral("gerbv"));
@@ -34,14 +21,14 @@ std::optional<QImage> reference_picture(const QString& path, const BoardWindow& 
     const QString out = work_folder + QStringLiteral("/reference.png");
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(gerbv, {QStringLiteral("--export=png"), QStringLiteral("--output=") + out,
+    process.start(gerbv, {QStringLiteral("--export=png"), QStringLiteral("--antialias"), QStringLiteral("--output=") + out,
                           QStringLiteral("--border=0"), QStringLiteral("--dpi=%1").arg(window.dpi),
                           QStringLiteral("--origin=%1;%2")
                               .arg(window.left_in, 0, 'f', 6)
                               .arg(window.bottom_in, 0, 'f', 6),
                           QStringLiteral("--window=%1x%2").arg(window.width).arg(window.height),
                           QStringLiteral("--background=#FFFFFF"),
-                          QStringLiteral("--foreground=#000000"), path});
+                          QStringLiteral("--foreground=#000000FF"), path});
     if (!process.waitForFinished(120000) || process.exitCode() != 0) {
         why = QStringLiteral("gerbv failed: ") + QString::fromLocal8Bit(process.readAll());
         return std::nullopt;
@@ -64,19 +51,100 @@ QImage board_picture(const Board& board, const BoardWindow& window) {
     return picture.image();
 }
 
-double copper_agreement(const QImage& reference, const QImage& board) {
-    long long both = 0, either = 0;
+CopperCount count_copper(const QImage& reference, const QImage& board) {
+    CopperCount count;
     const int w = std::min(reference.width(), board.width());
     const int h = std::min(reference.height(), board.height());
+    const QImage a = reference.convertToFormat(QImage::Format_RGB32);
+    const QImage b = board.convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
+        const QRgb* ra = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const QRgb* rb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
         for (int x = 0; x < w; ++x) {
-            const bool a = qGray(reference.pixel(x, y)) < 128;
-            const bool b = board.pixel(x, y) != qRgb(255, 255, 255);
-            both += a && b;
-            either += a || b;
+            const bool in_a = qGray(ra[x]) < 128;
+            const bool in_b = (rb[x] & 0xffffff) != 0xffffff;
+            count.both += in_a && in_b;
+            count.either += in_a || in_b;
         }
     }
-    return either == 0 ? 1.0 : static_cast<double>(both) / static_cast<double>(either);
+    return count;
+}
+
+QImage copper_difference(const QImage& reference, const QImage& board) {
+    QImage out(board.size(), QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            const bool a = x < reference.width() && y < reference.height() &&
+                           qGray(reference.pixel(x, y)) < 128;
+            const bool b = board.pixel(x, y) != qRgb(255, 255, 255);
+            out.setPixel(x, y, a && b ? qRgb(0, 0, 0)
+                               : a    ? qRgb(255, 0, 0)
+                               : b    ? qRgb(0, 0, 255)
+                                      : qRgb(255, 255, 255));
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The narrowest thing the board draws, in mm: the width of a track or pad, a hole.
+double narrowest(const Board& board) {
+    double least = 1;
+    for (const ApertureShape& shape : board.apertures) {
+        if (!shape.box.empty) {
+            least = std::min(least, std::min(shape.box.max_x - shape.box.min_x,
+                                             shape.box.max_y - shape.box.min_y));
+        }
+    }
+    for (const Hole& hole : board.holes) {
+        least = std::min(least, hole.diameter);
+    }
+    return std::max(least, 0.05);
+}
+
+}  // namespace
+
+std::optional<CopperCount> compare_with_reference(const QString& path, const Board& board,
+                                                  const QString& work_folder, QString& why,
+                                                  const QString& keep) {
+    constexpr int kTile = 2000;
+    constexpr double kMostPixels = 40e6;
+    const BoxMm box = board.extents();
+    const double margin = 0.5;
+    const double w_in = (box.max_x - box.min_x + 2 * margin) / 25.4;
+    const double h_in = (box.max_y - box.min_y + 2 * margin) / 25.4;
+    // Six pixels across the narrowest thing, fewer where the board is large.
+    double dpi = 6 / (narrowest(board) / 25.4);
+    dpi = std::min(dpi, std::sqrt(kMostPixels / (w_in * h_in)));
+    const int whole_dpi = std::max(50, static_cast<int>(dpi));
+    const int width = static_cast<int>(std::ceil(w_in * whole_dpi));
+    const int height = static_cast<int>(std::ceil(h_in * whole_dpi));
+    const double left = (box.min_x - margin) / 25.4;
+    const double bottom = (box.min_y - margin) / 25.4;
+    CopperCount total;
+    for (int row = 0; row < height; row += kTile) {
+        for (int column = 0; column < width; column += kTile) {
+            BoardWindow window;
+            window.dpi = whole_dpi;
+            window.width = std::min(kTile, width - column);
+            window.height = std::min(kTile, height - row);
+            window.left_in = left + static_cast<double>(column) / whole_dpi;
+            window.bottom_in = bottom + static_cast<double>(row) / whole_dpi;
+            const auto reference = reference_picture(path, window, work_folder, why);
+            if (!reference) {
+                return std::nullopt;
+            }
+            const QImage ours = board_picture(board, window);
+            const CopperCount count = count_copper(*reference, ours);
+            total.both += count.both;
+            total.either += count.either;
+            if (!keep.isEmpty() && row == 0 && column == 0) {
+                copper_difference(*reference, ours).save(keep);
+            }
+        }
+    }
+    return total;
 }
 
 }  // namespace ostrel::testing

@@ -1,5 +1,5 @@
-// The board's picture beside a Gerber viewer's: both rendered over one window of the board, and
-// the share of copper pixels they agree on.
+// The board's picture beside a Gerber viewer's: both rendered over the same windows of the board,
+// and the share of copper pixels they agree on.
 #pragma once
 
 #include "gerber/board.h"
@@ -19,19 +19,35 @@ struct BoardWindow {
     int height = 1;
 };
 
-// The box with a margin, at a resolution that makes its longer side about longest pixels.
-BoardWindow window_around(const BoxMm& box, int longest = 1000);
-
-// gerbv's picture of the file over the window (black copper on white), or nothing with the reason
-// in why: gerbv is not installed, or it failed.
+// gerbv's picture of the file over the window: black copper on white, smoothed, so that a pixel
+// is copper when copper covers at least half of it, as near as the board's picture gets. Nothing
+// when gerbv is not installed or fails, with the reason in why.
 std::optional<QImage> reference_picture(const QString& path, const BoardWindow& window,
                                         const QString& work_folder, QString& why);
 
 // The board painted over the same window.
 QImage board_picture(const Board& board, const BoardWindow& window);
 
-// Copper pixels (darker than mid grey in the reference, not white in the board's picture) that
-// both show, over those either shows; 1 when neither shows any.
-double copper_agreement(const QImage& reference, const QImage& board);
+// Copper pixels both pictures show, and those either shows.
+struct CopperCount {
+    long long both = 0;
+    long long either = 0;
+    double agreement() const {
+        return either == 0 ? 1.0 : static_cast<double>(both) / static_cast<double>(either);
+    }
+};
+CopperCount count_copper(const QImage& reference, const QImage& board);
+
+// Both pictures in one, to look at: copper both show black, only the reference's red, only the
+// board's blue.
+QImage copper_difference(const QImage& reference, const QImage& board);
+
+// The whole board compared window by window, at a resolution where its narrowest aperture or
+// hole is several pixels wide (but no more pixels than a test can afford). Nothing, with the
+// reason, when gerbv can't be run. When keep is given the difference of the first window is
+// saved there.
+std::optional<CopperCount> compare_with_reference(const QString& path, const Board& board,
+                                                  const QString& work_folder, QString& why,
+                                                  const QString& keep = {});
 
 }  // namespace ostrel::testing
