@@ -52,19 +52,37 @@ QImage board_picture(const Board& board, const BoardWindow& window) {
 }
 
 CopperCount count_copper(const QImage& reference, const QImage& board) {
-    CopperCount count;
     const int w = std::min(reference.width(), board.width());
     const int h = std::min(reference.height(), board.height());
     const QImage a = reference.convertToFormat(QImage::Format_RGB32);
     const QImage b = board.convertToFormat(QImage::Format_RGB32);
+    const auto in_a = [&a](int x, int y) {
+        return qGray(reinterpret_cast<const QRgb*>(a.constScanLine(y))[x]) < 128;
+    };
+    const auto in_b = [&b](int x, int y) {
+        return (reinterpret_cast<const QRgb*>(b.constScanLine(y))[x] & 0xffffff) != 0xffffff;
+    };
+    const auto near = [w, h](const auto& in, int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = x + dx, ny = y + dy;
+                if (nx >= 0 && ny >= 0 && nx < w && ny < h && in(nx, ny)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    CopperCount count;
     for (int y = 0; y < h; ++y) {
-        const QRgb* ra = reinterpret_cast<const QRgb*>(a.constScanLine(y));
-        const QRgb* rb = reinterpret_cast<const QRgb*>(b.constScanLine(y));
         for (int x = 0; x < w; ++x) {
-            const bool in_a = qGray(ra[x]) < 128;
-            const bool in_b = (rb[x] & 0xffffff) != 0xffffff;
-            count.both += in_a && in_b;
-            count.either += in_a || in_b;
+            const bool pa = in_a(x, y);
+            const bool pb = in_b(x, y);
+            count.both += pa && pb;
+            count.either += pa || pb;
+            if (pa != pb && (pa ? near(in_b, x, y) : near(in_a, x, y))) {
+                ++count.edge;
+            }
         }
     }
     return count;
@@ -109,13 +127,13 @@ std::optional<CopperCount> compare_with_reference(const QString& path, const Boa
                                                   const QString& work_folder, QString& why,
                                                   const QString& keep) {
     constexpr int kTile = 2000;
-    constexpr double kMostPixels = 40e6;
+    constexpr double kMostPixels = 16e6;
     const BoxMm box = board.extents();
     const double margin = 0.5;
     const double w_in = (box.max_x - box.min_x + 2 * margin) / 25.4;
     const double h_in = (box.max_y - box.min_y + 2 * margin) / 25.4;
-    // Six pixels across the narrowest thing, fewer where the board is large.
-    double dpi = 6 / (narrowest(board) / 25.4);
+    // Eight pixels across the narrowest thing, fewer where the board is large.
+    double dpi = 8 / (narrowest(board) / 25.4);
     dpi = std::min(dpi, std::sqrt(kMostPixels / (w_in * h_in)));
     const int whole_dpi = std::max(50, static_cast<int>(dpi));
     const int width = static_cast<int>(std::ceil(w_in * whole_dpi));
@@ -139,6 +157,7 @@ std::optional<CopperCount> compare_with_reference(const QString& path, const Boa
             const CopperCount count = count_copper(*reference, ours);
             total.both += count.both;
             total.either += count.either;
+            total.edge += count.edge;
             if (!keep.isEmpty() && row == 0 && column == 0) {
                 copper_difference(*reference, ours).save(keep);
             }

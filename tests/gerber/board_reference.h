@@ -28,12 +28,19 @@ std::optional<QImage> reference_picture(const QString& path, const BoardWindow& 
 // The board painted over the same window.
 QImage board_picture(const Board& board, const BoardWindow& window);
 
-// Copper pixels both pictures show, and those either shows.
+// Copper pixels both pictures show, those either shows, and of the latter those only one shows
+// but the other has copper next to them. gerbv moves each flash to a whole pixel, so an edge
+// may lie a pixel off along a whole outline: agreement_at_edges forgives exactly that.
 struct CopperCount {
     long long both = 0;
     long long either = 0;
+    long long edge = 0;
     double agreement() const {
         return either == 0 ? 1.0 : static_cast<double>(both) / static_cast<double>(either);
+    }
+    double agreement_at_edges() const {
+        return either == edge ? 1.0
+                              : static_cast<double>(both) / static_cast<double>(either - edge);
     }
 };
 CopperCount count_copper(const QImage& reference, const QImage& board);
