@@ -69,8 +69,8 @@ TEST(BoardFiles, CopperAgreesWithGerbv) {
         const Board board = read_board_file(file);
         ASSERT_FALSE(board.extents().empty) << file.toStdString();
         QString why;
-        const auto count = testing::compare_with_reference(
-            as_gerbv_reads_it(file, folder), board, folder.path(), why, kept_picture(file));
+        const auto count = testing::compare_with_reference(as_gerbv_reads_it(file, folder), board,
+                                                           folder.path(), why, kept_picture(file));
         if (!count) {
             GTEST_SKIP() << why.toStdString();
         }

@@ -21,8 +21,9 @@ std::optional<QImage> reference_picture(const QString& path, const BoardWindow& 
     const QString out = work_folder + QStringLiteral("/reference.png");
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(gerbv, {QStringLiteral("--export=png"), QStringLiteral("--antialias"), QStringLiteral("--output=") + out,
-                          QStringLiteral("--border=0"), QStringLiteral("--dpi=%1").arg(window.dpi),
+    process.start(gerbv, {QStringLiteral("--export=png"), QStringLiteral("--antialias"),
+                          QStringLiteral("--output=") + out, QStringLiteral("--border=0"),
+                          QStringLiteral("--dpi=%1").arg(window.dpi),
                           QStringLiteral("--origin=%1;%2")
                               .arg(window.left_in, 0, 'f', 6)
                               .arg(window.bottom_in, 0, 'f', 6),
@@ -95,10 +96,11 @@ QImage copper_difference(const QImage& reference, const QImage& board) {
             const bool a = x < reference.width() && y < reference.height() &&
                            qGray(reference.pixel(x, y)) < 128;
             const bool b = board.pixel(x, y) != qRgb(255, 255, 255);
-            out.setPixel(x, y, a && b ? qRgb(0, 0, 0)
-                               : a    ? qRgb(255, 0, 0)
-                               : b    ? qRgb(0, 0, 255)
-                                      : qRgb(255, 255, 255));
+            out.setPixel(x, y,
+                         a && b ? qRgb(0, 0, 0)
+                         : a    ? qRgb(255, 0, 0)
+                         : b    ? qRgb(0, 0, 255)
+                                : qRgb(255, 255, 255));
         }
     }
     return out;
