@@ -8,10 +8,10 @@ FUZZ_MERGE ?=
 
 # Debian packages the build, the tests and the screenshots need: Qt's own Russian texts, an X
 # server of its own with a key presser for the tests of held keys, and ezdxf, the second opinion
-# the DXF tests compare the standard reader with.
+# the DXF tests compare the standard reader with, and gerbv, the one the Gerber tests compare with.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev googletest fonts-dejavu-core qt6-translations-l10n \
-            xvfb xdotool python3-ezdxf
+            xvfb xdotool python3-ezdxf gerbv
 BENCH_PACKAGES := libbenchmark-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 

@@ -64,6 +64,16 @@ void ImagePicture::ellipse(const QRect& box) {
     changed(box.normalized().adjusted(-margin, -margin, margin, margin));
 }
 
+void ImagePicture::fill_path(const QPainterPath& path, const QColor& color) {
+    paint_pending();  // lines drawn before lie under the area
+    {
+        QPainter painter(&image_);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.fillPath(path, color);
+    }
+    changed(path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
 void ImagePicture::fill(const QColor& color) {
     pending_.clear();
     image_.fill(color);

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainterPath>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -20,6 +21,9 @@ public:
     virtual void line_to(QPoint point) = 0;
     virtual void ellipse(const QRect& box) = 0;
     virtual void fill(const QColor& color) = 0;
+    // Fills the area the path encloses (by its fill rule) with color, without outline or
+    // smoothing: copper as a board viewer shows it. The pen is not used and does not move.
+    virtual void fill_path(const QPainterPath& path, const QColor& color) = 0;
     virtual QSize size() const = 0;
     virtual void resize(QSize size) = 0;
     virtual QPoint pen_position() const = 0;
@@ -35,6 +39,7 @@ public:
     void line_to(QPoint point) override { pen_ = point; }
     void ellipse(const QRect&) override {}
     void fill(const QColor&) override {}
+    void fill_path(const QPainterPath&, const QColor&) override {}
     QSize size() const override { return size_; }
     void resize(QSize size) override { size_ = size; }
     QPoint pen_position() const override { return pen_; }
@@ -56,6 +61,7 @@ public:
     void line_to(QPoint point) override;
     void ellipse(const QRect& box) override;
     void fill(const QColor& color) override;
+    void fill_path(const QPainterPath& path, const QColor& color) override;
     QSize size() const override { return image_.size(); }
     void resize(QSize size) override;
     QPoint pen_position() const override { return pen_position_; }

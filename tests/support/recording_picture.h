@@ -1,4 +1,4 @@
-// A picture for tests that records its lines and fills instead of painting pixels.
+// A picture for tests that records its lines, areas and fills instead of painting pixels.
 #pragma once
 
 #include "core/picture.h"
@@ -40,11 +40,19 @@ public:
         pen = p;
     }
     void ellipse(const QRect& box) override { circles.push_back({box, color}); }
+    struct Area {
+        QPainterPath path;
+        QColor color;
+    };
     // A fill covers everything drawn before it.
     void fill(const QColor& c) override {
         fills.push_back(c);
         segments.clear();
         circles.clear();
+        areas.clear();
+    }
+    void fill_path(const QPainterPath& path, const QColor& c) override {
+        areas.push_back({path, c});
     }
     QSize size() const override { return size_; }
     void resize(QSize s) override { size_ = s; }
@@ -60,6 +68,7 @@ public:
 
     std::vector<Segment> segments;
     std::vector<Circle> circles;
+    std::vector<Area> areas;
     std::vector<QColor> fills;
     QColor color;
     int width = 0;

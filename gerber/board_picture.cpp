@@ -1,0 +1,313 @@
+// Painting the board: each level's objects gathered into filled paths a batch at a time.
+#include "gerber/board_picture.h"
+
+#include "gerber/aperture_shape.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <unordered_map>
+
+namespace ostrel {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// How far (pixels) a curve made into lines may stray from the curve.
+constexpr double kPixelTolerance = 0.1;
+// Objects gathered into one path before it is filled: the painter's cost per call is then
+// spread thin, and the path's memory stays small however large the board.
+constexpr int kBatch = 2048;
+
+// Gathers the areas of one colour and fills them a batch at a time. Solid areas run one way
+// round in pixels (the transform may turn them all) and holes the other, so the nonzero rule
+// makes the union of the solids less each object's own holes.
+class AreaBatch {
+public:
+    AreaBatch(Picture& picture, QColor colour) : picture_(picture), colour_(colour) {
+        path_.setFillRule(Qt::WindingFill);
+    }
+    ~AreaBatch() { flush(); }
+    AreaBatch(const AreaBatch&) = delete;
+    AreaBatch& operator=(const AreaBatch&) = delete;
+
+    QPainterPath& path() { return path_; }
+    void add_polygon(const QPolygonF& polygon) {
+        path_.addPolygon(polygon);
+        path_.closeSubpath();
+    }
+    void done_one() {
+        if (++count_ >= kBatch) {
+            flush();
+        }
+    }
+    void flush() {
+        if (!path_.isEmpty()) {
+            picture_.fill_path(path_, colour_);
+            path_.clear();
+            path_.setFillRule(Qt::WindingFill);
+        }
+        count_ = 0;
+    }
+
+private:
+    Picture& picture_;
+    QColor colour_;
+    QPainterPath path_;
+    int count_ = 0;
+};
+
+class BoardPainter {
+public:
+    BoardPainter(const Board& board, const BoardView& view)
+        : board_(board), view_(view), transform_(view.transform()) {}
+
+    void paint_level(const BoardLevel& level, AreaBatch& batch) {
+        for (const Track& t : level.tracks) {
+            track(board_.apertures[t.aperture], t.from, t.to, batch);
+            batch.done_one();
+        }
+        for (const ArcTrack& a : level.arcs) {
+            arc(board_.apertures[a.aperture], a, batch);
+            batch.done_one();
+        }
+        for (const Pad& p : level.pads) {
+            const QPainterPath& shape = aperture_path(p.aperture);
+            const QPointF at = transform_.map(QPointF(p.at.x, p.at.y));
+            batch.path().addPath(shape.translated(at));
+            batch.done_one();
+        }
+        for (const Region& r : level.regions) {
+            QPolygonF polygon;
+            polygon.reserve(static_cast<qsizetype>(r.contour.size()) + 1);
+            for (const PointMm p : r.contour) {
+                polygon.append(transform_.map(QPointF(p.x, p.y)));
+            }
+            if (!polygon.isEmpty()) {
+                polygon.append(polygon.front());
+            }
+            batch.add_polygon(polygon);
+            batch.done_one();
+        }
+    }
+
+    void paint_holes(AreaBatch& batch) {
+        for (const Hole& h : board_.holes) {
+            disc(h.at, h.diameter / 2, batch);
+            batch.done_one();
+        }
+        for (const Slot& s : board_.slots) {
+            capsule(s.from, s.to, s.diameter / 2, batch);
+            batch.done_one();
+        }
+    }
+
+private:
+    // A polygon from board points, closed, run counterclockwise on the board.
+    void add_board_polygon(const std::vector<PointMm>& points, AreaBatch& batch) {
+        QPolygonF polygon;
+        polygon.reserve(static_cast<qsizetype>(points.size()) + 1);
+        for (const PointMm p : points) {
+            polygon.append(transform_.map(QPointF(p.x, p.y)));
+        }
+        if (!polygon.isEmpty()) {
+            polygon.append(polygon.front());
+        }
+        batch.add_polygon(polygon);
+    }
+
+    int sides(double radius_mm) const {
+        return circle_sides(radius_mm * view_.scale, kPixelTolerance);
+    }
+
+    void disc(PointMm c, double r, AreaBatch& batch) {
+        if (!(r > 0)) {
+            return;
+        }
+        const int n = sides(r);
+        const double rv = straddling_radius(r, n);
+        std::vector<PointMm> points(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const double a = 2 * kPi * i / n;
+            points[static_cast<std::size_t>(i)] = {c.x + rv * std::cos(a), c.y + rv * std::sin(a)};
+        }
+        add_board_polygon(points, batch);
+    }
+
+    // A straight stroke of a round pen: both half circles and the sides between, one polygon.
+    void capsule(PointMm a, PointMm b, double r, AreaBatch& batch) {
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        if (!(r > 0)) {
+            return;
+        }
+        if (length == 0) {
+            disc(a, r, batch);
+            return;
+        }
+        const double direction = std::atan2(b.y - a.y, b.x - a.x);
+        const int half = std::max(2, sides(r) / 2);
+        const double rv = straddling_radius(r, 2 * half);
+        std::vector<PointMm> points;
+        points.reserve(static_cast<std::size_t>(2 * half + 2));
+        for (int end = 0; end < 2; ++end) {
+            const PointMm c = end == 0 ? b : a;
+            const double start = direction - kPi / 2 + end * kPi;
+            for (int i = 0; i <= half; ++i) {
+                const double angle = start + kPi * i / half;
+                const double rr = i == 0 || i == half ? r : rv;  // the sides meet the ends
+                points.push_back({c.x + rr * std::cos(angle), c.y + rr * std::sin(angle)});
+            }
+        }
+        add_board_polygon(points, batch);
+    }
+
+    // A rectangle swept along a line: the hull of its corners at both ends.
+    void swept_rectangle(const ApertureShape& shape, PointMm a, PointMm b, AreaBatch& batch) {
+        const double w = shape.width / 2;
+        const double h = shape.height / 2;
+        std::vector<PointMm> corners;
+        for (const PointMm c : {a, b}) {
+            corners.push_back({c.x - w, c.y - h});
+            corners.push_back({c.x + w, c.y - h});
+            corners.push_back({c.x + w, c.y + h});
+            corners.push_back({c.x - w, c.y + h});
+        }
+        std::sort(corners.begin(), corners.end(),
+                  [](PointMm p, PointMm q) { return p.x < q.x || (p.x == q.x && p.y < q.y); });
+        // Monotone chain: the lower hull then the upper, counterclockwise.
+        std::vector<PointMm> hull;
+        const auto cross = [](PointMm o, PointMm p, PointMm q) {
+            return (p.x - o.x) * (q.y - o.y) - (p.y - o.y) * (q.x - o.x);
+        };
+        for (int pass = 0; pass < 2; ++pass) {
+            const std::size_t base = hull.size();
+            for (std::size_t k = 0; k < corners.size(); ++k) {
+                const PointMm p = pass == 0 ? corners[k] : corners[corners.size() - 1 - k];
+                while (hull.size() >= base + 2 &&
+                       cross(hull[hull.size() - 2], hull.back(), p) <= 0) {
+                    hull.pop_back();
+                }
+                hull.push_back(p);
+            }
+            hull.pop_back();
+        }
+        add_board_polygon(hull, batch);
+    }
+
+    void track(const ApertureShape& shape, PointMm a, PointMm b, AreaBatch& batch) {
+        if (shape.kind == ApertureShape::Kind::Rectangle) {
+            swept_rectangle(shape, a, b, batch);
+            return;
+        }
+        double width = shape.width;
+        if (shape.kind == ApertureShape::Kind::Other && !shape.box.empty) {
+            width = std::min(shape.box.max_x - shape.box.min_x, shape.box.max_y - shape.box.min_y);
+        }
+        capsule(a, b, width / 2, batch);
+    }
+
+    // An arc drawn with a round pen: the ring sector between the two offset arcs, and a round
+    // end at each end. A pen wider than the arc's diameter covers the centre: drawn piecewise.
+    void arc(const ApertureShape& shape, const ArcTrack& a, AreaBatch& batch) {
+        const double w =
+            shape.kind == ApertureShape::Kind::Circle
+                ? shape.width / 2
+                : std::min(shape.box.max_x - shape.box.min_x, shape.box.max_y - shape.box.min_y) /
+                      2;
+        const double r0 = std::hypot(a.from.x - a.centre.x, a.from.y - a.centre.y);
+        const double r1 = std::hypot(a.to.x - a.centre.x, a.to.y - a.centre.y);
+        const std::vector<PointMm> line =
+            arc_points(a.from, a.to, a.centre, a.sweep, kPixelTolerance / view_.scale);
+        if (!(w > 0)) {
+            return;
+        }
+        if (std::min(r0, r1) <= w) {
+            for (std::size_t k = 1; k < line.size(); ++k) {
+                capsule(line[k - 1], line[k], w, batch);
+            }
+            return;
+        }
+        const double a0 = std::atan2(a.from.y - a.centre.y, a.from.x - a.centre.x);
+        const std::size_t n = line.size() - 1;
+        std::vector<PointMm> ring;
+        ring.reserve(2 * line.size());
+        for (int side = 0; side < 2; ++side) {
+            for (std::size_t k = 0; k <= n; ++k) {
+                const std::size_t i = side == 0 ? k : n - k;
+                const double t = static_cast<double>(i) / static_cast<double>(n);
+                const double angle = a0 + a.sweep * t;
+                const double r = r0 + (r1 - r0) * t + (side == 0 ? w : -w);
+                ring.push_back(
+                    {a.centre.x + r * std::cos(angle), a.centre.y + r * std::sin(angle)});
+            }
+        }
+        if (std::fabs(a.sweep) >= 2 * kPi - 1e-9) {
+            // A whole ring: the outer circle, and the inner one the other way round.
+            std::vector<PointMm> outer(ring.begin(), ring.begin() + static_cast<long>(n + 1));
+            std::vector<PointMm> inner(ring.begin() + static_cast<long>(n + 1), ring.end());
+            orient(outer, true);
+            orient(inner, false);
+            add_board_polygon(outer, batch);
+            add_board_polygon(inner, batch);
+            return;
+        }
+        if (a.sweep < 0) {
+            std::reverse(ring.begin(), ring.end());
+        }
+        add_board_polygon(ring, batch);
+        disc(a.from, w, batch);
+        disc(a.to, w, batch);
+    }
+
+    const QPainterPath& aperture_path(std::uint32_t index) {
+        auto found = shapes_.find(index);
+        if (found == shapes_.end()) {
+            QPainterPath path;
+            QTransform linear = transform_;
+            linear.setMatrix(linear.m11(), linear.m12(), 0, linear.m21(), linear.m22(), 0, 0, 0, 1);
+            add_parts(path, board_.apertures[index].parts, linear, kPixelTolerance);
+            found = shapes_.emplace(index, std::move(path)).first;
+        }
+        return found->second;
+    }
+
+    const Board& board_;
+    BoardView view_;
+    QTransform transform_;
+    std::unordered_map<std::uint32_t, QPainterPath> shapes_;
+};
+
+}  // namespace
+
+BoardView fit_board(const BoxMm& extents, bool mirror_x, QSize picture, double share) {
+    BoardView view;
+    view.mirror_x = mirror_x;
+    const double w = picture.width();
+    const double h = picture.height();
+    if (extents.empty) {
+        view.left = w / 2;
+        view.top = h / 2;
+        return view;
+    }
+    const double min_x = mirror_x ? -extents.max_x : extents.min_x;
+    const double max_x = mirror_x ? -extents.min_x : extents.max_x;
+    const double bw = std::max(max_x - min_x, 1e-6);
+    const double bh = std::max(extents.max_y - extents.min_y, 1e-6);
+    view.scale = share * std::min(w / bw, h / bh);
+    view.left = w / 2 - view.scale * (min_x + max_x) / 2;
+    view.top = h / 2 + view.scale * (extents.min_y + extents.max_y) / 2;
+    return view;
+}
+
+void paint_board(const Board& board, Picture& picture, const BoardView& view,
+                 const BoardColours& colours) {
+    BoardPainter painter(board, view);
+    for (const BoardLevel& level : board.levels) {
+        AreaBatch batch(picture, level.clear ? colours.background : colours.copper);
+        painter.paint_level(level, batch);
+    }
+    AreaBatch holes(picture, colours.hole);
+    painter.paint_holes(holes);
+}
+
+}  // namespace ostrel
