@@ -3,7 +3,6 @@
 
 #include "core/job_file.h"
 #include "core/job_file_lines.h"
-#include "gerber/classic_hint.h"
 #include "gerber/gerber_file.h"
 
 namespace ostrel {
@@ -45,10 +44,6 @@ void GerberJobs::run_gerber_job() {
     const QString path = machine_.panel().field_text(Field::GerberFile);
     if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
         return;
-    }
-    const QString hint = classic_mode_hint(path, machine_.state());
-    if (!hint.isEmpty()) {
-        machine_.op().show_message(MessageKind::Plain, hint);
     }
     GerberFileLines reader(path);
     const MachineState& s = machine_.state();

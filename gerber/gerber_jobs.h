@@ -43,7 +43,6 @@ public:
     void set_drill_mode(bool on) { interpreter_.registers().drill_mode = on; }
 
     // The machine job over the file in gerberFileEdit in the modes set: the job parameters read,
-    // the hint of classic_mode_hint given when the file plainly needs the true-size reading,
     // then every line but "%" lines and empty lines interpreted, until the file ends or a stop is
     // requested (checked before each line). Runs with the preview mode off, so a job never draws
     // on the file-view picture. A job parameter or marker diameter that is not a number, a move

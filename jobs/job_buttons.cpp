@@ -3,6 +3,7 @@
 
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
+#include "gerber/classic_hint.h"
 #include "motion/dry_run.h"
 
 namespace ostrel {
@@ -96,8 +97,16 @@ bool JobButtons::goes_ahead(const std::function<void()>& job) {
         (reach.max_x <= s.travel_limit[AXIS_X] && reach.max_y <= s.travel_limit[AXIS_Y])) {
         return true;
     }
+    QString question = beyond_limits_text(reach, s);
+    if (machine_.panel().file_page() != kDxfPage) {
+        // A board drawn this year, read the classic way, lands a hundred times too large.
+        const QString hint = classic_mode_hint(machine_.panel().field_text(Field::GerberFile));
+        if (!hint.isEmpty()) {
+            question += QLatin1Char('\n') + hint;
+        }
+    }
     Machine::QuestionScope asking(machine_);
-    return machine_.op().ask_yes_no(MessageKind::JobBeyondLimits, beyond_limits_text(reach, s));
+    return machine_.op().ask_yes_no(MessageKind::JobBeyondLimits, question);
 }
 
 void JobButtons::finish_job() {

@@ -225,36 +225,5 @@ TEST_F(BoardJobsTest, PreviewFillsCopperFittedToThePicture) {
     EXPECT_TRUE(rig.writes().empty());
 }
 
-// The classic mode hints at the standard one for a file that declares its format or units and
-// whose classic path leaves the travel area (100 mm on the factory machine); the job still runs.
-TEST_F(BoardJobsTest, ClassicModeHintsAtTheStandardModeForTodaysFiles) {
-    struct Case {
-        const char* text;
-        bool hint;
-    } cases[] = {
-        {"%FSLAX46Y46*%\n%MOMM*%\nX1000000Y2000D02*\n", true},
-        {"%FSLAX24Y24*%\nX9000Y9000D02*\n", false},  // within the travel area
-        {"X1000000Y2000D02*\n", false},              // nothing declared
-        {"M48\nMETRIC,LZ\nT1C0.3\n%\nT1\nX0Y0\nX1000000Y020000\n", true},
-        {"M48\nT1C0.3\n%\nT1\nX0Y0\nX1000000Y020000\n", false},
-    };
-    for (const Case& c : cases) {
-        rig.use_gerber_file(file("classic.gbr", c.text));
-        rig.op.messages.clear();
-        rig.machine.state().pos_x = rig.machine.state().pos_y = 0;
-        rig.gerber.jobs().set_plot_mode(false);
-        rig.gerber.jobs().set_drill_mode(false);
-        rig.gerber.jobs().run_gerber_job();  // no mode on: the hint alone, nothing moves
-        const std::vector<QString> texts = rig.op.message_texts();
-        EXPECT_EQ(!texts.empty() && texts.front().contains(QStringLiteral("стандартном режиме")),
-                  c.hint)
-            << c.text;
-        if (c.hint) {
-            EXPECT_TRUE(texts.front().contains(QStringLiteral("X до 10000 мм")))
-                << texts.front().toStdString();
-        }
-    }
-}
-
 }  // namespace
 }  // namespace ostrel

@@ -1,4 +1,5 @@
-// The job buttons' question before a job whose path leaves the travel limits, on both pages.
+// The job buttons' question before a job whose path leaves the travel limits, on both pages, with
+// the hint at the standard reading for a file that gives its format.
 #include "jobs/job_buttons.h"
 #include "tests/dxf/dxf_test_files.h"
 #include "tests/support/job_rig.h"
@@ -21,6 +22,8 @@ struct Job {
     QByteArray file;
     // The path's extents in the question: X from, to, Y from, to.
     const char* extents[4];
+    // What the question adds for a file written for the standard reading.
+    const char* hint;
 };
 
 const Job kJobs[] = {
@@ -28,14 +31,35 @@ const Job kJobs[] = {
      true,
      false,
      dxf_file(line_entity("0", "0", "150", "10")),
-     {"0", "150", "0", "10"}},
-    {"DXF drilling", true, true, dxf_file(point_entity("120", "5.5")), {"0", "120", "0", "5,5"}},
+     {"0", "150", "0", "10"},
+     ""},
+    {"DXF drilling",
+     true,
+     true,
+     dxf_file(point_entity("120", "5.5")),
+     {"0", "120", "0", "5,5"},
+     ""},
     {"Gerber plot",
      false,
      false,
      "G54D10*\nX100Y100D02*\nX15000Y100D01*\n",
-     {"0", "150", "0", "1"}},
-    {"Gerber drilling", false, true, "X12000Y550\n", {"0", "120", "0", "5,5"}},
+     {"0", "150", "0", "1"},
+     ""},
+    {"Gerber drilling", false, true, "X12000Y550\n", {"0", "120", "0", "5,5"}, ""},
+    {"Gerber plot of a file that gives its format",
+     false,
+     false,
+     "%FSLAX24Y24*%\n%MOMM*%\nG54D10*\nX100Y100D02*\nX15000Y100D01*\n",
+     {"0", "150", "0", "1"},
+     "\nФайл задаёт свой формат и единицы (%FS, %MO): такой файл читают в стандартном режиме, в "
+     "нём размеры платы истинные."},
+    {"drilling a file with units in its header",
+     false,
+     true,
+     "M48\nMETRIC,LZ\nT1C0.3\n%\nT1\nX12000Y550\nM30\n",
+     {"0", "120", "0", "5,5"},
+     "\nФайл задаёт единицы в заголовке M48: такой файл читают в стандартном режиме, в нём "
+     "размеры платы истинные."},
 };
 
 constexpr double kRatio = 0.05;
@@ -65,8 +89,9 @@ protected:
                    "X: от %1 до %2 мм, предел 100 мм\n"
                    "Y: от %3 до %4 мм, предел 100 мм\n"
                    "Выход за пределы, продолжить?")
-            .arg(QLatin1String(job.extents[0]), QLatin1String(job.extents[1]),
-                 QLatin1String(job.extents[2]), QLatin1String(job.extents[3]));
+                   .arg(QLatin1String(job.extents[0]), QLatin1String(job.extents[1]),
+                        QLatin1String(job.extents[2]), QLatin1String(job.extents[3])) +
+               QString::fromUtf8(job.hint);
     }
 
     testing::TempFolder folder;
