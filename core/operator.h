@@ -1,6 +1,8 @@
 // What the machine logic asks of the person at the machine and of the window they work in.
 #pragma once
 
+#include "core/placement.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -33,6 +35,9 @@ enum class Field {
     NewPositionY,
     NewPositionZ,
     Port,
+    // The placement of a true-size drawing: the offset of the file's origin, mm.
+    OffsetX,
+    OffsetY,
 };
 
 class Operator {
@@ -94,6 +99,21 @@ public:
     virtual int preview_zoom() const { return 1; }
     virtual bool auto_zoom() const { return false; }
     virtual bool idle_moves() const { return false; }
+
+    // The true-size reading, read at the start of a job or preview: the page's standard-mode
+    // check, and the placement row both pages share (its offset is Field::OffsetX, OffsetY).
+    virtual bool standard_mode([[maybe_unused]] int page) const { return false; }
+    virtual PlacementOrigin placement_origin() const { return PlacementOrigin::File; }
+    virtual bool mirror_x() const { return false; }
+    // The DXF page's unit: empty for what the file's header says, else "mm", "cm", "m", "in",
+    // "ft".
+    virtual QString dxf_unit() const { return {}; }
+    virtual bool circles_as_holes() const { return true; }
+    // After a job placed by the drawing's corner: the offset that placement gave, put in the
+    // offset fields with the placement turned to the file origin, so that the next file of the
+    // same board lands on this one.
+    virtual void keep_offset([[maybe_unused]] const QString& x, [[maybe_unused]] const QString& y) {
+    }
 };
 
 }  // namespace ostrel

@@ -191,7 +191,7 @@ bool GerberStandardJobs::read(const QString& path, Board& board, const BoardJobS
     return true;
 }
 
-BoardJobReport GerberStandardJobs::plot(const QString& path, const BoardJobSettings& settings) {
+BoardJobReport GerberStandardJobs::run_plot(const QString& path, const BoardJobSettings& settings) {
     machine_.read_job_parameters();
     Board board;
     BoardJobReport report;
@@ -218,7 +218,8 @@ BoardJobReport GerberStandardJobs::plot(const QString& path, const BoardJobSetti
     return report;
 }
 
-BoardJobReport GerberStandardJobs::drill(const QString& path, const BoardJobSettings& settings) {
+BoardJobReport GerberStandardJobs::run_drill(const QString& path,
+                                             const BoardJobSettings& settings) {
     machine_.read_job_parameters();
     Board board;
     BoardJobReport report;
@@ -255,8 +256,8 @@ BoardJobReport GerberStandardJobs::drill(const QString& path, const BoardJobSett
     return report;
 }
 
-BoardJobReport GerberStandardJobs::preview(const QString& path, const BoardJobSettings& settings,
-                                           FileView& view) {
+BoardJobReport GerberStandardJobs::run_preview(const QString& path,
+                                               const BoardJobSettings& settings, FileView& view) {
     BoardJobReport report;
     if (machine_.busy()) {
         machine_.op().show_message(MessageKind::Error, Machine::busy_message());

@@ -68,25 +68,39 @@ public:
     // strokes drawn in nearest-first order and the tool raised. A missing file is told as on
     // the page ("такого файла не существует"); a file that can't be read, or a move the machine
     // refuses, throws OperationAbandoned. Ends between moves on a stop request.
-    BoardJobReport plot(const QString& path, const BoardJobSettings& settings);
+    BoardJobReport plot(const QString& path, const BoardJobSettings& settings) {
+        return last_report_ = run_plot(path, settings);
+    }
 
     // "Сверлить": likewise, the holes drilled tool by tool in the order of their numbers. Before
     // each tool the tool goes up to the travel height and the operator is asked to put in its
     // drill; within a tool the nearest hole is next. Slots are told, not drilled.
-    BoardJobReport drill(const QString& path, const BoardJobSettings& settings);
+    BoardJobReport drill(const QString& path, const BoardJobSettings& settings) {
+        return last_report_ = run_drill(path, settings);
+    }
 
     // "Проспотр": the board placed (its mirror) and fitted to the file-view picture, copper
     // filled, holes as discs; what can't be shown told in one message. Refused with a message
     // while a job or a move runs.
-    BoardJobReport preview(const QString& path, const BoardJobSettings& settings, FileView& view);
+    BoardJobReport preview(const QString& path, const BoardJobSettings& settings, FileView& view) {
+        return last_report_ = run_preview(path, settings, view);
+    }
+
+    // What the last job or preview did, for the runner's summary.
+    const BoardJobReport& last_report() const { return last_report_; }
 
 private:
+    BoardJobReport run_plot(const QString& path, const BoardJobSettings& settings);
+    BoardJobReport run_drill(const QString& path, const BoardJobSettings& settings);
+    BoardJobReport run_preview(const QString& path, const BoardJobSettings& settings,
+                               FileView& view);
     bool read(const QString& path, Board& board, const BoardJobSettings& settings,
               BoardJobReport& report);
     void tell(const QString& message);
 
     Machine& machine_;
     Mover& mover_;
+    BoardJobReport last_report_;
 };
 
 }  // namespace ostrel

@@ -187,6 +187,7 @@ MainWindow::MainWindow(Desktop& desktop, PortBackendFactory open_backend, Clock&
     controller_ = std::make_unique<Controller>(*operator_, *operator_, track_picture_, clock);
 
     connect_handlers();
+    reading_mode_changed();
     start_up();
     splashTimer->start();
     splashProgressTimer->start();
@@ -262,6 +263,12 @@ void MainWindow::connect_handlers() {
     connect(ui->autoZoomCheck, &QCheckBox::toggled, this, &MainWindow::auto_zoom_toggled);
     connect(ui->idleMovesCheck, &QCheckBox::toggled, this, &MainWindow::idle_moves_toggled);
     connect(ui->gerberPreviewButton, &QPushButton::clicked, this, &MainWindow::show_gerber_preview);
+    // The controls of the true-size reading are live only where the page reads that way.
+    connect(ui->dxfStandardCheck, &QCheckBox::toggled, this, &MainWindow::reading_mode_changed);
+    connect(ui->gerberStandardCheck, &QCheckBox::toggled, this, &MainWindow::reading_mode_changed);
+    connect(ui->filePages, &QTabWidget::currentChanged, this, &MainWindow::reading_mode_changed);
+    connect(ui->placementOriginCombo, &QComboBox::currentIndexChanged, this,
+            &MainWindow::reading_mode_changed);
 
     connect(ui->pinTestButton, &QPushButton::clicked, this, &MainWindow::send_pin_test);
     connect(ui->applySettingsButton, &QPushButton::clicked, this, &MainWindow::apply_settings);
@@ -547,10 +554,28 @@ void MainWindow::render_preview() {
         return;
     }
     guarded([this] {
-        controller_->dxf_preview.render_dxf_preview(file_view_window_->picture(),
-                                                    file_view_window_->outer_size().height(),
-                                                    [this] { file_view_->show(); });
+        controller_->previews.dxf(file_view_window_->picture(),
+                                  file_view_window_->outer_size().height(),
+                                  [this] { file_view_->show(); });
     });
+}
+
+void MainWindow::reading_mode_changed() {
+    const bool dxf = ui->dxfStandardCheck->isChecked();
+    const bool standard =
+        ui->filePages->currentIndex() == 0 ? dxf : ui->gerberStandardCheck->isChecked();
+    ui->dxfUnitLabel->setEnabled(dxf);
+    ui->dxfUnitCombo->setEnabled(dxf);
+    ui->circleHolesCheck->setEnabled(dxf);
+    ui->apertureGrid->setEnabled(!ui->gerberStandardCheck->isChecked());
+    ui->placementOriginCombo->setEnabled(standard);
+    ui->mirrorXCheck->setEnabled(standard);
+    const bool offset = standard && ui->placementOriginCombo->currentIndex() == 0;
+    for (QWidget* widget :
+         {static_cast<QWidget*>(ui->offsetXLabel), static_cast<QWidget*>(ui->offsetXEdit),
+          static_cast<QWidget*>(ui->offsetYLabel), static_cast<QWidget*>(ui->offsetYEdit)}) {
+        widget->setEnabled(offset);
+    }
 }
 
 void MainWindow::show_dxf_preview() {
@@ -573,7 +598,7 @@ void MainWindow::idle_moves_key_pressed() {
 void MainWindow::show_gerber_preview() {
     guarded([this] {
         if (file_view_ != nullptr) {
-            controller_->gerber.show_gerber_preview(*file_view_);
+            controller_->previews.gerber(*file_view_);
         }
     });
 }
@@ -588,6 +613,15 @@ JobParameterTexts MainWindow::job_parameter_texts() const {
     texts.drill_depth = ui->drillDepthEdit->text();
     texts.marker_diameter = operator_->field_text(Field::MarkerDiameter);
     texts.return_to_origin = ui->returnToOriginCheck->isChecked();
+    texts.dxf_standard = ui->dxfStandardCheck->isChecked();
+    texts.dxf_unit = operator_->dxf_unit();
+    texts.circles_as_holes = ui->circleHolesCheck->isChecked();
+    texts.gerber_standard = ui->gerberStandardCheck->isChecked();
+    texts.origin = ui->placementOriginCombo->currentIndex() == 1 ? QStringLiteral("corner")
+                                                                 : QStringLiteral("file");
+    texts.offset_x = ui->offsetXEdit->text();
+    texts.offset_y = ui->offsetYEdit->text();
+    texts.mirror_x = ui->mirrorXCheck->isChecked();
     return texts;
 }
 
@@ -600,6 +634,14 @@ void MainWindow::show_job_parameter_texts(const JobParameterTexts& texts) {
     ui->drillDepthEdit->setText(texts.drill_depth);
     ui->markerDiameterEdit->setText(texts.marker_diameter);
     ui->returnToOriginCheck->setChecked(texts.return_to_origin);
+    ui->dxfStandardCheck->setChecked(texts.dxf_standard);
+    operator_->show_dxf_unit(texts.dxf_unit);
+    ui->circleHolesCheck->setChecked(texts.circles_as_holes);
+    ui->gerberStandardCheck->setChecked(texts.gerber_standard);
+    ui->placementOriginCombo->setCurrentIndex(texts.origin == QLatin1String("corner") ? 1 : 0);
+    ui->offsetXEdit->setText(texts.offset_x);
+    ui->offsetYEdit->setText(texts.offset_y);
+    ui->mirrorXCheck->setChecked(texts.mirror_x);
 }
 
 void MainWindow::save_job_parameters() {

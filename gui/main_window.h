@@ -90,6 +90,8 @@ public Q_SLOTS:
     void load_job_parameters();  // Load
     void browse_job_file();
     void show_dxf_preview();
+    // The standard-mode checks, the page or the placement origin changed.
+    void reading_mode_changed();
     void zoom_changed();
     void auto_zoom_toggled();
     void idle_moves_toggled();

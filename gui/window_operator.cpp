@@ -1,6 +1,9 @@
 // The operator and panel seams over MainWindow's controls.
 #include "gui/window_operator.h"
 
+#include <algorithm>
+#include <array>
+
 #include "gui/stop_dialog.h"
 #include "port/port_selection.h"
 #include "ui_main_window.h"
@@ -70,6 +73,10 @@ QWidget* WindowOperator::field_widget(Field field) const {
             return ui_.gerberFileEdit;
         case Field::MarkerDiameter:
             return ui_.markerDiameterEdit;
+        case Field::OffsetX:
+            return ui_.offsetXEdit;
+        case Field::OffsetY:
+            return ui_.offsetYEdit;
         case Field::GoToX:
             return ui_.goToXEdit;
         case Field::GoToY:
@@ -186,6 +193,47 @@ bool WindowOperator::auto_zoom() const {
 
 bool WindowOperator::idle_moves() const {
     return ui_.idleMovesCheck->isChecked();
+}
+
+bool WindowOperator::standard_mode(int page) const {
+    return page == 0 ? ui_.dxfStandardCheck->isChecked() : ui_.gerberStandardCheck->isChecked();
+}
+
+PlacementOrigin WindowOperator::placement_origin() const {
+    return ui_.placementOriginCombo->currentIndex() == 1 ? PlacementOrigin::Corner
+                                                         : PlacementOrigin::File;
+}
+
+bool WindowOperator::mirror_x() const {
+    return ui_.mirrorXCheck->isChecked();
+}
+
+// dxfUnitCombo's entries in their order: the file's unit, then the ones it may be told.
+constexpr std::array<const char*, 6> kDxfUnits = {"", "mm", "cm", "m", "in", "ft"};
+
+QString WindowOperator::dxf_unit() const {
+    const int index = ui_.dxfUnitCombo->currentIndex();
+    return index > 0 && index < static_cast<int>(kDxfUnits.size())
+               ? QLatin1String(kDxfUnits[static_cast<std::size_t>(index)])
+               : QString();
+}
+
+void WindowOperator::show_dxf_unit(const QString& name) {
+    const auto found = std::find_if(kDxfUnits.begin(), kDxfUnits.end(), [&name](const char* unit) {
+        return name == QLatin1String(unit);
+    });
+    ui_.dxfUnitCombo->setCurrentIndex(
+        found == kDxfUnits.end() ? 0 : static_cast<int>(found - kDxfUnits.begin()));
+}
+
+bool WindowOperator::circles_as_holes() const {
+    return ui_.circleHolesCheck->isChecked();
+}
+
+void WindowOperator::keep_offset(const QString& x, const QString& y) {
+    ui_.offsetXEdit->setText(x);
+    ui_.offsetYEdit->setText(y);
+    ui_.placementOriginCombo->setCurrentIndex(0);
 }
 
 }  // namespace ostrel

@@ -45,6 +45,15 @@ public:
     int preview_zoom() const override;
     bool auto_zoom() const override;
     bool idle_moves() const override;
+    bool standard_mode(int page) const override;
+    PlacementOrigin placement_origin() const override;
+    bool mirror_x() const override;
+    QString dxf_unit() const override;
+    bool circles_as_holes() const override;
+    void keep_offset(const QString& x, const QString& y) override;
+
+    // Sets dxfUnitCombo to a unit named as dxf_unit() gives it; an unknown name to the file's.
+    void show_dxf_unit(const QString& name);
 
     // Brings the latest position and gauge, and every repaint held back during a move, to the
     // screen now, not at the next display tick.

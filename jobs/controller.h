@@ -6,8 +6,11 @@
 #include "core/picture.h"
 #include "dxf/dxf_jobs.h"
 #include "dxf/dxf_preview.h"
+#include "dxf/dxf_standard_jobs.h"
+#include "gerber/board_jobs.h"
 #include "gerber/gerber_page.h"
 #include "jobs/job_buttons.h"
+#include "jobs/page_previews.h"
 #include "motion/machine.h"
 #include "motion/manual_control.h"
 #include "motion/mover.h"
@@ -25,7 +28,10 @@ public:
           dxf_jobs(machine, mover),
           dxf_preview(machine),
           gerber(machine, mover),
-          jobs(machine, mover, dxf_jobs, gerber.jobs()) {}
+          dxf_standard(machine, mover),
+          board(machine, mover),
+          jobs(machine, mover, dxf_jobs, gerber.jobs(), dxf_standard, board),
+          previews(machine, dxf_preview, gerber, dxf_standard, board) {}
     Controller(const Controller&) = delete;
     Controller& operator=(const Controller&) = delete;
 
@@ -36,7 +42,10 @@ public:
     DxfJobs dxf_jobs;
     DxfPreview dxf_preview;
     GerberPage gerber;
+    DxfStandardJobs dxf_standard;  // the DXF page's true-size reading
+    GerberStandardJobs board;      // the Gerber page's true-size reading
     JobButtons jobs;
+    PagePreviews previews;
 };
 
 }  // namespace ostrel

@@ -4,6 +4,7 @@
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
 #include "gerber/classic_hint.h"
+#include "jobs/true_size_settings.h"
 #include "motion/dry_run.h"
 
 namespace ostrel {
@@ -11,6 +12,7 @@ namespace ostrel {
 namespace {
 
 constexpr int kDxfPage = 0;
+constexpr int kGerberPage = 1;
 
 QString beyond_limits_text(const PathExtents& reach, const MachineState& s) {
     return QStringLiteral(
@@ -43,7 +45,9 @@ void JobButtons::run_draw_job() {
     }
     // White picture, pen left where it was: the job's track goes on from the last one's end.
     machine_.track().clear();
+    placed_.reset();
     draw_on_page();
+    keep_placed_offset();
     finish_job();
 }
 
@@ -57,25 +61,57 @@ void JobButtons::run_drill_job() {
     if (!goes_ahead([this, depth] { drill_on_page(depth); })) {
         return;
     }
+    placed_.reset();
     drill_on_page(depth);
+    keep_placed_offset();
     finish_job();
 }
 
 void JobButtons::draw_on_page() {
-    if (machine_.panel().file_page() == kDxfPage) {
+    Panel& panel = machine_.panel();
+    const int page = panel.file_page();
+    if (page == kDxfPage) {
         gerber_.set_plot_mode(false);
-        dxf_.draw_lines();
+        if (panel.standard_mode(page)) {
+            const DxfStandardSettings settings = read_dxf_settings(machine_);
+            dxf_standard_.draw(settings);
+            placed_ = Placed{settings.placement, dxf_standard_.summary().offset};
+        } else {
+            dxf_.draw_lines();
+        }
+    } else if (panel.standard_mode(page)) {
+        const BoardJobSettings settings = read_board_settings(machine_, 0);
+        const BoardJobReport report = board_.plot(panel.field_text(Field::GerberFile), settings);
+        placed_ = Placed{settings.placement, report.offset};
     } else {
         gerber_.plot();
     }
 }
 
 void JobButtons::drill_on_page(double depth) {
-    if (machine_.panel().file_page() == kDxfPage) {
+    Panel& panel = machine_.panel();
+    const int page = panel.file_page();
+    if (page == kDxfPage) {
         gerber_.set_drill_mode(false);
-        dxf_.drill_points();
+        if (panel.standard_mode(page)) {
+            const DxfStandardSettings settings = read_dxf_settings(machine_);
+            dxf_standard_.drill(settings, depth);
+            placed_ = Placed{settings.placement, dxf_standard_.summary().offset};
+        } else {
+            dxf_.drill_points();
+        }
+    } else if (panel.standard_mode(page)) {
+        const BoardJobSettings settings = read_board_settings(machine_, depth);
+        const BoardJobReport report = board_.drill(panel.field_text(Field::GerberFile), settings);
+        placed_ = Placed{settings.placement, report.offset};
     } else {
         gerber_.drill(depth);
+    }
+}
+
+void JobButtons::keep_placed_offset() {
+    if (placed_) {
+        keep_corner_offset(machine_, placed_->placement, placed_->offset);
     }
 }
 
@@ -98,7 +134,7 @@ bool JobButtons::goes_ahead(const std::function<void()>& job) {
         return true;
     }
     QString question = beyond_limits_text(reach, s);
-    if (machine_.panel().file_page() != kDxfPage) {
+    if (machine_.panel().file_page() != kDxfPage && !machine_.panel().standard_mode(kGerberPage)) {
         // A board drawn this year, read the classic way, lands a hundred times too large.
         const QString hint = classic_mode_hint(machine_.panel().field_text(Field::GerberFile));
         if (!hint.isEmpty()) {

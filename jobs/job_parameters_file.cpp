@@ -21,7 +21,7 @@ struct TextKey {
     QString JobParameterTexts::*field;
 };
 
-const std::array<TextKey, 7> kTextKeys = {{
+const std::array<TextKey, 9> kTextKeys = {{
     {"speed_xy", &JobParameterTexts::speed_xy},
     {"speed_xy_rapid", &JobParameterTexts::speed_xy_rapid},
     {"z_travel", &JobParameterTexts::z_travel},
@@ -29,8 +29,37 @@ const std::array<TextKey, 7> kTextKeys = {{
     {"speed_z_down", &JobParameterTexts::speed_z_down},
     {"drill_depth", &JobParameterTexts::drill_depth},
     {"marker_diameter", &JobParameterTexts::marker_diameter},
+    {"offset_x", &JobParameterTexts::offset_x},
+    {"offset_y", &JobParameterTexts::offset_y},
 }};
-const QString kReturnKey = QStringLiteral("return_to_origin");
+
+struct SwitchKey {
+    const char* key;
+    bool JobParameterTexts::*field;
+};
+
+const std::array<SwitchKey, 5> kSwitchKeys = {{
+    {"return_to_origin", &JobParameterTexts::return_to_origin},
+    {"dxf_standard", &JobParameterTexts::dxf_standard},
+    {"circles_as_holes", &JobParameterTexts::circles_as_holes},
+    {"gerber_standard", &JobParameterTexts::gerber_standard},
+    {"mirror_x", &JobParameterTexts::mirror_x},
+}};
+
+// Keys with a few possible words.
+struct ChoiceKey {
+    const char* key;
+    QString JobParameterTexts::*field;
+    QStringList words;
+};
+
+const std::array<ChoiceKey, 2> kChoiceKeys = {{
+    {"dxf_unit",
+     &JobParameterTexts::dxf_unit,
+     {QString(), QStringLiteral("mm"), QStringLiteral("cm"), QStringLiteral("m"),
+      QStringLiteral("in"), QStringLiteral("ft")}},
+    {"origin", &JobParameterTexts::origin, {QStringLiteral("file"), QStringLiteral("corner")}},
+}};
 
 QString quoted(const QString& text) {
     QString out = QStringLiteral("\"");
@@ -78,7 +107,12 @@ QString write_job_parameters_file(const QString& path, const JobParameterTexts& 
     for (const TextKey& key : kTextKeys) {
         text += QLatin1String(key.key) + u'=' + quoted(texts.*key.field) + u'\n';
     }
-    text += kReturnKey + u'=' + (texts.return_to_origin ? u'1' : u'0') + u'\n';
+    for (const ChoiceKey& key : kChoiceKeys) {
+        text += QLatin1String(key.key) + u'=' + quoted(texts.*key.field) + u'\n';
+    }
+    for (const SwitchKey& key : kSwitchKeys) {
+        text += QLatin1String(key.key) + u'=' + (texts.*key.field ? u'1' : u'0') + u'\n';
+    }
     bool had_file = false;
     const QString failure =
         write_whole_file(path, text.toUtf8(), OutputFile::Link::Followed, &had_file);
@@ -119,16 +153,28 @@ QString read_job_parameters_file(const QString& path, JobParameterTexts& texts) 
         const QString key = line.left(equals).trimmed();
         const std::optional<QString> value = unquoted(line.mid(equals + 1).trimmed());
         const QString bad_value = QStringLiteral("Неверное значение %1 в файле %2").arg(key, path);
-        if (key == kReturnKey) {
+        for (const SwitchKey& switch_key : kSwitchKeys) {
+            if (key != QLatin1String(switch_key.key)) {
+                continue;
+            }
             if (value == QStringLiteral("1") || value == QStringLiteral("true")) {
-                read.return_to_origin = true;
+                read.*switch_key.field = true;
             } else if (value == QStringLiteral("0") || value == QStringLiteral("false")) {
-                read.return_to_origin = false;
+                read.*switch_key.field = false;
             } else {
                 return bad_value;
             }
             ++keys_found;
-            continue;
+        }
+        for (const ChoiceKey& choice_key : kChoiceKeys) {
+            if (key != QLatin1String(choice_key.key)) {
+                continue;
+            }
+            if (!value || !choice_key.words.contains(*value)) {
+                return bad_value;
+            }
+            read.*choice_key.field = *value;
+            ++keys_found;
         }
         for (const TextKey& text_key : kTextKeys) {
             if (key != QLatin1String(text_key.key)) {

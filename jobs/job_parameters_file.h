@@ -16,6 +16,16 @@ struct JobParameterTexts {
     QString drill_depth;           // drillDepthEdit
     QString marker_diameter;       // markerDiameterEdit: its two digits, "05" for 0,5 mm
     bool return_to_origin = true;  // returnToOriginCheck
+    // The true-size reading: each page's mode, the DXF page's unit and circles, and the
+    // placement row, so that a board's files are placed alike after a load.
+    bool dxf_standard = false;     // dxfStandardCheck
+    QString dxf_unit;              // dxfUnitCombo: "" (the file's), "mm", "cm", "m", "in", "ft"
+    bool circles_as_holes = true;  // circleHolesCheck
+    bool gerber_standard = false;  // gerberStandardCheck
+    QString origin = QStringLiteral("file");  // placementOriginCombo: "file" or "corner"
+    QString offset_x = QStringLiteral("0");   // offsetXEdit
+    QString offset_y = QStringLiteral("0");   // offsetYEdit
+    bool mirror_x = false;                    // mirrorXCheck
 };
 
 // Writes every field under [job], atomically: a failed write (a full disk) leaves an older file

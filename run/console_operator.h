@@ -36,6 +36,11 @@ public:
     int preview_zoom() const override { return options_.zoom; }
     bool auto_zoom() const override { return options_.auto_zoom; }
     bool idle_moves() const override { return options_.idle_moves; }
+    bool standard_mode(int) const override { return options_.standard; }
+    PlacementOrigin placement_origin() const override { return options_.origin; }
+    bool mirror_x() const override { return options_.mirror_x; }
+    QString dxf_unit() const override { return options_.dxf_unit; }
+    bool circles_as_holes() const override { return options_.circles_as_holes; }
 
     // The port the run writes to ("$378" etc.), as portCombo would show it.
     void set_port_name(const QString& name);

@@ -88,7 +88,8 @@ bool JobRun::set_up(RunOutcome& outcome) {
     // As the file dialog would: the apertures of the chosen file, or of another one. A job file
     // that is missing is left to the job to report, once.
     const QString source = options_.apertures.isEmpty() ? options_.file : options_.apertures;
-    const bool apertures_wanted = options_.page == RunPage::Gerber &&
+    // The standard reading takes the apertures from the file as it reads it.
+    const bool apertures_wanted = options_.page == RunPage::Gerber && !options_.standard &&
                                   options_.apertures != QLatin1String("none") &&
                                   (!options_.apertures.isEmpty() || QFileInfo::exists(source));
     if (apertures_wanted) {
@@ -111,10 +112,9 @@ void JobRun::run_job() {
             break;
         case RunJob::Preview:
             if (options_.page == RunPage::Dxf) {
-                controller_.dxf_preview.render_dxf_preview(file_view_picture_,
-                                                           kFileViewOuter.height());
+                controller_.previews.dxf(file_view_picture_, kFileViewOuter.height());
             } else {
-                controller_.gerber.show_gerber_preview(*file_view_);
+                controller_.previews.gerber(*file_view_);
             }
             break;
     }

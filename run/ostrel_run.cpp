@@ -87,6 +87,59 @@ private:
     std::int64_t last_drawn_ = 0;
 };
 
+QJsonArray point(PointMm p) {
+    return QJsonArray{p.x, p.y};
+}
+
+// What the standard reading of a DXF file drew and left out.
+QJsonObject dxf_standard_summary(const DxfStandardSummary& d) {
+    QJsonObject skipped;
+    for (const auto& [type, count] : d.facts.skipped) {
+        skipped[QString::fromStdString(type)] = qint64(count);
+    }
+    if (d.facts.paper_space > 0) {
+        skipped["paper_space"] = qint64(d.facts.paper_space);
+    }
+    return QJsonObject{{"offset", point(d.offset)},
+                       {"mirror_x", d.mirror_x},
+                       {"mm_per_unit", d.mm_per_unit},
+                       {"paths", qint64(d.strokes)},
+                       {"pen_lifts", qint64(d.pen_lifts)},
+                       {"holes", qint64(d.holes)},
+                       {"segments", qint64(d.segments)},
+                       {"length_mm", d.length_mm},
+                       {"skipped", skipped}};
+}
+
+// What the standard reading of a Gerber or drill file drew, drilled and left out.
+QJsonObject board_summary(const BoardJobReport& r) {
+    QJsonArray tools;
+    for (const BoardJobReport::Tool& t : r.tools) {
+        tools.append(QJsonObject{{"tool", t.tool},
+                                 {"diameter", t.diameter},
+                                 {"holes", qint64(t.holes)},
+                                 {"drilled", t.drilled}});
+    }
+    const BoardNotes& n = r.notes;
+    const QJsonObject skipped{{"clear_objects", qint64(n.clear_objects)},
+                              {"aperture_blocks", qint64(n.aperture_blocks)},
+                              {"unknown_apertures", qint64(n.unknown_apertures)},
+                              {"unknown_primitives", qint64(n.unknown_primitives)},
+                              {"routed", qint64(n.routed)},
+                              {"slots", qint64(r.slots)}};
+    return QJsonObject{{"offset", point(r.offset)},
+                       {"mirror_x", r.mirror_x},
+                       {"strokes", qint64(r.strokes)},
+                       {"pen_lifts", qint64(r.lifts)},
+                       {"tracks", qint64(r.tracks)},
+                       {"arcs", qint64(r.arcs)},
+                       {"pads", qint64(r.pads)},
+                       {"regions", qint64(r.regions)},
+                       {"tools", tools},
+                       {"skipped", skipped},
+                       {"assumed", QJsonArray::fromStringList(n.assumptions)}};
+}
+
 QJsonObject summary(JobRun& run, const RunOptions& options, bool ran_to_end, double wall) {
     const Controller& c = run.controller();
     const StepEngine::Totals& totals = c.engine.totals();
@@ -121,6 +174,11 @@ QJsonObject summary(JobRun& run, const RunOptions& options, bool ran_to_end, dou
         motors["lost_steps"] =
             qint64(decoded.faults(AXIS_X) + decoded.faults(AXIS_Y) + decoded.faults(AXIS_Z));
         out["motors"] = motors;
+    }
+    if (options.standard) {
+        out["standard"] = options.page == RunPage::Dxf
+                              ? dxf_standard_summary(c.dxf_standard.summary())
+                              : board_summary(c.board.last_report());
     }
     const PathExtents& e = c.machine.extents();
     if (!e.empty) {
@@ -158,6 +216,26 @@ void print_text(const QJsonObject& s) {
                     static_cast<long long>(m["y"].toInteger()),
                     static_cast<long long>(m["z"].toInteger()),
                     static_cast<long long>(m["lost_steps"].toInteger()));
+    }
+    if (s.contains("standard")) {
+        const QJsonObject t = s["standard"].toObject();
+        const QJsonArray offset = t["offset"].toArray();
+        std::printf("placed: offset %.4f, %.4f mm%s\n", shown(offset[0].toDouble()),
+                    shown(offset[1].toDouble()), t["mirror_x"].toBool() ? ", mirrored in X" : "");
+        const char* paths = t.contains("paths") ? "paths" : "strokes";
+        std::printf("%s: %lld, pen lifts %lld\n", paths,
+                    static_cast<long long>(t[paths].toInteger()),
+                    static_cast<long long>(t["pen_lifts"].toInteger()));
+        QStringList skipped;
+        const QJsonObject left = t["skipped"].toObject();
+        for (auto it = left.begin(); it != left.end(); ++it) {
+            if (it.value().toInteger() > 0) {
+                skipped.append(QStringLiteral("%1 %2").arg(it.key()).arg(it.value().toInteger()));
+            }
+        }
+        if (!skipped.isEmpty()) {
+            std::printf("not drawn: %s\n", qPrintable(skipped.join(QStringLiteral(", "))));
+        }
     }
     if (s.contains("extents")) {
         const QJsonObject e = s["extents"].toObject();

@@ -1,6 +1,8 @@
 // Parsing the headless runner's command line.
 #include "run/run_options.h"
 
+#include "dxf/dxf_drawing.h"
+
 #include <sys/stat.h>
 #include <QFile>
 #include <QFileInfo>
@@ -109,6 +111,10 @@ QString RunOptions::field_text(Field field) const {
         case Field::DxfFile:
         case Field::GerberFile:
             return file;
+        case Field::OffsetX:
+            return offset_x;
+        case Field::OffsetY:
+            return offset_y;
         default:
             return {};
     }
@@ -129,6 +135,9 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
     }
     bool page_given = false;
     QStringList files;
+    // Options that only the standard reading, or only its DXF page, can use.
+    QStringList true_size_options;
+    QStringList dxf_only_options;
     while (!arguments.isEmpty()) {
         const QString argument = arguments.takeFirst();
         bool field_taken = false;
@@ -209,6 +218,54 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
             options.png = *png;
         } else if (argument == QLatin1String("--json")) {
             options.json = true;
+        } else if (argument == QLatin1String("--standard")) {
+            options.standard = true;
+        } else if (const auto origin = value_of("--origin")) {
+            true_size_options.append(QStringLiteral("--origin"));
+            if (*origin == QLatin1String("file")) {
+                options.origin = PlacementOrigin::File;
+            } else if (*origin == QLatin1String("corner")) {
+                options.origin = PlacementOrigin::Corner;
+            } else if (error.isEmpty()) {
+                error = QStringLiteral("--origin takes file or corner, not \"%1\"").arg(*origin);
+            }
+        } else if (const auto offset = value_of("--offset")) {
+            true_size_options.append(QStringLiteral("--offset"));
+            const QStringList parts = offset->split(u',');
+            bool x_ok = false, y_ok = false;
+            if (parts.size() == 2) {
+                parts[0].trimmed().toDouble(&x_ok);
+                parts[1].trimmed().toDouble(&y_ok);
+            }
+            if (x_ok && y_ok) {
+                options.offset_x = parts[0].trimmed();
+                options.offset_y = parts[1].trimmed();
+            } else if (error.isEmpty()) {
+                error = QStringLiteral(
+                            "--offset takes X,Y in mm with a decimal point (10.5,-3), not \"%1\"")
+                            .arg(*offset);
+            }
+        } else if (argument == QLatin1String("--mirror-x")) {
+            true_size_options.append(QStringLiteral("--mirror-x"));
+            options.mirror_x = true;
+        } else if (const auto unit = value_of("--units")) {
+            true_size_options.append(QStringLiteral("--units"));
+            dxf_only_options.append(QStringLiteral("--units"));
+            options.dxf_unit = *unit;
+            if (error.isEmpty() && (!dxf_unit_named(*unit) || unit->isEmpty())) {
+                error = QStringLiteral("--units takes mm, cm, m, in or ft, not \"%1\"").arg(*unit);
+            }
+        } else if (const auto circles = value_of("--circles-as-holes")) {
+            true_size_options.append(QStringLiteral("--circles-as-holes"));
+            dxf_only_options.append(QStringLiteral("--circles-as-holes"));
+            if (*circles == QLatin1String("yes")) {
+                options.circles_as_holes = true;
+            } else if (*circles == QLatin1String("no")) {
+                options.circles_as_holes = false;
+            } else if (error.isEmpty()) {
+                error =
+                    QStringLiteral("--circles-as-holes takes yes or no, not \"%1\"").arg(*circles);
+            }
         } else if (argument.startsWith(u'-') && argument.size() > 1) {
             error = QStringLiteral("unknown option %1").arg(argument);
         } else {
@@ -232,6 +289,14 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
             QFileInfo(options.file).suffix().compare(QLatin1String("dxf"), Qt::CaseInsensitive) == 0
                 ? RunPage::Dxf
                 : RunPage::Gerber;
+    }
+    if (!options.standard && !true_size_options.isEmpty()) {
+        error = QStringLiteral("%1 needs --standard").arg(true_size_options.front());
+        return std::nullopt;
+    }
+    if (options.page != RunPage::Dxf && !dxf_only_options.isEmpty()) {
+        error = QStringLiteral("%1 is for DXF files (--page dxf)").arg(dxf_only_options.front());
+        return std::nullopt;
     }
     // A real port runs in real time: the machine can't be hurried.
     if (options.port.kind != PortKind::Sim) {
@@ -257,6 +322,14 @@ QString run_usage() {
         "  --no-return                do not return to 0,0 after the job\n"
         "  --start-x T --start-y T --start-z T   position before the job (default 0)\n"
         "  --zoom N  --auto-zoom  --idle-moves    DXF preview settings\n"
+        "  --standard                 read the file at its true size: Gerber RS-274X and Excellon\n"
+        "                             drill files, or DXF with arcs, circles, polylines, splines\n"
+        "  --origin file|corner       the file's origin at --offset (default), or the drawing's\n"
+        "                             lower-left corner where the tool stands\n"
+        "  --offset X,Y               the file origin's place in mm, decimal point (default 0,0)\n"
+        "  --mirror-x                 mirrored in X (the bottom side of a board)\n"
+        "  --units mm|cm|m|in|ft      DXF drawing unit (default: the file's $INSUNITS, else mm)\n"
+        "  --circles-as-holes yes|no  DXF drilling at circle centres too (default yes)\n"
         "  --port auto|ppdev|direct|sim           port access (default sim)\n"
         "  --sim-ports 3bc,378,278                ports of the simulated machine\n"
         "  --config FILE              settings file (default cfg.ini)\n"

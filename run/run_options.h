@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/operator.h"
+#include "core/placement.h"
 #include "port/port_options.h"
 
 #include <QString>
@@ -35,6 +36,13 @@ struct RunOptions {
     QString png;
     bool json = false;
     bool help = false;
+    // The true-size reading of the page, and where its drawing lands.
+    bool standard = false;
+    PlacementOrigin origin = PlacementOrigin::File;
+    QString offset_x = QStringLiteral("0"), offset_y = QStringLiteral("0");
+    bool mirror_x = false;
+    QString dxf_unit;  // empty: the file's $INSUNITS
+    bool circles_as_holes = true;
 
     // The text of a job-parameter field for this run.
     QString field_text(Field field) const;

@@ -25,6 +25,14 @@ JobParameterTexts typed_texts() {
     texts.drill_depth = QStringLiteral("глубина = 2");
     texts.marker_diameter = QStringLiteral("07");
     texts.return_to_origin = false;
+    texts.dxf_standard = true;
+    texts.dxf_unit = QStringLiteral("in");
+    texts.circles_as_holes = false;
+    texts.gerber_standard = true;
+    texts.origin = QStringLiteral("corner");
+    texts.offset_x = QStringLiteral("-12,5");
+    texts.offset_y = QStringLiteral("3.25");
+    texts.mirror_x = true;
     return texts;
 }
 
@@ -37,6 +45,14 @@ void expect_same(const JobParameterTexts& a, const JobParameterTexts& b) {
     EXPECT_EQ(a.drill_depth, b.drill_depth);
     EXPECT_EQ(a.marker_diameter, b.marker_diameter);
     EXPECT_EQ(a.return_to_origin, b.return_to_origin);
+    EXPECT_EQ(a.dxf_standard, b.dxf_standard);
+    EXPECT_EQ(a.dxf_unit, b.dxf_unit);
+    EXPECT_EQ(a.circles_as_holes, b.circles_as_holes);
+    EXPECT_EQ(a.gerber_standard, b.gerber_standard);
+    EXPECT_EQ(a.origin, b.origin);
+    EXPECT_EQ(a.offset_x, b.offset_x);
+    EXPECT_EQ(a.offset_y, b.offset_y);
+    EXPECT_EQ(a.mirror_x, b.mirror_x);
 }
 
 class JobParametersFileTest : public ::testing::Test {
@@ -90,6 +106,9 @@ TEST_F(JobParametersFileTest, FailuresNameTheProblemAndChangeNothing) {
         {"[job]\nspeed_xy=1\nmarker_diameter=5\n", "marker_diameter"},
         {"[job]\nspeed_xy=1\nmarker_diameter=0,5\n", "marker_diameter"},
         {"[job]\nreturn_to_origin=yes\n", "return_to_origin"},
+        {"[job]\nmirror_x=2\n", "mirror_x"},
+        {"[job]\norigin=center\n", "origin"},
+        {"[job]\ndxf_unit=yd\n", "dxf_unit"},
         {"[job]\nspeed_xy=\"2,5\n", "speed_xy"},
         {"[job]\nspeed_xy=\"2,5\" 3\n", "speed_xy"},
         {"[machine]\nmm_per_step_x=0.0025\n", "нет параметров задания"},

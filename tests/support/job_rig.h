@@ -2,6 +2,8 @@
 #pragma once
 
 #include "dxf/dxf_jobs.h"
+#include "dxf/dxf_standard_jobs.h"
+#include "gerber/board_jobs.h"
 #include "gerber/gerber_page.h"
 #include "jobs/job_buttons.h"
 #include "tests/support/machine_rig.h"
@@ -21,7 +23,9 @@ struct JobRig : MachineRig {
 
     DxfJobs dxf{machine, mover};
     GerberPage gerber{machine, mover};
-    JobButtons buttons{machine, mover, dxf, gerber.jobs()};
+    DxfStandardJobs dxf_standard{machine, mover};
+    GerberStandardJobs board{machine, mover};
+    JobButtons buttons{machine, mover, dxf, gerber.jobs(), dxf_standard, board};
 };
 
 }  // namespace ostrel::testing

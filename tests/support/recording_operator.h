@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace ostrel::testing {
@@ -70,6 +71,18 @@ public:
     int preview_zoom() const override { return zoom; }
     bool auto_zoom() const override { return autozoom; }
     bool idle_moves() const override { return idle_moves_checked; }
+    bool standard_mode(int page_index) const override {
+        return standard_pages.contains(page_index);
+    }
+    PlacementOrigin placement_origin() const override { return origin; }
+    bool mirror_x() const override { return mirrored; }
+    QString dxf_unit() const override { return unit; }
+    bool circles_as_holes() const override { return circle_holes; }
+    void keep_offset(const QString& x, const QString& y) override {
+        texts[Field::OffsetX] = x;
+        texts[Field::OffsetY] = y;
+        origin = PlacementOrigin::File;
+    }
 
     std::map<Field, QString> texts;
     int jog_speed = 10;
@@ -79,6 +92,11 @@ public:
     int zoom = 1;
     bool autozoom = false;
     bool idle_moves_checked = false;
+    std::set<int> standard_pages;
+    PlacementOrigin origin = PlacementOrigin::File;
+    bool mirrored = false;
+    QString unit;
+    bool circle_holes = true;
 };
 
 }  // namespace ostrel::testing
