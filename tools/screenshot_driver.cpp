@@ -10,6 +10,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -58,6 +60,116 @@ void run_sample_jobs(ostrel::MainWindow* main_window, QWidget* file_view_window,
     save(track_window, QStringLiteral("job-gerber-track"));
 }
 
+// Answers the modal boxes a job opens with "ДА" (the drill questions, the limit question), and
+// grabs the first one of each run as name.
+class BoxAnswerer {
+public:
+    template <typename Save>
+    BoxAnswerer(QWidget* parent, Save save, const QString& name) {
+        timer_.setInterval(100);
+        QObject::connect(&timer_, &QTimer::timeout, parent, [this, save, name] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            if (!grabbed_) {
+                save(box, name);
+                grabbed_ = true;
+            }
+            for (QAbstractButton* button : box->buttons()) {
+                if (box->buttons().size() == 1 || button->text() == QStringLiteral("ДА")) {
+                    button->click();
+                    return;
+                }
+            }
+        });
+        timer_.start();
+    }
+
+private:
+    QTimer timer_;
+    bool grabbed_ = false;
+};
+
+// Files of other programs, read at their true size, where the shared test files are at hand: a
+// KiCad board's bottom copper and its drill file placed alike, an EAGLE copper plot, and a
+// LibreCAD drawing.
+template <typename Save>
+void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_window,
+                       QWidget* track_window, Save save) {
+    const QDir data(QStringLiteral("../shared/testdata"));
+    if (!data.exists()) {
+        std::fputs("no ../shared/testdata: the true-size screenshots are left out\n", stderr);
+        return;
+    }
+    auto* inner = main_window->findChild<QTabWidget*>(QStringLiteral("filePages"));
+    auto* kind = main_window->findChild<QComboBox*>(QStringLiteral("jobKindCombo"));
+    auto* origin = main_window->findChild<QComboBox*>(QStringLiteral("placementOriginCombo"));
+    const auto check = [main_window](const char* name, bool on) {
+        main_window->findChild<QCheckBox*>(QString::fromLatin1(name))->setChecked(on);
+    };
+    const auto click = [main_window](const char* name) {
+        main_window->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+    };
+
+    inner->setCurrentIndex(1);
+    check("gerberStandardCheck", true);
+    check("mirrorXCheck", true);
+    origin->setCurrentIndex(1);  // the board's corner where the tool stands
+    main_window->choose_job_file(
+        data.filePath(QStringLiteral("gerber/kicad6_project-controller-B_Cu.gbr")));
+    save(main_window, QStringLiteral("standard-kicad-copper"));
+    click("gerberPreviewButton");
+    save(file_view_window, QStringLiteral("standard-kicad-copper-preview"));
+    {
+        BoxAnswerer answers(main_window, save, QStringLiteral("standard-kicad-copper-question"));
+        click("drawButton");
+    }
+    save(track_window, QStringLiteral("standard-kicad-copper-track"));
+    save(main_window, QStringLiteral("standard-kicad-offset-kept"));
+
+    kind->setCurrentIndex(1);  // drilling: its slow plunge made brisk, like the other speeds
+    for (const char* edit : {"speedXyEdit", "speedXyRapidEdit", "speedZUpEdit", "speedZDownEdit"}) {
+        main_window->findChild<QLineEdit*>(QString::fromLatin1(edit))
+            ->setText(QStringLiteral("40"));
+    }
+    main_window->choose_job_file(
+        data.filePath(QStringLiteral("drill/kicad6_project-controller.drl")));
+    click("gerberPreviewButton");
+    save(file_view_window, QStringLiteral("standard-kicad-drill-preview"));
+    {
+        BoxAnswerer answers(main_window, save, QStringLiteral("standard-kicad-drill-question"));
+        click("drillButton");
+    }
+    save(track_window, QStringLiteral("standard-kicad-drill-track"));
+
+    kind->setCurrentIndex(0);
+    check("mirrorXCheck", false);
+    origin->setCurrentIndex(1);
+    main_window->choose_job_file(data.filePath(QStringLiteral("gerber/eagle_top-cop.gbx")));
+    click("gerberPreviewButton");
+    save(file_view_window, QStringLiteral("standard-eagle-preview"));
+    {
+        BoxAnswerer answers(main_window, save, QStringLiteral("standard-eagle-question"));
+        click("drawButton");
+    }
+    save(track_window, QStringLiteral("standard-eagle-track"));
+
+    inner->setCurrentIndex(0);
+    check("dxfStandardCheck", true);
+    origin->setCurrentIndex(1);
+    main_window->choose_job_file(
+        data.filePath(QStringLiteral("dxf/librecad-dxfrw0510_igbt-npn_unpadded_points.dxf")));
+    save(main_window, QStringLiteral("standard-librecad"));
+    click("dxfPreviewButton");
+    save(file_view_window, QStringLiteral("standard-librecad-preview"));
+    {
+        BoxAnswerer answers(main_window, save, QStringLiteral("standard-librecad-question"));
+        click("drawButton");
+    }
+    save(track_window, QStringLiteral("standard-librecad-track"));
+}
+
 // For the documentation: every tab and window as a PNG, taken once the splash has gone.
 void take_screenshots(const QString& dir, ostrel::MainWindow* main_window, QWidget* stop_dialog,
                       QWidget* file_view_window, QWidget* track_window) {
@@ -97,6 +209,7 @@ void take_screenshots(const QString& dir, ostrel::MainWindow* main_window, QWidg
             save(track_window, QStringLiteral("track"));
             stop_dialog->hide();
             run_sample_jobs(main_window, file_view_window, track_window, save);
+            run_standard_jobs(main_window, file_view_window, track_window, save);
             QApplication::quit();
         });
     });

@@ -149,11 +149,13 @@ TEST_F(OstrelRunTest, BadUsageExitsTwo) {
     const Finished help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* option :
-         {"--job",        "--page",         "--speed-xy", "--speed-xy-rapid", "--z-travel",
-          "--speed-z-up", "--speed-z-down", "--depth",    "--marker",         "--apertures",
-          "--no-return",  "--start-x",      "--zoom",     "--auto-zoom",      "--idle-moves",
-          "--port",       "--config",       "--trace",    "--realtime",       "--png",
-          "--json"}) {
+         {"--job",      "--page",       "--speed-xy",        "--speed-xy-rapid",
+          "--z-travel", "--speed-z-up", "--speed-z-down",    "--depth",
+          "--marker",   "--apertures",  "--no-return",       "--start-x",
+          "--zoom",     "--auto-zoom",  "--idle-moves",      "--port",
+          "--config",   "--trace",      "--realtime",        "--png",
+          "--json",     "--standard",   "--origin",          "--offset",
+          "--mirror-x", "--units",      "--circles-as-holes"}) {
         EXPECT_TRUE(help.out.contains(option)) << option;
     }
 }
@@ -318,6 +320,60 @@ TEST_F(OstrelRunTest, AFileWithNulBytesIsNoGerberOrDrillJob) {
     }
 }
 
+// A board's copper placed by its corner where the tool starts, then its drill file at the offset
+// the summary gave: the holes land on the copper's pads, mirrored as well.
+TEST_F(OstrelRunTest, TheStandardReadingPlacesABoardsFilesAlike) {
+    const QString copper = dir.write("board.gbr",
+                                     "%FSLAX26Y26*%\n%MOMM*%\n%ADD10C,1*%\nD10*\n"
+                                     "X10000000Y10000000D03*\nX20000000Y15000000D03*\nM02*\n");
+    const QString drill =
+        dir.write("board.drl", "M48\nMETRIC,TZ\nT1C0.8\n%\nT1\nX10.0Y10.0\nX20.0Y15.0\nM30\n");
+    for (const bool mirrored : {false, true}) {
+        SCOPED_TRACE(mirrored ? "mirrored" : "as drawn");
+        QStringList placed = {"--standard", "--json", "--no-return", "--start-x", "30",
+                              "--start-y",  "5"};
+        if (mirrored) {
+            placed << "--mirror-x";
+        }
+        const Finished plotted = run(placed + QStringList{"--origin", "corner", copper});
+        ASSERT_EQ(plotted.status, 0) << plotted.err.toStdString();
+        const QJsonObject copper_run =
+            QJsonDocument::fromJson(plotted.out).object()["standard"].toObject();
+        const QJsonArray offset = copper_run["offset"].toArray();
+        // The pads' lower-left edge (9,5 mm; mirrored, -20,5 mm) at the tool, X 30, Y 5.
+        EXPECT_NEAR(offset[0].toDouble(), mirrored ? 50.5 : 20.5, 1e-9);
+        EXPECT_NEAR(offset[1].toDouble(), -4.5, 1e-9);
+        EXPECT_EQ(copper_run["pads"].toInteger(), 2);
+
+        const QString at =
+            QStringLiteral("%1,%2").arg(offset[0].toDouble()).arg(offset[1].toDouble());
+        const Finished drilled =
+            run(placed + QStringList{"--job", "drill", "--offset", at, "--trace",
+                                     dir.path("drill.trace"), drill});
+        ASSERT_EQ(drilled.status, 0) << drilled.err.toStdString();
+        EXPECT_TRUE(drilled.err.contains(QStringLiteral("Вставьте сверло 0,8 мм")))
+            << drilled.err.toStdString();
+        // Where the drill went down: the bottom of each plunge, in mm.
+        const std::vector<testing::StepPoint> path =
+            testing::decode_writes(testing::read_trace_file(dir.path("drill.trace")), PORT_3BC,
+                                   {12000, 2000, 0})
+                .path;
+        std::vector<std::pair<double, double>> bottoms;
+        for (std::size_t i = 1; i + 1 < path.size(); ++i) {
+            if (path[i].z < path[i - 1].z && path[i].z < path[i + 1].z) {
+                bottoms.emplace_back(path[i].x * 0.0025, path[i].y * 0.0025);
+            }
+        }
+        const double sign = mirrored ? -1 : 1;
+        ASSERT_EQ(bottoms.size(), 2u);
+        for (const auto& [x, y] : bottoms) {
+            const bool first = std::abs(y - 5.5) < 0.01;
+            EXPECT_NEAR(x, sign * (first ? 10 : 20) + offset[0].toDouble(), 0.01);
+            EXPECT_NEAR(y, first ? 5.5 : 10.5, 0.01);
+        }
+    }
+}
+
 TEST_F(OstrelRunTest, OptionsThatCannotWorkAreBadUsage) {
     const QString board = dir.write("board.gbr", kBoard);
     const struct {
@@ -329,6 +385,13 @@ TEST_F(OstrelRunTest, OptionsThatCannotWorkAreBadUsage) {
         {{"--sim-ports=", "--job", "preview", board}, "--sim-ports"},
         {{"--marker", "12345", board}, "--marker"},
         {{"--marker=5x", board}, "--marker"},
+        {{"--origin", "corner", board}, "--standard"},
+        {{"--standard", "--origin", "centre", board}, "--origin"},
+        {{"--standard", "--offset", "1,5,2", board}, "--offset"},
+        {{"--standard", "--offset", "x,2", board}, "--offset"},
+        {{"--standard", "--units", "in", board}, "DXF"},
+        {{"--standard", "--page", "dxf", "--units", "yd", board}, "--units"},
+        {{"--standard", "--page", "dxf", "--circles-as-holes", "maybe", board}, "--circles"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
