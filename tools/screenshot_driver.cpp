@@ -128,11 +128,16 @@ void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_windo
     save(track_window, QStringLiteral("standard-kicad-copper-track"));
     save(main_window, QStringLiteral("standard-kicad-offset-kept"));
 
-    kind->setCurrentIndex(1);  // drilling: its slow plunge made brisk, like the other speeds
-    for (const char* edit : {"speedXyEdit", "speedXyRapidEdit", "speedZUpEdit", "speedZDownEdit"}) {
-        main_window->findChild<QLineEdit*>(QString::fromLatin1(edit))
-            ->setText(QStringLiteral("40"));
-    }
+    // The job kind fills in its own speeds: made brisk again after each change.
+    const auto brisk_kind = [main_window, kind](int index) {
+        kind->setCurrentIndex(index);
+        for (const char* edit :
+             {"speedXyEdit", "speedXyRapidEdit", "speedZUpEdit", "speedZDownEdit"}) {
+            main_window->findChild<QLineEdit*>(QString::fromLatin1(edit))
+                ->setText(QStringLiteral("40"));
+        }
+    };
+    brisk_kind(1);
     main_window->choose_job_file(
         data.filePath(QStringLiteral("drill/kicad6_project-controller.drl")));
     click("gerberPreviewButton");
@@ -143,7 +148,7 @@ void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_windo
     }
     save(track_window, QStringLiteral("standard-kicad-drill-track"));
 
-    kind->setCurrentIndex(0);
+    brisk_kind(0);
     check("mirrorXCheck", false);
     origin->setCurrentIndex(1);
     main_window->choose_job_file(data.filePath(QStringLiteral("gerber/eagle_top-cop.gbx")));
