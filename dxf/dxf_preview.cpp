@@ -12,11 +12,6 @@ namespace ostrel {
 
 namespace {
 
-const QColor kBackground(255, 255, 255);
-const QColor kCross(0, 0, 255);
-const QColor kLine(0, 0, 0);
-const QColor kTravel(255, 0, 0);
-
 constexpr Extended kCountsPerMm = 10000;
 // Mapped points are kept within this many pixels; nothing drawn there reaches a picture.
 constexpr Extended kMappedLimit = 1e15L;
@@ -154,17 +149,17 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
     preview_offset_x_ = round_half_even(static_cast<Extended>(preview_offset_x_) * preview_zoom_);
     preview_offset_y_ = round_half_even(static_cast<Extended>(preview_offset_y_) * preview_zoom_);
 
-    picture.fill(kBackground);
+    picture.fill(DxfPreviewColours::background);
 
     // Origin cross, 10 mm each way.
     constexpr std::int64_t kTenMm = 10 * 10000;
-    picture.set_pen(kCross, 1);
+    picture.set_pen(DxfPreviewColours::cross, 1);
     draw_segment(picture, column_of(-kTenMm), row_of(0), column_of(kTenMm), row_of(0));
     draw_segment(picture, column_of(0), row_of(-kTenMm), column_of(0), row_of(kTenMm));
 
     // The first travel line starts at the left edge, on the row where the origin is drawn.
     // (Row baseline_y - oy would mirror the offset and miss the origin's row under "Auto".)
-    picture.set_pen(kLine, 1);
+    picture.set_pen(DxfPreviewColours::line, 1);
     std::int64_t pen_x = 0;
     std::int64_t pen_y = row_of(0);
     picture.move_to(QPoint(0, static_cast<int>(pen_y)));
@@ -175,10 +170,10 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
         const std::int64_t x2 = column_of(line->q_x2);
         const std::int64_t y2 = row_of(line->q_y2);
         if (idle_moves) {
-            picture.set_pen(kTravel, 1);
+            picture.set_pen(DxfPreviewColours::travel, 1);
             draw_segment(picture, pen_x, pen_y, x1, y1);
         }
-        picture.set_pen(kLine, 1);
+        picture.set_pen(DxfPreviewColours::line, 1);
         draw_segment(picture, x1, y1, x2, y2);
         pen_x = x2;
         pen_y = y2;

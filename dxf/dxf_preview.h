@@ -6,11 +6,21 @@
 #include "dxf/dxf_reader.h"
 #include "motion/machine.h"
 
+#include <QColor>
 #include <QPoint>
 #include <cstdint>
 #include <functional>
 
 namespace ostrel {
+
+// The colours of both DXF previews: white ground, the origin's blue cross, black lines, red
+// travels.
+struct DxfPreviewColours {
+    static inline const QColor background{255, 255, 255};
+    static inline const QColor cross{0, 0, 255};
+    static inline const QColor line{0, 0, 0};
+    static inline const QColor travel{255, 0, 0};
+};
 
 // Draws a line between two picture points, cut to a frame far outside any picture so that the
 // painter's integer coordinates never overflow; the pen moves to the first point unless it stands

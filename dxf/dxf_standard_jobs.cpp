@@ -15,11 +15,6 @@ namespace ostrel {
 
 namespace {
 
-const QColor kBackground(255, 255, 255);
-const QColor kCross(0, 0, 255);
-const QColor kLine(0, 0, 0);
-const QColor kTravel(255, 0, 0);
-
 // Mapped points are held within this many pixels; nothing drawn there reaches a picture.
 constexpr Extended kMappedLimit = 1e15L;
 
@@ -152,8 +147,8 @@ void DxfStandardJobs::preview(Picture& picture, int outer_height,
             static_cast<Extended>(round_half_even(static_cast<Extended>(min_y) * map.zoom));
     }
 
-    picture.fill(kBackground);
-    picture.set_pen(kCross, 1);
+    picture.fill(DxfPreviewColours::background);
+    picture.set_pen(DxfPreviewColours::cross, 1);
     draw_clipped_segment(picture, map.column(-10), map.row(0), map.column(10), map.row(0));
     draw_clipped_segment(picture, map.column(0), map.row(-10), map.column(0), map.row(10));
 
@@ -165,10 +160,10 @@ void DxfStandardJobs::preview(Picture& picture, int outer_height,
         const Extended x = map.column(stroke.points.front().x);
         const Extended y = map.row(stroke.points.front().y);
         if (idle_moves) {
-            picture.set_pen(kTravel, 1);
+            picture.set_pen(DxfPreviewColours::travel, 1);
             draw_clipped_segment(picture, pen_x, pen_y, x, y);
         }
-        picture.set_pen(kLine, 1);
+        picture.set_pen(DxfPreviewColours::line, 1);
         if (stroke.points.size() == 1) {
             // A point marked: a dot the size of a pixel.
             draw_clipped_segment(picture, x, y, x + 1, y);
