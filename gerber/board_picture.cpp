@@ -16,8 +16,11 @@ constexpr double kPi = std::numbers::pi;
 // How far (pixels) a curve made into lines may stray from the curve.
 constexpr double kPixelTolerance = 0.1;
 // Objects gathered into one path before it is filled: the painter's cost per call is then
-// spread thin, and the path's memory stays small however large the board.
-constexpr int kBatch = 2048;
+// spread thin, and the path's memory stays small however large the board. Not more: the
+// painter sorts each row's edge crossings into a tree that grows with the path, and on a 10 MB
+// board 64 objects a path painted a tenth faster than 2048 (fewer lost again to the cost per
+// call). Each pixel is painted by whether its centre is covered, so the batch changes no pixel.
+constexpr int kBatch = 64;
 
 // Gathers the areas of one colour and fills them a batch at a time. Solid areas run one way
 // round in pixels (the transform may turn them all) and holes the other, so the nonzero rule
