@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -92,16 +93,16 @@ public:
         std::fwrite(line, 1, static_cast<std::size_t>(n), out_);
         bytes += n;
     }
+    // A number in [0, range), the same sequence on every machine.
     std::uint32_t next(std::uint32_t range) {
-        seed_ = seed_ * 1664525u + 1013904223u;
-        return (seed_ >> 8) % range;
+        return static_cast<std::uint32_t>((static_cast<std::uint64_t>(random_()) * range) >> 32);
     }
 
     std::int64_t bytes = 0;
 
 private:
     std::FILE* out_ = nullptr;
-    std::uint32_t seed_ = 12345;
+    std::mt19937 random_{12345};
 };
 
 // Coordinates in millionths of a millimetre (4.6 format), on a 100 x 80 mm board.
@@ -183,8 +184,10 @@ void write_footprint(BoardWriter& w, long& x, long& y, Counts& counts) {
     x = clamp_x(static_cast<long>(w.next(kWidth)));
     y = clamp_y(static_cast<long>(w.next(kHeight)));
     const int pads = 2 + static_cast<int>(w.next(14));
+    const long first = x;
     for (int i = 0; i < pads; ++i) {
-        w.put("X%ldY%ldD03*\n", clamp_x(x + i * 2'540'000L), y);
+        x = clamp_x(first + i * 2'540'000L);
+        w.put("X%ldY%ldD03*\n", x, y);
     }
     counts.pads += pads;
 }
