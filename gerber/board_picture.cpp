@@ -108,19 +108,33 @@ public:
 private:
     // A polygon from board points, closed, run counterclockwise on the board.
     void add_board_polygon(const std::vector<PointMm>& points, AreaBatch& batch) {
-        QPolygonF polygon;
-        polygon.reserve(static_cast<qsizetype>(points.size()) + 1);
+        polygon_.clear();
         for (const PointMm p : points) {
-            polygon.append(transform_.map(QPointF(p.x, p.y)));
+            polygon_.append(transform_.map(QPointF(p.x, p.y)));
         }
-        if (!polygon.isEmpty()) {
-            polygon.append(polygon.front());
+        if (!polygon_.isEmpty()) {
+            polygon_.append(polygon_.front());
         }
-        batch.add_polygon(polygon);
+        batch.add_polygon(polygon_);
     }
 
     int sides(double radius_mm) const {
         return circle_sides(radius_mm * view_.scale, kPixelTolerance);
+    }
+
+    // A pen's half circle sides and its corner radius: most tracks in a row share one pen.
+    struct PenSides {
+        double radius = -1;
+        int half = 0;
+        double corner = 0;
+    };
+    const PenSides& pen_sides(double r) {
+        if (r != pen_.radius) {
+            pen_.radius = r;
+            pen_.half = std::max(2, sides(r) / 2);
+            pen_.corner = straddling_radius(r, 2 * pen_.half);
+        }
+        return pen_;
     }
 
     void disc(PointMm c, double r, AreaBatch& batch) {
@@ -148,10 +162,10 @@ private:
             return;
         }
         const double direction = std::atan2(b.y - a.y, b.x - a.x);
-        const int half = std::max(2, sides(r) / 2);
-        const double rv = straddling_radius(r, 2 * half);
-        std::vector<PointMm> points;
-        points.reserve(static_cast<std::size_t>(2 * half + 2));
+        const int half = pen_sides(r).half;
+        const double rv = pen_.corner;
+        std::vector<PointMm>& points = points_;
+        points.clear();
         for (int end = 0; end < 2; ++end) {
             const PointMm c = end == 0 ? b : a;
             const double start = direction - kPi / 2 + end * kPi;
@@ -278,6 +292,10 @@ private:
     BoardView view_;
     QTransform transform_;
     std::unordered_map<std::uint32_t, QPainterPath> shapes_;
+    // Kept from one object to the next, so that drawing one costs no allocation.
+    std::vector<PointMm> points_;
+    QPolygonF polygon_;
+    PenSides pen_;
 };
 
 }  // namespace
