@@ -12,7 +12,7 @@ FUZZ_MERGE ?=
 PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
             libgtest-dev libgmock-dev googletest fonts-dejavu-core qt6-translations-l10n \
             xvfb xdotool python3-ezdxf gerbv
-BENCH_PACKAGES := libbenchmark-dev
+BENCH_PACKAGES := libbenchmark-dev time
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 .PHONY: all deps build run test bench fuzz install clean format

@@ -6,6 +6,7 @@
 #include "gerber/aperture_shape.h"
 #include "gerber/gerber_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -611,8 +612,27 @@ void GerberReader::begin_repeat(std::string_view text) {
 
 void GerberReader::end_repeat() {
     repeating_ = false;
-    for (int row = 0; row < repeat_.y; ++row) {
-        for (int column = 0; column < repeat_.x; ++column) {
+    long long per_copy = 0;
+    for (const BoardLevel& level : repeated_) {
+        per_copy +=
+            static_cast<long long>(level.tracks.size() + level.arcs.size() + level.pads.size());
+        for (const Region& r : level.regions) {
+            per_copy += static_cast<long long>(r.contour.size());
+        }
+    }
+    const long long copies = static_cast<long long>(repeat_.x) * repeat_.y;
+    // The first copy is read already; the others as many as fit, row by row.
+    const long long drawn =
+        per_copy == 0 ? 0 : std::min(copies, std::max(1LL, kMostRepeated / per_copy));
+    if (drawn < copies && per_copy > 0) {
+        board_.notes.assumptions.append(
+            QStringLiteral("шаг и повтор (%SR): нарисовано копий %1 из %2, больше не уместить")
+                .arg(drawn)
+                .arg(copies));
+    }
+    long long made = 0;
+    for (int row = 0; row < repeat_.y && made < drawn; ++row) {
+        for (int column = 0; column < repeat_.x && made < drawn; ++column, ++made) {
             for (const BoardLevel& level : repeated_) {
                 append(board_.level(level.clear),
                        translated(level, column * repeat_.dx, row * repeat_.dy));

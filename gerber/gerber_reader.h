@@ -16,6 +16,10 @@ namespace ostrel {
 // draws to the board, in millimetres. Graphics state persists from one piece to the next.
 class GerberReader {
 public:
+    // Objects the copies of a step-and-repeat block may add, a region counted by its corners: a
+    // few bytes can ask for 10000 x 10000 copies, which no memory holds. About 160 MB of board.
+    static constexpr long long kMostRepeated = 4'000'000;
+
     explicit GerberReader(Board& board) : board_(board) {}
 
     // The next piece of text; path names the file in the message refusing a NUL byte.

@@ -41,7 +41,16 @@ for f in $gerbers; do
     seed run_job_fuzz "draw-gbr$i" '\000' "$f"
     seed run_job_fuzz "drill-drl$i" '\011' "$f"
     seed run_job_fuzz "preview-gbr$i" '\002' "$f"
+    case "$f" in
+        */drill/* | *.drl | *.DRL) seed excellon_reader_fuzz "drl$i" '' "$f" ;;
+        *) seed gerber_reader_fuzz "gbr$i" '\043' "$f" ;;
+    esac
 done
+text gerber_reader_fuzz repeat '\001%%FSLAX26Y26*%%%%MOMM*%%%%ADD10C,0.1*%%%%SRX3Y2I1.5J2*%%D10*X0Y0D03*X1000000D01*%%SR*%%M02*'
+text gerber_reader_fuzz region '\377%%FSTAX24Y24*%%%%MOIN*%%G75*G36*X0Y0D02*X10000D01*G03X0Y10000I-10000J0D01*G37*%%LPC*%%G74*G36*X1Y1D02*G02X2Y2I1J0D01*X1Y1D01*M02*'
+text gerber_reader_fuzz macro '\020%%FSLAX24Y24*%%%%AMT*0 thermal*7,0,0,1.0,0.8,0.1,45*1,1,$1,0,0*$2=$1x2*5,1,6,0,0,$2,0*%%%%ADD11T,0.5X0.2*%%%%ABD12*%%D11*X0Y0D03*%%AB*%%D12*X1Y1D03*G91*X1Y1D03*'
+text excellon_reader_fuzz header 'M48\n;FILE_FORMAT=3:3\nMETRIC,LZ,000.000\nT1C0.8\nT2C1.0\n%%\nG90\nT1\nX10000Y20000\nX-5Y+7G85X100Y100\nT2\nG91\nX5000\nG00X1Y1\nM30\n'
+text excellon_reader_fuzz bare 'T3\r\nX012500Y003\rM72\nX1.5Y2.25\nICI,ON\nM00\n'
 seed settings_file_fuzz factory '' "$root/cfg.ini"
 text settings_file_fuzz cr-only '[machine]\rmm_per_step_x = 0,005\rbacklash_x = 0.1\r'
 text settings_file_fuzz unknown '[machine]\nMM_PER_STEP_Y = 0.005\ntravel_limit_y = 10\nbacklash_y = 20\n'

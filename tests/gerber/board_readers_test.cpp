@@ -207,6 +207,46 @@ TEST(GerberReader, RepeatPolarityAndWhatIsNotDrawn) {
     EXPECT_NEAR(bare.levels.at(0).pads.at(0).at.x, 25.4, 1e-9);
 }
 
+// A step and repeat that asks for more copies than memory holds draws as many as fit, and says
+// so; the second case, found by fuzzing, repeats regions of arcs 10000 times and took gigabytes.
+TEST(GerberReader, RepeatStopsAtWhatMemoryHolds) {
+    struct Case {
+        const char* what;
+        std::string_view text;
+        bool one_object_a_copy;  // then the copies fill the bound exactly
+    };
+    const Case cases[] = {
+        {"a flash 10000 x 10000 times",
+         "%FSLAX24Y24*%%MOMM*%%ADD10C,0.1*%D10*%SRX10000Y10000I0.1J0.1*%X0Y0D03*%SR*%", true},
+        {"regions of arcs, the block left open",
+         "%AX24Y24*%%MOIN*%G50*G36*6*X1Y%MOIN*%G50*G36*6*X1Y1D02\xa9G02X2Y2I1J0D0*%G50*G36*6*"
+         "X1Y1D2*"
+         "G02X2Y2I1J0D01*X1Y1D00D01*G03\x0e\xf0\x0a*SRX0Y100X1\xf0\xf0"
+         "477Y23114D011\x0aG01X508Y234594561591**3116D01*\x0aG01X1460\x0d%Y23116D01*\x0a"
+         "G01X1460Y22542D01*\x0aG01X609Y22542D01*\x0aG01X595Y22541D01*\x0aG01X580Y22538D01*\x0a"
+         "G01X567Y23114D01*\x0aG01X508Y23459456152533D01*\x0aG01X20\xf0\xf0"
+         "20\xf0\xf0#\xf0==TAX24Y24*%%MOIN*%G50*G36*6*X1Y%MOIN*%G50*G36*6*X1Y1D02*G02X2Y2I1J0D0*"
+         "42*%",
+         false},
+    };
+    for (const Case& c : cases) {
+        const Board board = gerber(c.text);
+        long long objects = 0;  // all levels' objects, regions by their corners
+        for (const BoardLevel& level : board.levels) {
+            objects +=
+                static_cast<long long>(level.tracks.size() + level.arcs.size() + level.pads.size());
+            for (const Region& r : level.regions) {
+                objects += static_cast<long long>(r.contour.size());
+            }
+        }
+        EXPECT_LE(objects, GerberReader::kMostRepeated) << c.what;
+        if (c.one_object_a_copy) {
+            EXPECT_EQ(objects, GerberReader::kMostRepeated) << c.what;
+        }
+        EXPECT_EQ(board.notes.assumptions.filter(QStringLiteral("%SR")).size(), 1) << c.what;
+    }
+}
+
 TEST(GerberReader, RefusesNulBytes) {
     testing::TempFolder folder;
     const QString path =

@@ -1,0 +1,78 @@
+// Fuzzes the drill-file reader: any text read as a file, and line by line as split here; both
+// readings of a text without NUL bytes give the same holes and slots, and the extents can be taken.
+#include "core/operation_abandoned.h"
+#include "gerber/board.h"
+#include "gerber/excellon_reader.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace ostrel;
+
+std::vector<long long> summary(const Board& board, bool refused) {
+    std::vector<long long> s{refused ? 1 : 0, static_cast<long long>(board.holes.size()),
+                             static_cast<long long>(board.slots.size()), board.notes.routed,
+                             static_cast<long long>(board.notes.assumptions.size())};
+    for (const Hole& h : board.holes) {
+        s.push_back(h.tool);
+    }
+    for (const Slot& slot : board.slots) {
+        s.push_back(slot.tool);
+    }
+    return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const int fd = memfd_create("drill", MFD_CLOEXEC);
+    if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size)) {
+        std::abort();
+    }
+    const QString path = QStringLiteral("/proc/self/fd/%1").arg(fd);
+
+    Board as_file;
+    bool refused_file = false;
+    try {
+        as_file = read_excellon_file(path);
+        as_file.extents();
+        // Either way the sniffing goes, it must not throw on a file the reader took.
+        is_drill_file(path);
+    } catch (const OperationAbandoned&) {
+        refused_file = true;
+    }
+    close(fd);
+
+    // LF, CR LF and a lone CR each end a line.
+    Board by_lines;
+    bool refused_lines = false;
+    try {
+        ExcellonReader reader(by_lines);
+        std::size_t start = 0;
+        while (start < text.size() && !reader.ended()) {
+            std::size_t end = text.find_first_of("\r\n", start);
+            if (end == std::string_view::npos) {
+                end = text.size();
+            }
+            reader.line(text.substr(start, end - start), path);
+            start =
+                end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+        }
+    } catch (const OperationAbandoned&) {
+        refused_lines = true;
+    }
+
+    // The file is refused up front for a NUL in its first bytes, the lines only on reaching it.
+    const bool nul = text.find('\0') != std::string_view::npos;
+    if (!nul && summary(as_file, refused_file) != summary(by_lines, refused_lines)) {
+        std::abort();
+    }
+    return 0;
+}
