@@ -24,17 +24,6 @@ bool starts_with(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-double decimal(std::string_view text) {
-    double value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+') {
-        ++first;
-    }
-    std::from_chars(first, last, value, std::chars_format::fixed);
-    return std::isfinite(value) ? value : 0;
-}
-
 // The digits, point and sign that follow position from, and where they end.
 std::string_view number_at(std::string_view text, std::size_t from, std::size_t& end) {
     end = from;

@@ -47,18 +47,6 @@ int whole_number(std::string_view text, std::size_t& length) {
     return value > 1'000'000'000 || value < -1'000'000'000 ? -1 : static_cast<int>(value);
 }
 
-// A decimal number as apertures and step-and-repeat write them; 0 when there is none.
-double decimal(std::string_view text) {
-    double value = 0;
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+') {
-        ++first;
-    }
-    std::from_chars(first, last, value, std::chars_format::fixed);
-    return std::isfinite(value) ? value : 0;
-}
-
 std::vector<std::string_view> split(std::string_view text, char separator) {
     std::vector<std::string_view> pieces;
     std::size_t start = 0;
@@ -652,6 +640,17 @@ Board read_gerber_file(const QString& path) {
     }
     reader.finish();
     return board;
+}
+
+double decimal(std::string_view text) {
+    double value = 0;
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') {
+        ++first;
+    }
+    std::from_chars(first, last, value, std::chars_format::fixed);
+    return std::isfinite(value) ? value : 0;
 }
 
 }  // namespace ostrel

@@ -92,6 +92,10 @@ private:
     std::vector<BoardLevel> repeated_;
 };
 
+// A decimal number as the board files write sizes, step-and-repeat and drill coordinates, with
+// an optional sign and point; 0 when there is none or it does not fit.
+double decimal(std::string_view text);
+
 // Reads a Gerber file into a board. Throws OperationAbandoned naming the file when it can't be
 // read or holds a NUL byte (it is no text Gerber file then).
 Board read_gerber_file(const QString& path);
