@@ -14,8 +14,12 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev 
             xvfb xdotool python3-ezdxf gerbv
 BENCH_PACKAGES := libbenchmark-dev time
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# dpkg-shlibdeps works out the package's library dependencies; it looks at files with file(1).
+PACKAGE_PACKAGES := dpkg-dev file
+# Where make install puts the programs.
+PREFIX ?= /usr/local
 
-.PHONY: all deps build run test bench fuzz install clean format
+.PHONY: all deps build run test bench fuzz install package clean format
 
 all: build
 
@@ -49,11 +53,24 @@ fuzz: deps
 	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
 	sh tools/run-fuzzers.sh $(BUILD_DIR)-fuzz $(FUZZ_SECONDS) $(FUZZ_MERGE)
 
-install: build
-	cmake --install $(BUILD_DIR)
+# Installing and packaging build the two programs in Release, without the tests.
+install: deps
+	cmake -S . -B $(BUILD_DIR)-release -DCMAKE_BUILD_TYPE=Release -DOSTREL_TESTS=OFF \
+	    -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD_DIR)-release -j $(JOBS) --target ostrel ostrel-run
+	cmake --install $(BUILD_DIR)-release
+
+# A Debian package (build-package/ostrel_*.deb) that installs in /usr.
+package: deps
+	@sh tools/install-deps.sh $(PACKAGE_PACKAGES)
+	cmake -S . -B $(BUILD_DIR)-package -DCMAKE_BUILD_TYPE=Release -DOSTREL_TESTS=OFF \
+	    -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(BUILD_DIR)-package -j $(JOBS) --target ostrel ostrel-run
+	cd $(BUILD_DIR)-package && cpack
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-bench $(BUILD_DIR)-fuzz $(BUILD_DIR)-release \
+	    $(BUILD_DIR)-package
