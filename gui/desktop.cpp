@@ -47,8 +47,9 @@ bool QtDesktop::question_box(QWidget* parent, const QString& caption, const QStr
     return box.clickedButton() == yes;
 }
 
-QString QtDesktop::open_file_name(QWidget* parent, const QString& caption, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+QString QtDesktop::open_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                                  const QString& folder) {
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
 QString QtDesktop::save_file_name(QWidget* parent, const QString& caption, const QString& filter,

@@ -29,9 +29,10 @@ public:
     // A modal box with "ДА" and "НЕТ"; true only for "ДА" (closing it or Esc is "НЕТ").
     virtual bool question_box(QWidget* parent, const QString& caption, const QString& text,
                               QMessageBox::Icon icon) = 0;
-    // The chosen file, or an empty string when the operator cancelled.
-    virtual QString open_file_name(QWidget* parent, const QString& caption,
-                                   const QString& filter) = 0;
+    // The chosen file, or an empty string when the operator cancelled; the dialog opens in folder
+    // (empty: the working folder).
+    virtual QString open_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                                   const QString& folder) = 0;
     // The file to write, or an empty string when the operator cancelled. A name typed without a
     // suffix gets default_suffix; kept_file is never offered for writing over.
     virtual QString save_file_name(QWidget* parent, const QString& caption, const QString& filter,
@@ -48,7 +49,8 @@ public:
                      QMessageBox::Icon icon) override;
     bool question_box(QWidget* parent, const QString& caption, const QString& text,
                       QMessageBox::Icon icon) override;
-    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                           const QString& folder) override;
     QString save_file_name(QWidget* parent, const QString& caption, const QString& filter,
                            const QString& default_suffix, const QString& kept_file) override;
     void open_url(const QUrl& url) override;

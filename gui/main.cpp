@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QSettings>
 #include <QTimer>
 #include <QTranslator>
 #include <QWindow>
@@ -15,7 +16,9 @@ namespace {
 
 const char kUsage[] =
     "usage: ostrel [--port=auto|ppdev|direct|sim] [--sim-ports=3bc,378,278] [--trace FILE]\n"
-    "              [--quit-when-shown]\n";
+    "              [--fresh] [--quit-when-shown]\n"
+    "  --fresh   start without the choices kept from the last start (port, sliders, folders,\n"
+    "            last files, reading modes, window places)\n";
 
 }  // namespace
 
@@ -33,9 +36,12 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     bool quit_when_shown = false;  // for timing the start-up: ends once the window is on screen
+    bool fresh = false;            // the choices kept from the last start are not restored
     for (const QString& argument : arguments) {
         if (argument == QStringLiteral("--quit-when-shown")) {
             quit_when_shown = true;
+        } else if (argument == QStringLiteral("--fresh")) {
+            fresh = true;
         } else if (argument == QStringLiteral("--help")) {
             std::fputs(kUsage, stdout);
             return 0;
@@ -58,6 +64,13 @@ int main(int argc, char* argv[]) {
     ostrel::QtDesktop desktop;
     ostrel::MonotonicClock clock;
     ostrel::ProgramWindows windows(desktop, ostrel::port_backend_factory(*port_options), clock);
+    // In the user's configuration folder (~/.config/ostrel/choices.ini), kept at every close.
+    QSettings kept(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("ostrel"),
+                   QStringLiteral("choices"));
+    if (!fresh) {
+        windows.main.restore_choices(kept);
+    }
+    windows.main.keep_choices_in(&kept);
     windows.main.show();
     QTimer exposed;
     if (quit_when_shown) {

@@ -1,6 +1,8 @@
 // MainWindow: start-up, the job-kind switch, the splash, the settings and pin-test handlers.
 #include "gui/main_window.h"
 
+#include "gui/kept_choices.h"
+
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
 #include "gui/file_view_window.h"
@@ -405,6 +407,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             other->hide();  // an open "Продолжить?" is answered "no" by its hiding
         }
     }
+    if (choice_store_ != nullptr) {
+        write_kept_choices(*choice_store_, kept_choices());
+    }
     // The program ends once the stopped move has unwound back to the message loop.
     desktop_.end_program(0);
     event->accept();
@@ -519,8 +524,9 @@ void MainWindow::run_drill_job() {
 void MainWindow::browse_job_file() {
     const JobFileChoice choice = job_file_choice(operator_->file_page());
     const QString path = desktop_.open_file_name(
-        this, QString(), name_filters_of(choice.filter).join(QStringLiteral(";;")));
+        this, QString(), name_filters_of(choice.filter).join(QStringLiteral(";;")), job_folder_);
     if (!path.isEmpty()) {
+        job_folder_ = QFileInfo(path).absolutePath();
         choose_job_file(path);
     }
 }
@@ -634,6 +640,10 @@ void MainWindow::show_job_parameter_texts(const JobParameterTexts& texts) {
     ui->drillDepthEdit->setText(texts.drill_depth);
     ui->markerDiameterEdit->setText(texts.marker_diameter);
     ui->returnToOriginCheck->setChecked(texts.return_to_origin);
+    show_reading_texts(texts);
+}
+
+void MainWindow::show_reading_texts(const JobParameterTexts& texts) {
     ui->dxfStandardCheck->setChecked(texts.dxf_standard);
     operator_->show_dxf_unit(texts.dxf_unit);
     ui->circleHolesCheck->setChecked(texts.circles_as_holes);
@@ -651,6 +661,7 @@ void MainWindow::save_job_parameters() {
     if (path.isEmpty()) {
         return;
     }
+    parameters_folder_ = QFileInfo(path).absolutePath();
     const QString failure = write_job_parameters_file(path, job_parameter_texts());
     if (!failure.isEmpty()) {
         operator_->show_message(MessageKind::Error, failure);
@@ -658,10 +669,12 @@ void MainWindow::save_job_parameters() {
 }
 
 void MainWindow::load_job_parameters() {
-    const QString path = desktop_.open_file_name(this, QStringLiteral("Load"), kJobFileFilter);
+    const QString path =
+        desktop_.open_file_name(this, QStringLiteral("Load"), kJobFileFilter, parameters_folder_);
     if (path.isEmpty()) {
         return;
     }
+    parameters_folder_ = QFileInfo(path).absolutePath();
     JobParameterTexts texts = job_parameter_texts();
     const QString failure = read_job_parameters_file(path, texts);
     if (!failure.isEmpty()) {
@@ -700,6 +713,66 @@ void MainWindow::apply_settings() {
             show_parameter_texts();
         }
     });
+}
+
+KeptChoices MainWindow::kept_choices() const {
+    KeptChoices c;
+    c.port = ui->portCombo->currentText();
+    c.jog_speed = ui->jogSpeedSlider->value();
+    c.jog_distance = ui->jogDistanceSlider->value();
+    c.job_folder = job_folder_;
+    c.parameters_folder = parameters_folder_;
+    c.dxf_file = ui->dxfFileEdit->text();
+    c.gerber_file = ui->gerberFileEdit->text();
+    c.reading = job_parameter_texts();
+    c.main_window = saveGeometry();
+    if (track_window_ != nullptr) {
+        c.track_window = track_window_->saveGeometry();
+    }
+    if (file_view_window_ != nullptr) {
+        c.file_view_window = file_view_window_->saveGeometry();
+    }
+    return c;
+}
+
+void MainWindow::restore_choices(QSettings& store) {
+    const KeptChoices c = read_kept_choices(store);
+    if (!c.port.isEmpty() && c.port != ui->portCombo->currentText()) {
+        const int index = ui->portCombo->findText(c.port);
+        if (index >= 0) {
+            ui->portCombo->setCurrentIndex(index);
+        } else {
+            operator_->show_message(MessageKind::Plain,
+                                    QStringLiteral("Порт %1, выбранный в прошлый раз, не найден; "
+                                                   "выбран %2")
+                                        .arg(c.port, ui->portCombo->currentText()));
+        }
+    }
+    if (c.jog_speed > 0) {
+        ui->jogSpeedSlider->setValue(c.jog_speed);
+    }
+    if (c.jog_distance > 0) {
+        ui->jogDistanceSlider->setValue(c.jog_distance);
+    }
+    job_folder_ = c.job_folder;
+    parameters_folder_ = c.parameters_folder;
+    // Offered in the fields, not loaded: the apertures come when the file is chosen again.
+    if (!c.dxf_file.isEmpty()) {
+        ui->dxfFileEdit->setText(c.dxf_file);
+    }
+    if (!c.gerber_file.isEmpty()) {
+        ui->gerberFileEdit->setText(c.gerber_file);
+    }
+    show_reading_texts(c.reading);
+    if (!c.main_window.isEmpty()) {
+        restoreGeometry(c.main_window);
+    }
+    if (track_window_ != nullptr && !c.track_window.isEmpty()) {
+        track_window_->restoreGeometry(c.track_window);
+    }
+    if (file_view_window_ != nullptr && !c.file_view_window.isEmpty()) {
+        file_view_window_->restoreGeometry(c.file_view_window);
+    }
 }
 
 }  // namespace ostrel

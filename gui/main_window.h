@@ -4,12 +4,14 @@
 
 #include "core/clock.h"
 #include "core/picture.h"
+#include "gui/kept_choices.h"
 #include "jobs/controller.h"
 #include "jobs/job_parameters_file.h"
 #include "motion/held_keys.h"
 #include "motion/machine.h"
 #include "port/port_backend.h"
 
+#include <QSettings>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -55,6 +57,14 @@ public:
     ImagePicture& track_picture() { return track_picture_; }
     WindowOperator& window_operator() { return *operator_; }
     StopDialog* stop_dialog() const { return stop_dialog_; }
+
+    // The choices kept from the last start: the port (with one message when it is gone), the jog
+    // sliders, the dialogs' folders, the last job files (in their fields, not loaded), the
+    // reading of each page, the windows' places.
+    void restore_choices(QSettings& store);
+    // Where closing the window keeps the choices; none by default (tests keep nothing).
+    void keep_choices_in(QSettings* store) { choice_store_ = store; }
+    KeptChoices kept_choices() const;
     FileViewWindow* file_view_window() const { return file_view_window_; }
     TrackWindow* track_window() const { return track_window_; }
 
@@ -121,6 +131,8 @@ private:
     void show_parameter_texts();
     JobParameterTexts job_parameter_texts() const;
     void show_job_parameter_texts(const JobParameterTexts& texts);
+    // The reading fields alone: standard modes, unit, circles, the placement row.
+    void show_reading_texts(const JobParameterTexts& texts);
     void show_zero(Axis axis);
     // Runs one handler; an operation abandoned part-way is told to the operator.
     template <typename Body>
@@ -138,6 +150,9 @@ private:
     StopDialog* stop_dialog_ = nullptr;
     FileViewWindow* file_view_window_ = nullptr;
     TrackWindow* track_window_ = nullptr;
+    QSettings* choice_store_ = nullptr;
+    QString job_folder_;         // where the job-file dialog opens
+    QString parameters_folder_;  // where "Load" opens
     HeldKeys held_keys_;
 };
 

@@ -30,7 +30,7 @@ bool RecordingDesktop::question_box(QWidget*, const QString& caption, const QStr
     return answer;
 }
 
-QString RecordingDesktop::open_file_name(QWidget*, const QString&, const QString&) {
+QString RecordingDesktop::open_file_name(QWidget*, const QString&, const QString&, const QString&) {
     if (open_answers.empty()) {
         ADD_FAILURE() << "unexpected file-open dialog";
         return {};

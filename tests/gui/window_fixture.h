@@ -40,7 +40,8 @@ public:
                      QMessageBox::Icon icon) override;
     bool question_box(QWidget* parent, const QString& caption, const QString& text,
                       QMessageBox::Icon icon) override;
-    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter) override;
+    QString open_file_name(QWidget* parent, const QString& caption, const QString& filter,
+                           const QString& folder) override;
     QString save_file_name(QWidget* parent, const QString& caption, const QString& filter,
                            const QString& default_suffix, const QString& kept_file) override;
     void open_url(const QUrl& url) override { urls.push_back(url); }
