@@ -2,6 +2,7 @@
 // every byte but the line ends, and any "%ADD" line gives a definition within the table's bounds.
 #include "core/job_file_lines.h"
 #include "core/operation_abandoned.h"
+#include "fuzz/memory_file.h"
 #include "gerber/aperture_table.h"
 
 #include <sys/mman.h>
@@ -41,11 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++data;
     --size;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const int fd = memfd_create("gerber", MFD_CLOEXEC);
-    if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size) ||
-        lseek(fd, 0, SEEK_SET) != 0) {
-        std::abort();
-    }
+    const int fd = memory_file(data, size, "gerber");
     JobFileLineReader reader(fd, QStringLiteral("fuzz"), kGerberLineRules, block);
     ApertureTable table;
     ApertureGrid grid;

@@ -2,6 +2,7 @@
 // a hang or a path that is no number.
 #include "core/operation_abandoned.h"
 #include "dxf/dxf_standard_reader.h"
+#include "fuzz/memory_file.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -15,23 +16,6 @@
 namespace {
 
 using namespace ostrel;
-
-int memory_file(const std::uint8_t* data, std::size_t size) {
-    const int fd = memfd_create("dxf", MFD_CLOEXEC);
-    if (fd < 0) {
-        std::abort();
-    }
-    std::size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
-        if (n <= 0) {
-            std::abort();
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    ::lseek(fd, 0, SEEK_SET);
-    return fd;
-}
 
 // Everything a pass hands on, in order.
 struct Outcome : DxfShapeSink {
@@ -69,8 +53,8 @@ Outcome run_pass(const std::uint8_t* data, std::size_t size, std::size_t buffer)
     options.most_inserted = 20000;
     options.chord_tolerance_mm = 0.01;
     try {
-        DxfStandardReader reader(memory_file(data, size), QStringLiteral("fuzz.dxf"), options,
-                                 buffer);
+        DxfStandardReader reader(memory_file(data, size, "dxf"), QStringLiteral("fuzz.dxf"),
+                                 options, buffer);
         reader.read(outcome);
         for (const auto& [type, count] : reader.facts().skipped) {
             outcome.skipped += count;

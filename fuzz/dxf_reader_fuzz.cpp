@@ -2,6 +2,7 @@
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
 #include "dxf/dxf_reader.h"
+#include "fuzz/memory_file.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -16,23 +17,6 @@ namespace {
 
 using namespace ostrel;
 
-int memory_file(const std::uint8_t* data, std::size_t size) {
-    const int fd = memfd_create("dxf", MFD_CLOEXEC);
-    if (fd < 0) {
-        std::abort();
-    }
-    std::size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
-        if (n <= 0) {
-            std::abort();
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    ::lseek(fd, 0, SEEK_SET);
-    return fd;
-}
-
 // What a pass yields: every record's counts, how it ended, and its message if abandoned.
 struct Outcome {
     std::vector<std::int64_t> counts;
@@ -45,7 +29,7 @@ Outcome run_pass(const std::uint8_t* data, std::size_t size, DxfReader::Entity e
                  std::size_t buffer) {
     Outcome outcome;
     try {
-        DxfReader pass(memory_file(data, size), QStringLiteral("fuzz.dxf"), entity, buffer);
+        DxfReader pass(memory_file(data, size, "dxf"), QStringLiteral("fuzz.dxf"), entity, buffer);
         if (entity == DxfReader::Entity::Line) {
             while (const auto l = pass.next_line_entity()) {
                 outcome.counts.insert(outcome.counts.end(), {l->q_x1, l->q_y1, l->q_x2, l->q_y2});

@@ -1,6 +1,7 @@
 // Fuzzes the drill-file reader: any text read as a file, and line by line as split here; both
 // readings of a text without NUL bytes give the same holes and slots, and the extents can be taken.
 #include "core/operation_abandoned.h"
+#include "fuzz/memory_file.h"
 #include "gerber/board.h"
 #include "gerber/excellon_reader.h"
 
@@ -32,10 +33,7 @@ std::vector<long long> summary(const Board& board, bool refused) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const int fd = memfd_create("drill", MFD_CLOEXEC);
-    if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size)) {
-        std::abort();
-    }
+    const int fd = memory_file(data, size, "drill");
     const QString path = QStringLiteral("/proc/self/fd/%1").arg(fd);
 
     Board as_file;

@@ -2,6 +2,7 @@
 // the board does not depend on where the text is cut, and every object names a defined aperture.
 #include "core/job_file_lines.h"
 #include "core/operation_abandoned.h"
+#include "fuzz/memory_file.h"
 #include "gerber/board.h"
 #include "gerber/gerber_reader.h"
 
@@ -75,11 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Board by_lines;
     bool refused_lines = false;
     try {
-        const int fd = memfd_create("gerber", MFD_CLOEXEC);
-        if (fd < 0 || write(fd, data, size) != static_cast<ssize_t>(size) ||
-            lseek(fd, 0, SEEK_SET) != 0) {
-            std::abort();
-        }
+        const int fd = memory_file(data, size, "gerber");
         JobFileLineReader lines(fd, path, kGerberLineRules, block);
         GerberReader reader(by_lines);
         JobFileLineReader::Line line;

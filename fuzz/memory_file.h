@@ -1,0 +1,29 @@
+// The fuzz input as a file: an anonymous memory file holding the bytes, read from its start.
+#pragma once
+
+#include <sys/mman.h>
+#include <unistd.h>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+// The descriptor of a memory file named name (for /proc only) that holds data whole, at offset
+// 0. Aborts when the system can't make one: that is no finding.
+inline int memory_file(const std::uint8_t* data, std::size_t size, const char* name) {
+    const int fd = memfd_create(name, MFD_CLOEXEC);
+    if (fd < 0) {
+        std::abort();
+    }
+    std::size_t written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(fd, data + written, size - written);
+        if (n <= 0) {
+            std::abort();
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::lseek(fd, 0, SEEK_SET) != 0) {
+        std::abort();
+    }
+    return fd;
+}
