@@ -1,4 +1,5 @@
 // What reading a large DXF costs: LINE-pass throughput, the memory it holds, an automatic preview.
+#include "bench/bench_support.h"
 #include "core/picture.h"
 #include "dxf/dxf_preview.h"
 #include "dxf/dxf_reader.h"
@@ -16,14 +17,9 @@
 namespace {
 
 using namespace ostrel;
+using namespace ostrel::bench;
 
 constexpr int kLines = 1'000'000;
-
-double peak_rss_mb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
 
 // One million LINE entities as AutoCAD writes them in R12 form (handle, layer, six coordinates,
 // six decimals), about 100 MB, streamed out so that the writer holds no copy of the file.

@@ -1,5 +1,6 @@
 // What the standard DXF reading costs on a large drawing of polylines and arcs: the pairs alone,
 // the whole reading with its curves flattened, and the classic LINE pass over the same file.
+#include "bench/bench_support.h"
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_standard_reader.h"
 
@@ -17,14 +18,9 @@
 namespace {
 
 using namespace ostrel;
+using namespace ostrel::bench;
 
 constexpr qint64 kTargetBytes = 100'000'000;
-
-double peak_rss_mb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
 
 // About 100 MB as AutoCAD writes R2000 drawings: three parts of LWPOLYLINEs (eight vertices,
 // every third segment bulged) to one of ARCs and a few LINEs, streamed out in chunks.

@@ -1,4 +1,5 @@
 // What "Проспотр" costs on a large Gerber file: both preview passes onto the file-view picture.
+#include "bench/bench_support.h"
 #include "core/clock.h"
 #include "core/picture.h"
 #include "gerber/gerber_page.h"
@@ -22,37 +23,12 @@
 namespace {
 
 using namespace ostrel;
+using namespace ostrel::bench;
 
 class QuietOperator final : public SilentOperator {
 public:
     void show_message(MessageKind, const QString& text) override { messages.append(text); }
     QStringList messages;
-};
-
-class FilePanel final : public Panel {
-public:
-    explicit FilePanel(QString path) : path_(std::move(path)) {}
-    QString field_text(Field field) const override {
-        return field == Field::GerberFile ? path_ : QStringLiteral("05");
-    }
-    int jog_speed_position() const override { return 10; }
-    int jog_distance_position() const override { return 1; }
-    bool return_to_origin() const override { return false; }
-
-private:
-    QString path_;
-};
-
-// The file-view window at its design size.
-class BenchView final : public FileView {
-public:
-    explicit BenchView(Picture& picture) : picture_(picture) {}
-    void show() override {}
-    Picture& picture() override { return picture_; }
-    QSize outer_size() const override { return {395, 347}; }
-
-private:
-    Picture& picture_;
 };
 
 struct GeneratedFile {
@@ -106,12 +82,6 @@ GeneratedFile generate(const QString& path, std::int64_t target_bytes) {
     put("M02*\n");
     std::fclose(out);
     return file;
-}
-
-double peak_rss_mb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
 void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint) {

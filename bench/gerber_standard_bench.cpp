@@ -1,4 +1,5 @@
 // What the standard Gerber reading and its "Проспотр" cost on a 10 MB board, in time and memory.
+#include "bench/bench_support.h"
 #include "core/clock.h"
 #include "core/operator.h"
 #include "core/picture.h"
@@ -33,6 +34,7 @@
 namespace {
 
 using namespace ostrel;
+using namespace ostrel::bench;
 
 constexpr std::int64_t kTargetBytes = 10 << 20;
 // The file-view window's picture at its design size.
@@ -41,31 +43,6 @@ const QSize kPicture(387, 320);
 class QuietOperator final : public SilentOperator {
 public:
     void show_message(MessageKind, const QString&) override {}
-};
-
-class FilePanel final : public Panel {
-public:
-    explicit FilePanel(QString path) : path_(std::move(path)) {}
-    QString field_text(Field field) const override {
-        return field == Field::GerberFile ? path_ : QStringLiteral("05");
-    }
-    int jog_speed_position() const override { return 10; }
-    int jog_distance_position() const override { return 1; }
-    bool return_to_origin() const override { return false; }
-
-private:
-    QString path_;
-};
-
-class BenchView final : public FileView {
-public:
-    explicit BenchView(ImagePicture& picture) : picture_(picture) {}
-    void show() override {}
-    Picture& picture() override { return picture_; }
-    QSize outer_size() const override { return {395, 347}; }
-
-private:
-    ImagePicture& picture_;
 };
 
 // Many shapes: a board as CAD programs write one, tracks, footprints of pads, arcs and a few
@@ -272,12 +249,6 @@ void warm(const QString& path) {
     }
 }
 
-long peak_rss_kb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;  // kilobytes on Linux
-}
-
 // The one preview the operator's "Проспотр" makes: read, placed, fitted and painted.
 struct PreviewRig {
     explicit PreviewRig(const QString& path)
@@ -446,22 +417,17 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     for (const auto& [name, file] :
          {std::pair{"many_shapes", &many}, std::pair{"few_shapes", &few}}) {
-        benchmark::RegisterBenchmark((std::string("gerber_standard/read_preview/") + name).c_str(),
-                                     read_and_preview, *file)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->Iterations(1)
-            ->Repetitions(7)
-            ->ComputeStatistics("min", min_of)
-            ->ComputeStatistics("max", max_of);
-        benchmark::RegisterBenchmark((std::string("gerber_standard/read/") + name).c_str(),
-                                     read_only, *file)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->Iterations(1)
-            ->Repetitions(7)
-            ->ComputeStatistics("min", min_of)
-            ->ComputeStatistics("max", max_of);
+        for (const auto& [pass, run] :
+             {std::pair{"read_preview/", &read_and_preview}, std::pair{"read/", &read_only}}) {
+            benchmark::RegisterBenchmark((std::string("gerber_standard/") + pass + name).c_str(),
+                                         run, *file)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->Iterations(1)
+                ->Repetitions(7)
+                ->ComputeStatistics("min", min_of)
+                ->ComputeStatistics("max", max_of);
+        }
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
