@@ -3,6 +3,7 @@
 #include "dxf/dxf_drawing.h"
 
 #include "tests/dxf/dxf_test_files.h"
+#include "tests/support/shared_testdata.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -73,14 +74,12 @@ protected:
 };
 
 TEST_F(DxfAgainstEzdxf, TheSharedTestFilesAgree) {
-    const QDir dir(QStringLiteral(OSTREL_TESTDATA_DIR "/dxf"));
-    const QStringList names = dir.entryList({"*.dxf", "*.DXF"}, QDir::Files, QDir::Name);
-    if (names.isEmpty()) {
-        GTEST_SKIP() << "no DXF files in " << dir.path().toStdString()
-                     << ": the shared test data is not checked out next to the project";
+    const QStringList paths = testing::shared_testdata_files({"dxf"}, {"*.dxf", "*.DXF"});
+    if (paths.isEmpty()) {
+        GTEST_SKIP() << testing::no_shared_testdata({"dxf"}).toStdString();
     }
-    for (const QString& name : names) {
-        compare(dir.filePath(name));
+    for (const QString& path : paths) {
+        compare(path);
     }
 }
 

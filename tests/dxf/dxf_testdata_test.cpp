@@ -3,6 +3,7 @@
 #include "dxf/dxf_reader.h"
 #include "tests/support/job_rig.h"
 #include "tests/support/job_texts.h"
+#include "tests/support/shared_testdata.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -107,16 +108,13 @@ private:
 };
 
 TEST(DxfTestdata, EveryFileIsDrawnToItsEndOrRefusedWithItsMessage) {
-    const QDir dir(QStringLiteral(OSTREL_TESTDATA_DIR "/dxf"));
-    const QStringList names = dir.entryList({"*.dxf", "*.DXF"}, QDir::Files, QDir::Name);
-    if (names.isEmpty()) {
-        GTEST_SKIP() << "no DXF files in " << dir.path().toStdString()
-                     << ": the shared test data is not checked out next to the project";
+    const QStringList paths = testing::shared_testdata_files({"dxf"}, {"*.dxf", "*.DXF"});
+    if (paths.isEmpty()) {
+        GTEST_SKIP() << testing::no_shared_testdata({"dxf"}).toStdString();
     }
     int drawn = 0;
-    for (const QString& name : names) {
-        SCOPED_TRACE(name.toStdString());
-        const QString path = dir.filePath(name);
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
         const FileLines read = read_all(path);
         if (read.failure.isEmpty() && !read.cut_off) {
             EXPECT_EQ(static_cast<int>(read.lines.size()), count_markers(path));

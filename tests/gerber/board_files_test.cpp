@@ -2,6 +2,7 @@
 // paints it.
 #include "gerber/excellon_reader.h"
 #include "tests/gerber/board_reference.h"
+#include "tests/support/shared_testdata.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,6 @@
 
 namespace ostrel {
 namespace {
-
-QStringList board_files() {
-    QStringList files;
-    for (const char* folder : {"gerber", "drill"}) {
-        const QDir dir(QStringLiteral(OSTREL_TESTDATA_DIR "/") + QLatin1String(folder));
-        for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-            files.append(dir.filePath(name));
-        }
-    }
-    return files;
-}
 
 // Where the difference pictures go when someone wants to look at them.
 QString kept_picture(const QString& file) {
@@ -60,9 +50,9 @@ QString as_gerbv_reads_it(const QString& file, const testing::TempFolder& folder
 }
 
 TEST(BoardFiles, CopperAgreesWithGerbv) {
-    const QStringList files = board_files();
+    const QStringList files = testing::shared_testdata_files({"gerber", "drill"});
     if (files.isEmpty()) {
-        GTEST_SKIP() << "no test files in " OSTREL_TESTDATA_DIR "/gerber or /drill";
+        GTEST_SKIP() << testing::no_shared_testdata({"gerber", "drill"}).toStdString();
     }
     testing::TempFolder folder;
     for (const QString& file : files) {

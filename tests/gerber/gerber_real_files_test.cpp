@@ -3,6 +3,7 @@
 #include "core/operation_abandoned.h"
 #include "gerber/gerber_page.h"
 #include "tests/gerber/gerber_test_support.h"
+#include "tests/support/shared_testdata.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -16,17 +17,6 @@ namespace ostrel {
 namespace {
 
 using testing::GerberRig;
-
-QStringList test_files() {
-    QStringList files;
-    for (const char* folder : {"gerber", "drill"}) {
-        const QDir dir(QStringLiteral(OSTREL_TESTDATA_DIR "/") + QLatin1String(folder));
-        for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
-            files.append(dir.filePath(name));
-        }
-    }
-    return files;
-}
 
 // What a plain "%ADDnnC,a*%" or "%ADDnnR,aXb*%" line defines, read with a pattern rather than by
 // positions: the character after the comma is never read, the digits of each size over 100 are
@@ -66,9 +56,9 @@ std::map<int, std::optional<Expected>> expected_apertures(const QString& path) {
 class GerberRealFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        files = test_files();
+        files = testing::shared_testdata_files({"gerber", "drill"});
         if (files.isEmpty()) {
-            GTEST_SKIP() << "no test files in " OSTREL_TESTDATA_DIR "/gerber or /drill";
+            GTEST_SKIP() << testing::no_shared_testdata({"gerber", "drill"}).toStdString();
         }
     }
     QStringList files;
