@@ -167,17 +167,19 @@ void GerberStandardJobs::tell(const QString& message) {
     }
 }
 
-bool GerberStandardJobs::read(const QString& path, Board& board, const BoardJobSettings& settings,
-                              BoardJobReport& report) {
+std::optional<PlacementMap> GerberStandardJobs::read(const QString& path, Board& board,
+                                                     const BoardJobSettings& settings,
+                                                     BoardJobReport& report) {
     if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
-        return false;
+        return std::nullopt;
     }
     board = read_board_file(path);
     board.notes.clear_objects = clear_objects(board);
-    const PlacementMap map(settings.placement, board.extents(), tool_position(machine_));
+    const BoxMm extents = board.extents();
+    const PlacementMap map(settings.placement, extents, tool_position(machine_));
     report.offset = map.offset();
     report.mirror_x = map.mirror_x();
-    report.placed = map(board.extents());
+    report.placed = map(extents);
     report.notes = board.notes;
     report.slots = static_cast<long long>(board.slots.size());
     for (const BoardLevel& level : board.levels) {
@@ -188,17 +190,18 @@ bool GerberStandardJobs::read(const QString& path, Board& board, const BoardJobS
             report.regions += static_cast<long long>(level.regions.size());
         }
     }
-    return true;
+    return map;
 }
 
 BoardJobReport GerberStandardJobs::run_plot(const QString& path, const BoardJobSettings& settings) {
     machine_.read_job_parameters();
     Board board;
     BoardJobReport report;
-    if (!read(path, board, settings, report)) {
+    const std::optional<PlacementMap> placed = read(path, board, settings, report);
+    if (!placed) {
         return report;
     }
-    const PlacementMap map(settings.placement, board.extents(), tool_position(machine_));
+    const PlacementMap& map = *placed;
     std::vector<Stroke> strokes = board_strokes(board, settings.marker_diameter_mm);
     for (Stroke& stroke : strokes) {
         for (PointMm& p : stroke.points) {
@@ -223,10 +226,11 @@ BoardJobReport GerberStandardJobs::run_drill(const QString& path,
     machine_.read_job_parameters();
     Board board;
     BoardJobReport report;
-    if (!read(path, board, settings, report)) {
+    const std::optional<PlacementMap> placed = read(path, board, settings, report);
+    if (!placed) {
         return report;
     }
-    const PlacementMap map(settings.placement, board.extents(), tool_position(machine_));
+    const PlacementMap& map = *placed;
     std::map<std::pair<int, double>, std::vector<Hole>> by_tool;
     for (const Hole& hole : board.holes) {
         by_tool[{hole.tool, hole.diameter}].push_back({map(hole.at), hole.diameter, hole.tool});

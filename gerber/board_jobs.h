@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace ostrel {
@@ -94,8 +95,10 @@ private:
     BoardJobReport run_drill(const QString& path, const BoardJobSettings& settings);
     BoardJobReport run_preview(const QString& path, const BoardJobSettings& settings,
                                FileView& view);
-    bool read(const QString& path, Board& board, const BoardJobSettings& settings,
-              BoardJobReport& report);
+    // The board of the file at path, its counts in report, and where it lands; nothing when there
+    // is no such file (the operator was told).
+    std::optional<PlacementMap> read(const QString& path, Board& board,
+                                     const BoardJobSettings& settings, BoardJobReport& report);
     void tell(const QString& message);
 
     Machine& machine_;
