@@ -111,6 +111,17 @@ void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_windo
     const auto click = [main_window](const char* name) {
         main_window->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
     };
+    // The preview and the job of the file chosen, each grabbed as name-preview, name-question
+    // (the first box the job opens) and name-track.
+    const auto preview_and_run = [&](const char* preview, const char* job, const QString& name) {
+        click(preview);
+        save(file_view_window, name + QStringLiteral("-preview"));
+        {
+            BoxAnswerer answers(main_window, save, name + QStringLiteral("-question"));
+            click(job);
+        }
+        save(track_window, name + QStringLiteral("-track"));
+    };
 
     inner->setCurrentIndex(1);
     check("gerberStandardCheck", true);
@@ -119,13 +130,7 @@ void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_windo
     main_window->choose_job_file(
         data.filePath(QStringLiteral("gerber/kicad6_project-controller-B_Cu.gbr")));
     save(main_window, QStringLiteral("standard-kicad-copper"));
-    click("gerberPreviewButton");
-    save(file_view_window, QStringLiteral("standard-kicad-copper-preview"));
-    {
-        BoxAnswerer answers(main_window, save, QStringLiteral("standard-kicad-copper-question"));
-        click("drawButton");
-    }
-    save(track_window, QStringLiteral("standard-kicad-copper-track"));
+    preview_and_run("gerberPreviewButton", "drawButton", QStringLiteral("standard-kicad-copper"));
     save(main_window, QStringLiteral("standard-kicad-offset-kept"));
 
     // The job kind fills in its own speeds: made brisk again after each change.
@@ -140,25 +145,13 @@ void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_windo
     brisk_kind(1);
     main_window->choose_job_file(
         data.filePath(QStringLiteral("drill/kicad6_project-controller.drl")));
-    click("gerberPreviewButton");
-    save(file_view_window, QStringLiteral("standard-kicad-drill-preview"));
-    {
-        BoxAnswerer answers(main_window, save, QStringLiteral("standard-kicad-drill-question"));
-        click("drillButton");
-    }
-    save(track_window, QStringLiteral("standard-kicad-drill-track"));
+    preview_and_run("gerberPreviewButton", "drillButton", QStringLiteral("standard-kicad-drill"));
 
     brisk_kind(0);
     check("mirrorXCheck", false);
     origin->setCurrentIndex(1);
     main_window->choose_job_file(data.filePath(QStringLiteral("gerber/eagle_top-cop.gbx")));
-    click("gerberPreviewButton");
-    save(file_view_window, QStringLiteral("standard-eagle-preview"));
-    {
-        BoxAnswerer answers(main_window, save, QStringLiteral("standard-eagle-question"));
-        click("drawButton");
-    }
-    save(track_window, QStringLiteral("standard-eagle-track"));
+    preview_and_run("gerberPreviewButton", "drawButton", QStringLiteral("standard-eagle"));
 
     inner->setCurrentIndex(0);
     check("dxfStandardCheck", true);
@@ -166,13 +159,7 @@ void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_windo
     main_window->choose_job_file(
         data.filePath(QStringLiteral("dxf/librecad-dxfrw0510_igbt-npn_unpadded_points.dxf")));
     save(main_window, QStringLiteral("standard-librecad"));
-    click("dxfPreviewButton");
-    save(file_view_window, QStringLiteral("standard-librecad-preview"));
-    {
-        BoxAnswerer answers(main_window, save, QStringLiteral("standard-librecad-question"));
-        click("drawButton");
-    }
-    save(track_window, QStringLiteral("standard-librecad-track"));
+    preview_and_run("dxfPreviewButton", "drawButton", QStringLiteral("standard-librecad"));
 }
 
 // For the documentation: every tab and window as a PNG, taken once the splash has gone.
