@@ -6,7 +6,7 @@
 namespace ostrel {
 
 std::uint8_t Panel::port_id() const {
-    return port_id_for_name(field_text(Field::Port));
+    return port_id_for_name(field_text(Field::Port), added_ports_);
 }
 
 }  // namespace ostrel

@@ -2,9 +2,12 @@
 #pragma once
 
 #include "core/placement.h"
+#include "port/port_backend.h"
 
 #include <QString>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace ostrel {
 
@@ -89,9 +92,13 @@ public:
     virtual int jog_speed_position() const = 0;     // jogSpeedSlider, 1..20
     virtual int jog_distance_position() const = 0;  // jogDistanceSlider, 1..12
     virtual bool return_to_origin() const = 0;      // returnToOriginCheck
-    // The identifier of the port portCombo shows: "$3BC" 0x10, "$378" 0x20, anything else 0x30.
-    // Asked at every port write; a panel may keep it as the box's text changes.
+    // The identifier of the port portCombo shows: "$3BC" 0x10, "$378" 0x20, an added port's name
+    // its identifier, anything else 0x30. Asked at every port write; a panel may keep it as the
+    // box's text changes.
     virtual std::uint8_t port_id() const;
+    // The ports beyond the classic three, told when the port opens, so that port_id() knows
+    // their names.
+    virtual void know_added_ports(std::vector<AddedPort> added) { added_ports_ = std::move(added); }
     // Job-file page of filePages: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR".
     virtual int file_page() const { return 1; }
     // DXF preview settings: zoomSpin's value (0 when its text is not a whole number), "Auto",
@@ -114,6 +121,12 @@ public:
     // same board lands on this one.
     virtual void keep_offset([[maybe_unused]] const QString& x, [[maybe_unused]] const QString& y) {
     }
+
+protected:
+    const std::vector<AddedPort>& added_ports() const { return added_ports_; }
+
+private:
+    std::vector<AddedPort> added_ports_;
 };
 
 }  // namespace ostrel

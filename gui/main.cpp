@@ -17,8 +17,10 @@ namespace {
 const char kUsage[] =
     "usage: ostrel [--port=auto|ppdev|direct|sim] [--sim-ports=3bc,378,278] [--trace FILE]\n"
     "              [--fresh] [--quit-when-shown]\n"
-    "  --fresh   start without the choices kept from the last start (port, sliders, folders,\n"
-    "            last files, reading modes, window places)\n";
+    "  --sim-ports  the simulated machine's ports by base address in hex; addresses other\n"
+    "               than the classic three (d010, e000 …) stand for a PCI or PCIe card\n"
+    "  --fresh      start without the choices kept from the last start (port, sliders,\n"
+    "               folders, last files, reading modes, window places)\n";
 
 }  // namespace
 

@@ -22,8 +22,14 @@ WindowOperator::WindowOperator(Ui::MainWindow& ui, QWidget& window, Desktop& des
                 *ui.progressGauge, wait_painter_) {
     // Every change of the box's text, chosen or typed, passes here before the next port write.
     port_id_ = port_id_for_name(ui.portCombo->currentText());
-    QObject::connect(ui.portCombo, &QComboBox::currentTextChanged,
-                     [this](const QString& text) { port_id_ = port_id_for_name(text); });
+    QObject::connect(ui.portCombo, &QComboBox::currentTextChanged, [this](const QString& text) {
+        port_id_ = port_id_for_name(text, added_ports());
+    });
+}
+
+void WindowOperator::know_added_ports(std::vector<AddedPort> added) {
+    Panel::know_added_ports(std::move(added));
+    port_id_ = port_id_for_name(ui_.portCombo->currentText(), added_ports());
 }
 
 namespace {

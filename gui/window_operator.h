@@ -38,6 +38,7 @@ public:
     QString field_text(Field field) const override;
     // Follows portCombo's text as it changes, so that a step's three writes need not read it.
     std::uint8_t port_id() const override { return port_id_; }
+    void know_added_ports(std::vector<AddedPort> added) override;
     int jog_speed_position() const override;
     int jog_distance_position() const override;
     bool return_to_origin() const override;

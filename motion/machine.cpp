@@ -81,6 +81,7 @@ void Machine::scope_ended() {
 
 void Machine::open_port(std::unique_ptr<PortBackend> backend) {
     port_connection_ = std::make_unique<LptPortConnection>(std::move(backend));
+    panel_.know_added_ports(port_connection_->added_ports());
 }
 
 QStringList Machine::probe_port_list() {

@@ -3,6 +3,7 @@
 
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
+#include "port/port_selection.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -15,15 +16,13 @@ const char* axis_letter(Axis axis) {
     return axis == AXIS_X ? "X" : axis == AXIS_Y ? "Y" : "Z";
 }
 
-QString port_name(std::uint8_t port) {
-    return port == PORT_3BC   ? QStringLiteral("$3BC")
-           : port == PORT_378 ? QStringLiteral("$378")
-                              : QStringLiteral("$278");
-}
-
 }  // namespace
 
 StepEngine::StepEngine(Machine& machine, Clock& clock) : machine_(machine), clock_(clock) {}
+
+QString StepEngine::selected_port_name() const {
+    return port_name(machine_.selected_port_id(), machine_.port_connection().added_ports());
+}
 
 void StepEngine::step_delay(Axis axis, double speed) {
     const std::int64_t frequency = clock_.frequency();
@@ -54,7 +53,7 @@ bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {
             MessageKind::Error,
             QStringLiteral("Порт %1 не принял запись: ось %2 сделала шаг, но её линия выбора "
                            "осталась включённой. Движение остановлено.")
-                .arg(port_name(machine_.selected_port_id()), QLatin1String(axis_letter(axis))));
+                .arg(selected_port_name(), QLatin1String(axis_letter(axis))));
     }
     return true;
 }
@@ -118,7 +117,7 @@ void StepEngine::step_axis(Axis axis, std::int32_t steps, double speed) {
                 MessageKind::Error,
                 QStringLiteral("Порт %1 не принял запись: шаг по оси %2 не сделан. Движение "
                                "остановлено.")
-                    .arg(port_name(machine_.selected_port_id()), QLatin1String(axis_letter(axis))));
+                    .arg(selected_port_name(), QLatin1String(axis_letter(axis))));
             stopped_in_loop = true;
             break;
         }

@@ -45,6 +45,8 @@ public:
 private:
     // Three writes of one step; false when the port refused one before the axis took the pattern.
     bool write_step(Axis axis, std::uint8_t pattern);
+    // The port in use as the port list names it, for the messages of a failed write.
+    QString selected_port_name() const;
     void take_back(Axis axis, std::int32_t dir, std::int64_t steps);
 
     Machine& machine_;

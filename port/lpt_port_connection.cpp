@@ -12,6 +12,7 @@ LptPortConnection::LptPortConnection(std::unique_ptr<PortBackend> backend)
         present_3bc = port_present(PORT_3BC);
         present_378 = port_present(PORT_378);
         present_278 = port_present(PORT_278);
+        added_ports_ = backend_->added_ports();
     }
 }
 

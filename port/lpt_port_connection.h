@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace ostrel {
 
@@ -17,7 +18,7 @@ struct PortRecord {
 
 class LptPortConnection {
 public:
-    // Takes the back end and probes the three ports, as at every start.
+    // Takes the back end and probes the three classic ports, as at every start.
     explicit LptPortConnection(std::unique_ptr<PortBackend> backend);
     ~LptPortConnection();
     LptPortConnection(const LptPortConnection&) = delete;
@@ -38,6 +39,8 @@ public:
     // The back end the registers are reached through (null only when none was given); for
     // asking a simulated machine what it saw.
     PortBackend* backend();
+    // The ports the back end reaches beyond the classic three (none when not ready).
+    const std::vector<AddedPort>& added_ports() const { return added_ports_; }
 
     bool present_3bc = false;
     bool present_378 = false;
@@ -45,6 +48,7 @@ public:
 
 private:
     std::unique_ptr<PortBackend> backend_;
+    std::vector<AddedPort> added_ports_;
 };
 
 }  // namespace ostrel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace ostrel {
 
@@ -13,6 +14,18 @@ constexpr std::uint8_t REG_DATA = 0;
 constexpr std::uint8_t REG_STATUS = 1;
 constexpr std::uint8_t REG_CONTROL = 2;
 
+// Ports at other base addresses (PCI and PCIe cards sit at 0xD010, 0xE000 …) take the
+// identifiers after the classic three, in the order they were found: 0x40, 0x50 … 0xF0.
+constexpr std::uint8_t FIRST_ADDED_PORT = 0x40;
+constexpr int MAX_ADDED_PORTS = 12;
+
+// A port beyond the three classic addresses: its identifier and its base I/O address.
+struct AddedPort {
+    std::uint8_t id = 0;
+    unsigned long base = 0;
+    bool operator==(const AddedPort&) const = default;
+};
+
 // Reads and writes one register named by a register address byte (port identifier OR offset).
 class PortBackend {
 public:
@@ -22,6 +35,8 @@ public:
     virtual int open_error() const = 0;
     virtual bool read_register(std::uint8_t address, std::uint8_t& value) = 0;
     virtual bool write_register(std::uint8_t address, std::uint8_t value) = 0;
+    // The ports this back end reaches beyond the classic three; none by default.
+    virtual std::vector<AddedPort> added_ports() const { return {}; }
 };
 
 }  // namespace ostrel

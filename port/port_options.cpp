@@ -7,6 +7,7 @@
 #include "port/sim_backend.h"
 #include "port/trace_backend.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ostrel {
@@ -53,6 +54,22 @@ QString kind_error(const QString& source, const QString& word) {
     return QStringLiteral("%1: unknown port \"%2\" (auto, ppdev, direct or sim)").arg(source, word);
 }
 
+// A base I/O address as the port list shows it, in hex digits only (no sign, no 0x): a multiple
+// of four, as every port's registers are aligned, up to ffff.
+std::optional<unsigned long> port_base_from_hex(const QString& digits) {
+    const bool hex_only =
+        !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
+            const char16_t u = c.toLower().unicode();
+            return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f');
+        });
+    bool ok = false;
+    const unsigned long base = digits.toULong(&ok, 16);
+    if (!hex_only || !ok || base == 0 || base > 0xFFFF || base % 4 != 0) {
+        return std::nullopt;
+    }
+    return base;
+}
+
 }  // namespace
 
 std::optional<PortKind> port_kind_from_name(const QString& name) {
@@ -73,21 +90,34 @@ std::optional<PortKind> port_kind_from_name(const QString& name) {
 
 std::optional<PortOptions> with_sim_ports(PortOptions options, const QString& list) {
     options.sim_3bc = options.sim_378 = options.sim_278 = false;
+    options.sim_added.clear();
     // An empty list is a machine with no port at all, for trying what the program does then.
     if (list.isEmpty()) {
         return options;
     }
     for (const QString& item : list.split(QLatin1Char(','))) {
-        const QString name = item.trimmed().toLower();
-        if (name == QLatin1String("3bc")) {
-            options.sim_3bc = true;
-        } else if (name == QLatin1String("378")) {
-            options.sim_378 = true;
-        } else if (name == QLatin1String("278")) {
-            options.sim_278 = true;
-        } else {
+        const std::optional<unsigned long> base_read = port_base_from_hex(item.trimmed());
+        if (!base_read.has_value()) {
             return std::nullopt;
         }
+        const unsigned long base = *base_read;
+        bool* classic = base == 0x3BC   ? &options.sim_3bc
+                        : base == 0x378 ? &options.sim_378
+                        : base == 0x278 ? &options.sim_278
+                                        : nullptr;
+        if (classic != nullptr) {
+            *classic = true;
+            continue;
+        }
+        // A port named twice is one port.
+        if (std::find(options.sim_added.begin(), options.sim_added.end(), base) !=
+            options.sim_added.end()) {
+            continue;
+        }
+        if (options.sim_added.size() >= std::size_t{MAX_ADDED_PORTS}) {
+            return std::nullopt;
+        }
+        options.sim_added.push_back(base);
     }
     return options;
 }
@@ -125,7 +155,9 @@ std::optional<PortOptions> take_port_options(QStringList& arguments, PortKind de
             } else if (std::strcmp(name, "--sim-ports") == 0) {
                 const std::optional<PortOptions> with = with_sim_ports(options, value);
                 if (!with.has_value()) {
-                    error = QStringLiteral("--sim-ports: \"%1\" is not a list of 3bc, 378, 278")
+                    error = QStringLiteral(
+                                "--sim-ports: \"%1\" is not a list of port base addresses in "
+                                "hex (3bc, 378, 278, d010 …)")
                                 .arg(value);
                     return std::nullopt;
                 }
@@ -165,8 +197,8 @@ std::unique_ptr<PortBackend> make_port_backend(const PortOptions& options, QStri
             backend = std::make_unique<DirectBackend>();
             break;
         case PortKind::Sim:
-            backend =
-                std::make_unique<SimBackend>(options.sim_3bc, options.sim_378, options.sim_278);
+            backend = std::make_unique<SimBackend>(options.sim_3bc, options.sim_378,
+                                                   options.sim_278, options.sim_added);
             break;
         case PortKind::Auto: {
             auto ppdev = std::make_unique<PpdevBackend>();

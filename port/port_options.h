@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace ostrel {
 
@@ -18,13 +19,17 @@ struct PortOptions {
     bool sim_3bc = true;
     bool sim_378 = true;
     bool sim_278 = true;
+    // Simulated ports at other base addresses, listed after the classic three.
+    std::vector<unsigned long> sim_added;
     QString trace_path;  // empty: no trace
 };
 
 // "auto", "ppdev", "direct", "sim"; empty when the word names no back end.
 std::optional<PortKind> port_kind_from_name(const QString& name);
 
-// "3bc,378,278" or any subset; empty when a name is not one of the three.
+// "3bc,378,278" or any subset, and other base addresses in hex ("d010"), as many as there are
+// identifiers for; empty when an item is not a base address (hex digits, a multiple of four up to
+// ffff) or there are more added ports than identifiers.
 std::optional<PortOptions> with_sim_ports(PortOptions options, const QString& list);
 
 // Takes --port=P (or --port P), --sim-ports=LIST (or --sim-ports LIST) and --trace FILE (or

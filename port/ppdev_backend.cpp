@@ -53,10 +53,23 @@ PpdevBackend::PpdevBackend(const QString& proc_root, const QString& dev_root) {
             continue;
         }
         const std::optional<unsigned long> base = parse_base_addr(file.readAll());
-        const std::optional<std::uint8_t> port =
-            base.has_value() ? port_for_base_address(*base) : std::nullopt;
-        if (!port.has_value()) {
+        if (!base.has_value()) {
             continue;
+        }
+        std::optional<std::uint8_t> port = port_for_base_address(*base);
+        if (!port.has_value()) {
+            for (const AddedPort& added : added_) {
+                if (added.base == *base) {
+                    port = added.id;
+                }
+            }
+        }
+        if (!port.has_value()) {
+            if (added_.size() >= static_cast<std::size_t>(MAX_ADDED_PORTS)) {
+                continue;
+            }
+            port = static_cast<std::uint8_t>(FIRST_ADDED_PORT + 0x10 * added_.size());
+            added_.push_back(AddedPort{*port, *base});
         }
         Device& device = devices_[index_of(*port)];
         if (device.path.isEmpty()) {  // the first parportN at a base address wins

@@ -21,11 +21,12 @@ std::optional<unsigned long> parse_base_addr(const QByteArray& text);
 
 class PpdevBackend final : public PortBackend {
 public:
-    static constexpr int MAX_PARPORTS = 8;
+    static constexpr int MAX_PARPORTS = 16;
 
-    // Finds which parportN sits at each standard base address (under proc_root) and opens the
-    // devices of those found (under dev_root). The roots are arguments so that tests can stand
-    // fake folders in for them.
+    // Finds which parportN sits at each base address (under proc_root) and opens the devices of
+    // those found (under dev_root). The classic addresses keep their identifiers; every other
+    // address becomes an added port. The roots are arguments so that tests can stand fake
+    // folders in for them.
     explicit PpdevBackend(const QString& proc_root = QStringLiteral("/proc/sys/dev/parport"),
                           const QString& dev_root = QStringLiteral("/dev"));
     // Releases the ports claimed and closes the devices.
@@ -42,6 +43,8 @@ public:
     bool read_register(std::uint8_t address, std::uint8_t& value) override;
     bool write_register(std::uint8_t address, std::uint8_t value) override;
 
+    std::vector<AddedPort> added_ports() const override { return added_; }
+
     // The device found for the identifier (whether or not it opened); empty when none.
     QString device_path(std::uint8_t port) const;
     bool device_open(std::uint8_t port) const;
@@ -54,7 +57,9 @@ private:
     };
     Device* usable_device(std::uint8_t address);
 
-    std::array<Device, 3> devices_{};  // 0x10, 0x20, 0x30
+    // By identifier: 0x10, 0x20, 0x30, then the added ports from 0x40.
+    std::array<Device, 3 + MAX_ADDED_PORTS> devices_{};
+    std::vector<AddedPort> added_;
     bool open_ = false;
     int error_ = 0;
 };

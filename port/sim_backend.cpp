@@ -6,10 +6,19 @@
 
 namespace ostrel {
 
-SimBackend::SimBackend(bool port_3bc, bool port_378, bool port_278) {
+SimBackend::SimBackend(bool port_3bc, bool port_378, bool port_278,
+                       const std::vector<unsigned long>& added_bases) {
     ports_[0].exists = port_3bc;
     ports_[1].exists = port_378;
     ports_[2].exists = port_278;
+    for (const unsigned long base : added_bases) {
+        if (added_.size() >= static_cast<std::size_t>(MAX_ADDED_PORTS)) {
+            break;
+        }
+        const auto id = static_cast<std::uint8_t>(FIRST_ADDED_PORT + 0x10 * added_.size());
+        added_.push_back(AddedPort{id, base});
+        ports_[(id >> 4) - 1].exists = true;
+    }
 }
 
 SimBackend::Port* SimBackend::port_at(std::uint8_t address) {
@@ -18,7 +27,7 @@ SimBackend::Port* SimBackend::port_at(std::uint8_t address) {
 
 const SimBackend::Port* SimBackend::port_at(std::uint8_t address) const {
     const int number = address >> 4;
-    if (number < 1 || number > 3 || !ports_[number - 1].exists) {
+    if (number < 1 || number > static_cast<int>(ports_.size()) || !ports_[number - 1].exists) {
         return nullptr;
     }
     return &ports_[number - 1];
@@ -82,7 +91,7 @@ bool SimBackend::port_exists(std::uint8_t port) const {
 
 const StepDecoder& SimBackend::machine(std::uint8_t port) const {
     const int number = port >> 4;
-    if (number < 1 || number > 3) {
+    if (number < 1 || number > static_cast<int>(ports_.size())) {
         throw std::out_of_range("no simulated port with this identifier");
     }
     return ports_[number - 1].machine;

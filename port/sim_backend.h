@@ -1,4 +1,4 @@
-// The simulated machine: three parallel ports in memory, with the motors behind them decoded.
+// The simulated machine: parallel ports in memory, with the motors behind them decoded.
 #pragma once
 
 #include "port/lpt_port_connection.h"
@@ -23,14 +23,18 @@ public:
     static constexpr std::uint8_t IDLE_STATUS = 0x78;
     static constexpr std::uint8_t RESET_CONTROL = 0xCC;
 
-    explicit SimBackend(bool port_3bc = true, bool port_378 = true, bool port_278 = true);
+    // The classic three by choice, and ports at other base addresses (a PCIe card's) after
+    // them, identifiers from 0x40 in the order given; at most MAX_ADDED_PORTS of those.
+    explicit SimBackend(bool port_3bc = true, bool port_378 = true, bool port_278 = true,
+                        const std::vector<unsigned long>& added_bases = {});
 
     bool is_open() const override { return true; }
     int open_error() const override { return 0; }
     bool read_register(std::uint8_t address, std::uint8_t& value) override;
     bool write_register(std::uint8_t address, std::uint8_t value) override;
+    std::vector<AddedPort> added_ports() const override { return added_; }
 
-    // port is an identifier, 0x10, 0x20 or 0x30.
+    // port is an identifier: 0x10, 0x20, 0x30 or an added port's.
     bool port_exists(std::uint8_t port) const;
     // The motors behind the port; the machine of a port that does not exist sees nothing.
     const StepDecoder& machine(std::uint8_t port) const;
@@ -61,7 +65,8 @@ private:
     Port* port_at(std::uint8_t address);
     const Port* port_at(std::uint8_t address) const;
 
-    std::array<Port, 3> ports_{};
+    std::array<Port, 3 + MAX_ADDED_PORTS> ports_{};
+    std::vector<AddedPort> added_;
     std::optional<std::int64_t> writes_left_;
     bool keep_log_ = false;
     std::vector<PortRecord> log_;

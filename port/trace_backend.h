@@ -40,6 +40,7 @@ public:
     int open_error() const override;
     bool read_register(std::uint8_t address, std::uint8_t& value) override;
     bool write_register(std::uint8_t address, std::uint8_t value) override;
+    std::vector<AddedPort> added_ports() const override { return inner_->added_ports(); }
 
     // The trace line of one write, without its line end.
     static QString line(std::uint8_t address, std::uint8_t value);

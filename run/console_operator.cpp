@@ -32,7 +32,12 @@ void ConsoleOperator::process_messages() {
 
 void ConsoleOperator::set_port_name(const QString& name) {
     port_name_ = name;
-    port_id_ = port_id_for_name(name);
+    port_id_ = port_id_for_name(name, added_ports());
+}
+
+void ConsoleOperator::know_added_ports(std::vector<AddedPort> added) {
+    Panel::know_added_ports(std::move(added));
+    port_id_ = port_id_for_name(port_name_, added_ports());
 }
 
 QString ConsoleOperator::field_text(Field field) const {

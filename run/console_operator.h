@@ -45,6 +45,7 @@ public:
     // The port the run writes to ("$378" etc.), as portCombo would show it.
     void set_port_name(const QString& name);
     std::uint8_t port_id() const override { return port_id_; }
+    void know_added_ports(std::vector<AddedPort> added) override;
     // Called between steps, as the window's message loop would run (progress display).
     void set_idle_work(std::function<void()> work) { idle_work_ = std::move(work); }
 

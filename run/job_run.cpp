@@ -71,6 +71,9 @@ bool JobRun::set_up(RunOutcome& outcome) {
         for (std::uint8_t port : {PORT_3BC, PORT_378, PORT_278}) {
             sim_->machine(port).clear_counts();
         }
+        for (const AddedPort& port : sim_->added_ports()) {
+            sim_->machine(port.id).clear_counts();
+        }
     }
     machine.load_settings(options_.config);
 

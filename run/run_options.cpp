@@ -128,9 +128,10 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
     }
     options.port = *port;
     if (options.port.kind == PortKind::Sim && !options.port.sim_3bc && !options.port.sim_378 &&
-        !options.port.sim_278) {
+        !options.port.sim_278 && options.port.sim_added.empty()) {
         error = QStringLiteral(
-            "--sim-ports names no port: the simulated machine needs at least one of 3bc, 378, 278");
+            "--sim-ports names no port: the simulated machine needs at least one (3bc, 378, 278, "
+            "d010 …)");
         return std::nullopt;
     }
     bool page_given = false;
@@ -331,7 +332,8 @@ QString run_usage() {
         "  --units mm|cm|m|in|ft      DXF drawing unit (default: the file's $INSUNITS, else mm)\n"
         "  --circles-as-holes yes|no  DXF drilling at circle centres too (default yes)\n"
         "  --port auto|ppdev|direct|sim           port access (default sim)\n"
-        "  --sim-ports 3bc,378,278                ports of the simulated machine\n"
+        "  --sim-ports 3bc,378,278                ports of the simulated machine by base address;\n"
+        "                                         others (d010) come after the classic three\n"
         "  --config FILE              settings file (default cfg.ini)\n"
         "  --trace FILE               one line per port write: 0xAA V\n"
         "  --realtime                 wait the real step times (implied by a real port)\n"

@@ -70,9 +70,22 @@ TEST(SimPorts, ListPicksWhichPortsExist) {
     const auto none = with_sim_ports(PortOptions{}, QString());
     ASSERT_TRUE(none.has_value());
     EXPECT_FALSE(none->sim_3bc || none->sim_378 || none->sim_278);
-    for (const char* bad : {"378,", "0x378", "378;278", "379"}) {
+    for (const char* bad : {"378,", "0x378", "378;278", "379", "-d010", "10000", "d01g", "0"}) {
         EXPECT_FALSE(with_sim_ports(PortOptions{}, QString::fromLatin1(bad)).has_value()) << bad;
     }
+    // Other base addresses are added ports, in the order given, each once.
+    const auto pcie = with_sim_ports(PortOptions{}, QStringLiteral("e000,378,D010,e000"));
+    ASSERT_TRUE(pcie.has_value());
+    EXPECT_TRUE(pcie->sim_378);
+    EXPECT_FALSE(pcie->sim_3bc || pcie->sim_278);
+    EXPECT_EQ(pcie->sim_added, (std::vector<unsigned long>{0xE000, 0xD010}));
+    QStringList many;
+    for (int i = 1; i <= MAX_ADDED_PORTS + 1; ++i) {
+        many.append(QString::number(0xC000 + 8 * i, 16));
+    }
+    EXPECT_FALSE(with_sim_ports(PortOptions{}, many.join(QLatin1Char(','))).has_value());
+    many.removeLast();
+    EXPECT_TRUE(with_sim_ports(PortOptions{}, many.join(QLatin1Char(','))).has_value());
 }
 
 TEST(PortOptionWords, BothFormsAreTakenAndTheRestKeptInOrder) {

@@ -21,6 +21,23 @@ TEST(PortName, ExactNamesOnlyEverythingElseIs278) {
     }
 }
 
+TEST(PortName, AddedPortsAreNamedByTheirBaseAddressInTheClassicStyle) {
+    const std::vector<AddedPort> added = {{0x40, 0xD010}, {0x50, 0xE000}};
+    const struct {
+        const char* name;
+        std::uint8_t id;
+    } cases[] = {{"$D010", 0x40}, {"$E000", 0x50}, {"$3BC", PORT_3BC}, {"$278", PORT_278}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(port_id_for_name(QLatin1String(c.name), added), c.id) << c.name;
+        EXPECT_EQ(port_name(c.id, added), QLatin1String(c.name));
+    }
+    for (const char* other : {"$d010", "$D01", "D010", "$F000"}) {
+        EXPECT_EQ(port_id_for_name(QString::fromLatin1(other), added), PORT_278) << other;
+    }
+    // Without the list an added port's name is typed text, as it always was.
+    EXPECT_EQ(port_id_for_name(QStringLiteral("$D010")), PORT_278);
+}
+
 TEST(PinTest, CheckedBoxesAreTheBitsFromTheLeft) {
     EXPECT_EQ(pin_test_value({}), 0);
     EXPECT_EQ(pin_test_value({true, true, true, true, true, true, true, true}), 255);
@@ -74,10 +91,16 @@ private:
 TEST(PpdevBackend, EachIdentifierFindsTheParportAtItsBaseAddress) {
     FakeParports fake;
     fake.add(0, "888\t1912\n");  // 0x378
-    fake.add(1, "53248\t0\n");   // a PCI card: no standard address
+    fake.add(1, "53248\t0\n");   // a PCIe card at 0xD000: the first added port
     fake.add(3, "632\t1656\n");  // 0x278
     fake.add(5, "888\t1912\n");  // a second port claiming 0x378: the first one wins
+    fake.add(6, "0xe000\n");     // a second card
+    fake.add(7, "53248\n");      // and the first card again: still one port
     PpdevBackend backend(fake.proc(), fake.dev());
+    EXPECT_EQ(backend.added_ports(),
+              (std::vector<AddedPort>{{FIRST_ADDED_PORT, 0xD000}, {0x50, 0xE000}}));
+    EXPECT_EQ(backend.device_path(FIRST_ADDED_PORT), fake.dev() + QStringLiteral("/parport1"));
+    EXPECT_EQ(backend.device_path(0x50), fake.dev() + QStringLiteral("/parport6"));
     EXPECT_EQ(backend.device_path(PORT_378), fake.dev() + QStringLiteral("/parport0"));
     EXPECT_EQ(backend.device_path(PORT_278), fake.dev() + QStringLiteral("/parport3"));
     EXPECT_TRUE(backend.device_path(PORT_3BC).isEmpty());

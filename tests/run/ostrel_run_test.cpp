@@ -73,21 +73,31 @@ TEST_F(OstrelRunTest, TheTraceDecodesToTheStepsTheSummaryReports) {
                                   "  0\nLINE\n  8\n0\n 10\n1\n 20\n0\n 11\n1\n 21\n1.5\n"
                                   "  0\nLINE\n  8\n0\n 10\n2\n 20\n2\n 11\n0\n 21\n0\n"
                                   "  0\nEOF\n");
-    const Finished done = run({"--json", "--trace", dir.path("job.trace"), job});
-    ASSERT_EQ(done.status, 0) << done.err.toStdString();
-    const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
-    const StepDecoder motors =
-        testing::decode_writes(testing::read_trace_file(dir.path("job.trace")), PORT_3BC).motors;
-    const char* names[] = {"", "x", "y", "z"};
-    for (int axis = AXIS_X; axis <= AXIS_Z; ++axis) {
-        const QJsonObject steps = summary["steps"].toObject()[names[axis]].toObject();
-        EXPECT_EQ(motors.forward_steps(axis), steps["forward"].toInteger()) << names[axis];
-        EXPECT_EQ(motors.backward_steps(axis), steps["backward"].toInteger()) << names[axis];
-        EXPECT_EQ(motors.position(axis), summary["motors"].toObject()[names[axis]].toInteger());
+    // The first port of the list, classic or (on a PC with only a PCIe card) added.
+    const struct {
+        QStringList ports;
+        std::uint8_t id;
+    } machines[] = {{{}, PORT_3BC}, {{"--sim-ports", "d010"}, FIRST_ADDED_PORT}};
+    for (const auto& machine : machines) {
+        SCOPED_TRACE(machine.ports.join(' ').toStdString());
+        const Finished done =
+            run(machine.ports + QStringList{"--json", "--trace", dir.path("job.trace"), job});
+        ASSERT_EQ(done.status, 0) << done.err.toStdString();
+        const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
+        const StepDecoder motors =
+            testing::decode_writes(testing::read_trace_file(dir.path("job.trace")), machine.id)
+                .motors;
+        const char* names[] = {"", "x", "y", "z"};
+        for (int axis = AXIS_X; axis <= AXIS_Z; ++axis) {
+            const QJsonObject steps = summary["steps"].toObject()[names[axis]].toObject();
+            EXPECT_EQ(motors.forward_steps(axis), steps["forward"].toInteger()) << names[axis];
+            EXPECT_EQ(motors.backward_steps(axis), steps["backward"].toInteger()) << names[axis];
+            EXPECT_EQ(motors.position(axis), summary["motors"].toObject()[names[axis]].toInteger());
+        }
+        EXPECT_GT(motors.forward_steps(AXIS_Y), 0);
+        EXPECT_EQ(motors.position(AXIS_X), 0);  // returned to the origin
+        EXPECT_EQ(summary["motors"].toObject()["lost_steps"].toInteger(), 0);
     }
-    EXPECT_GT(motors.forward_steps(AXIS_Y), 0);
-    EXPECT_EQ(motors.position(AXIS_X), 0);  // returned to the origin
-    EXPECT_EQ(summary["motors"].toObject()["lost_steps"].toInteger(), 0);
 }
 
 TEST_F(OstrelRunTest, MachineTimeIsTheSumOfTheStepWaits) {
