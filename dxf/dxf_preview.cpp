@@ -16,7 +16,8 @@ constexpr Extended kCountsPerMm = 10000;
 // Mapped points are kept within this many pixels; nothing drawn there reaches a picture.
 constexpr Extended kMappedLimit = 1e15L;
 // Segments are cut to this frame before they reach the painter.
-constexpr Extended kFrame = 1 << 20;
+constexpr std::int64_t kWholeFrame = 1 << 20;
+constexpr Extended kFrame = kWholeFrame;
 
 std::int64_t trunc_held(Extended value) {
     return static_cast<std::int64_t>(
@@ -57,19 +58,49 @@ bool clip_to_frame(Extended& x1, Extended& y1, Extended& x2, Extended& y2) {
     return true;
 }
 
+// Whole zooms, counts and offsets well inside these bounds map in integers: the extended sum is
+// then an exact whole number under 2^62, its quotient by 10000 is never rounded onto or across a
+// whole number, and cutting it toward zero is what integer division does.
+constexpr std::int64_t kExactCounts = std::int64_t{1} << 40;
+constexpr std::int64_t kExactZoom = std::int64_t{1} << 20;
+
+bool whole_zoom(double zoom) {
+    return zoom >= 0 && zoom < static_cast<double>(kExactZoom) && zoom == std::floor(zoom);
+}
+
 }  // namespace
 
 std::int64_t DxfPreview::column_of(std::int64_t q_x) const {
+    if (whole_zoom(preview_zoom_) && q_x > -kExactCounts && q_x < kExactCounts &&
+        preview_offset_x_ > -kExactCounts && preview_offset_x_ < kExactCounts) {
+        return (q_x * static_cast<std::int64_t>(preview_zoom_) + preview_offset_x_ * 10000) / 10000;
+    }
     return trunc_held((static_cast<Extended>(q_x) * preview_zoom_ +
                        static_cast<Extended>(preview_offset_x_) * kCountsPerMm) /
                       kCountsPerMm);
 }
 
 std::int64_t DxfPreview::row_of(std::int64_t q_y) const {
+    if (whole_zoom(preview_zoom_) && q_y > -kExactCounts && q_y < kExactCounts &&
+        preview_offset_y_ > -kExactCounts && preview_offset_y_ < kExactCounts) {
+        return baseline_y_ -
+               (q_y * static_cast<std::int64_t>(preview_zoom_) - preview_offset_y_ * 10000) / 10000;
+    }
     return baseline_y_ - trunc_held((static_cast<Extended>(q_y) * preview_zoom_ -
                                      static_cast<Extended>(preview_offset_y_) * kCountsPerMm) /
                                     kCountsPerMm);
 }
+
+namespace {
+
+void draw_between(Picture& picture, QPoint from, QPoint to) {
+    if (picture.pen_position() != from) {
+        picture.move_to(from);
+    }
+    picture.line_to(to);
+}
+
+}  // namespace
 
 void draw_clipped_segment(Picture& picture, Extended x1, Extended y1, Extended x2, Extended y2) {
     if (!clip_to_frame(x1, y1, x2, y2)) {
@@ -77,14 +108,18 @@ void draw_clipped_segment(Picture& picture, Extended x1, Extended y1, Extended x
     }
     const QPoint from(static_cast<int>(std::nearbyint(x1)), static_cast<int>(std::nearbyint(y1)));
     const QPoint to(static_cast<int>(std::nearbyint(x2)), static_cast<int>(std::nearbyint(y2)));
-    if (picture.pen_position() != from) {
-        picture.move_to(from);
-    }
-    picture.line_to(to);
+    draw_between(picture, from, to);
 }
 
 void DxfPreview::draw_segment(Picture& picture, std::int64_t x1, std::int64_t y1, std::int64_t x2,
                               std::int64_t y2) {
+    // Whole points inside the frame come through the cut unchanged.
+    const auto inside = [](std::int64_t v) { return v > -kWholeFrame && v < kWholeFrame; };
+    if (inside(x1) && inside(y1) && inside(x2) && inside(y2)) {
+        draw_between(picture, QPoint(static_cast<int>(x1), static_cast<int>(y1)),
+                     QPoint(static_cast<int>(x2), static_cast<int>(y2)));
+        return;
+    }
     draw_clipped_segment(picture, x1, y1, x2, y2);
 }
 
