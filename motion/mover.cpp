@@ -14,6 +14,9 @@ namespace {
 // product gives it. The double product is within 2^-23 of it (k below 2^31, share at most 1), so
 // away from a half both round alike; near one the extended product decides.
 std::int64_t steps_by_pass(std::int64_t k, double share) {
+    if (share == 1) {
+        return k;  // the axis that steps every pass
+    }
     const double product = static_cast<double>(k) * share;
     const auto whole = static_cast<std::int64_t>(product);
     const double fraction = product - static_cast<double>(whole);

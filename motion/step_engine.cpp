@@ -52,21 +52,23 @@ void StepEngine::step_delay(Axis axis, double speed) {
 
 bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {
     LptPortConnection& port = machine_.port_connection();
+    // Nothing runs between the three writes that could change the chosen port.
+    const std::uint8_t port_id = machine_.selected_port_id();
     // The axis takes the pattern on the second write, while its select bit is high: the step is
     // made once that write went through, whatever becomes of the third.
-    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern)) {
+    if (!port.write_port(port_id, REG_DATA, pattern)) {
         return false;
     }
-    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern + axis_select[axis])) {
+    if (!port.write_port(port_id, REG_DATA, pattern + axis_select[axis])) {
         return false;
     }
-    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern)) {
+    if (!port.write_port(port_id, REG_DATA, pattern)) {
         machine_.state().stop_requested = true;
         machine_.op().show_message(
             MessageKind::Error,
             QStringLiteral("Порт %1 не принял запись: ось %2 сделала шаг, но её линия выбора "
                            "осталась включённой. Движение остановлено.")
-                .arg(port_name(machine_.selected_port_id()), QLatin1String(axis_letter(axis))));
+                .arg(port_name(port_id), QLatin1String(axis_letter(axis))));
     }
     return true;
 }
