@@ -85,15 +85,23 @@ GeneratedFile generate(const QString& path, std::int64_t target_bytes) {
     return file;
 }
 
-void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint) {
+// The Gerber page of a machine whose panel names the file.
+struct PreviewRig {
+    explicit PreviewRig(const QString& path) : panel(path) {}
     QuietOperator op;
-    FilePanel panel(file.path);
+    FilePanel panel;
     PenOnlyPicture track{QSize(387, 320)};
-    Machine machine(op, panel, track);
+    Machine machine{op, panel, track};
     SimulatedClock clock;
-    StepEngine engine(machine, clock);
-    Mover mover(machine, engine);
-    GerberPage page(machine, mover);
+    StepEngine engine{machine, clock};
+    Mover mover{machine, engine};
+    GerberPage page{machine, mover};
+};
+
+void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint) {
+    PreviewRig rig(file.path);
+    QuietOperator& op = rig.op;
+    GerberPage& page = rig.page;
     ImagePicture image(QSize(387, 320));
     PenOnlyPicture pen_only{QSize(387, 320)};
     BenchView view(paint ? static_cast<Picture&>(image) : static_cast<Picture&>(pen_only));
@@ -125,23 +133,15 @@ void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint)
 
 // One preview of FILE, for timing the whole process beside another program's.
 int preview_once(const char* path) {
-    const GeneratedFile file{QString::fromLocal8Bit(path), 0, 0};
-    QuietOperator op;
-    FilePanel panel(file.path);
-    PenOnlyPicture track{QSize(387, 320)};
-    Machine machine(op, panel, track);
-    SimulatedClock clock;
-    StepEngine engine(machine, clock);
-    Mover mover(machine, engine);
-    GerberPage page(machine, mover);
+    PreviewRig rig(QString::fromLocal8Bit(path));
     ImagePicture image(QSize(387, 320));
     BenchView view(image);
-    page.show_gerber_preview(view);
+    rig.page.show_gerber_preview(view);
     benchmark::DoNotOptimize(image.image().constBits());
-    for (const QString& message : op.messages) {
+    for (const QString& message : rig.op.messages) {
         std::fprintf(stderr, "message: %s\n", message.toUtf8().constData());
     }
-    return op.messages.isEmpty() ? 0 : 1;
+    return rig.op.messages.isEmpty() ? 0 : 1;
 }
 
 }  // namespace

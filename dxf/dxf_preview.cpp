@@ -7,6 +7,7 @@
 #include <QColor>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ostrel {
 
@@ -123,7 +124,15 @@ void DxfPreview::draw_segment(Picture& picture, std::int64_t x1, std::int64_t y1
     draw_clipped_segment(picture, x1, y1, x2, y2);
 }
 
-std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
+void DxfPreview::KeptLines::add(const Counts& counts) {
+    if (size % kBlock == 0) {
+        blocks.emplace_back().reserve(kBlock);
+    }
+    blocks.back().push_back(counts);
+    ++size;
+}
+
+std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture, KeptLines* kept) {
     std::int64_t max_x = 1;
     std::int64_t max_y = 1;
     std::int64_t min_x = -1;
@@ -134,7 +143,14 @@ std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
         return 0;
     }
     DxfReader pass(path, DxfReader::Entity::Line);
+    bool all_kept = kept != nullptr;
     while (const auto line = pass.next_line_entity()) {
+        if (all_kept && kept->size < KeptLines::kMaxKeptLines) {
+            kept->add({line->q_x1, line->q_y1, line->q_x2, line->q_y2});
+        } else if (all_kept) {
+            all_kept = false;
+            *kept = {};
+        }
         // Whole millimetres, cut toward zero, straight from the exact counts.
         const std::int64_t tx1 = line->q_x1 / 10000;
         const std::int64_t ty1 = line->q_y1 / 10000;
@@ -155,6 +171,11 @@ std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
     // Offsets are kept in 64 bits: a drawing far from its origin must not wrap them round.
     preview_offset_x_ = -min_x;
     preview_offset_y_ = min_y;
+    if (all_kept) {
+        kept->complete = true;
+        kept->cut_off = pass.cut_off();
+        kept->cut_off_message = pass.cut_off() ? pass.cut_off_message() : QString();
+    }
     return static_cast<std::int32_t>(zoom);
 }
 
@@ -177,10 +198,29 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
     preview_zoom_ = std::max(panel.preview_zoom(), 0);
     preview_offset_x_ = 0;
     preview_offset_y_ = 0;
+    // With "Auto" the box pass has read the lines already: the drawing takes them from it.
+    KeptLines kept;
     if (panel.auto_zoom()) {
-        preview_zoom_ = dxf_auto_zoom(picture);
+        preview_zoom_ = dxf_auto_zoom(picture, &kept);
     }
-    DxfReader pass(path, DxfReader::Entity::Line);
+    std::optional<DxfReader> pass;
+    if (!kept.complete) {
+        pass.emplace(path, DxfReader::Entity::Line);
+    }
+    std::size_t next_kept = 0;
+    const auto next_line = [&]() -> std::optional<KeptLines::Counts> {
+        if (kept.complete) {
+            if (next_kept == kept.size) {
+                return std::nullopt;
+            }
+            return kept[next_kept++];
+        }
+        const auto line = pass->next_line_entity();
+        if (!line) {
+            return std::nullopt;
+        }
+        return KeptLines::Counts{line->q_x1, line->q_y1, line->q_x2, line->q_y2};
+    };
     preview_offset_x_ = round_half_even(static_cast<Extended>(preview_offset_x_) * preview_zoom_);
     preview_offset_y_ = round_half_even(static_cast<Extended>(preview_offset_y_) * preview_zoom_);
 
@@ -199,11 +239,12 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
     std::int64_t pen_y = row_of(0);
     picture.move_to(QPoint(0, static_cast<int>(pen_y)));
     const bool idle_moves = panel.idle_moves();
-    while (const auto line = pass.next_line_entity()) {
-        const std::int64_t x1 = column_of(line->q_x1);
-        const std::int64_t y1 = row_of(line->q_y1);
-        const std::int64_t x2 = column_of(line->q_x2);
-        const std::int64_t y2 = row_of(line->q_y2);
+    while (const auto line = next_line()) {
+        const auto [q_x1, q_y1, q_x2, q_y2] = *line;
+        const std::int64_t x1 = column_of(q_x1);
+        const std::int64_t y1 = row_of(q_y1);
+        const std::int64_t x2 = column_of(q_x2);
+        const std::int64_t y2 = row_of(q_y2);
         if (idle_moves) {
             picture.set_pen(DxfPreviewColours::travel, 1);
             draw_segment(picture, pen_x, pen_y, x1, y1);
@@ -213,8 +254,9 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
         pen_x = x2;
         pen_y = y2;
     }
-    if (pass.cut_off()) {
-        op.show_message(MessageKind::Error, pass.cut_off_message());
+    if (kept.complete ? kept.cut_off : pass->cut_off()) {
+        op.show_message(MessageKind::Error,
+                        kept.complete ? kept.cut_off_message : pass->cut_off_message());
     }
 }
 
