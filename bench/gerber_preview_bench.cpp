@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -84,15 +85,23 @@ GeneratedFile generate(const QString& path, std::int64_t target_bytes) {
     return file;
 }
 
-void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint) {
+// The Gerber page of a machine whose panel names the file.
+struct PreviewRig {
+    explicit PreviewRig(const QString& path) : panel(path) {}
     QuietOperator op;
-    FilePanel panel(file.path);
+    FilePanel panel;
     PenOnlyPicture track{QSize(387, 320)};
-    Machine machine(op, panel, track);
+    Machine machine{op, panel, track};
     SimulatedClock clock;
-    StepEngine engine(machine, clock);
-    Mover mover(machine, engine);
-    GerberPage page(machine, mover);
+    StepEngine engine{machine, clock};
+    Mover mover{machine, engine};
+    GerberPage page{machine, mover};
+};
+
+void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint) {
+    PreviewRig rig(file.path);
+    QuietOperator& op = rig.op;
+    GerberPage& page = rig.page;
     ImagePicture image(QSize(387, 320));
     PenOnlyPicture pen_only{QSize(387, 320)};
     BenchView view(paint ? static_cast<Picture&>(image) : static_cast<Picture&>(pen_only));
@@ -122,9 +131,30 @@ void run_preview(benchmark::State& state, const GeneratedFile& file, bool paint)
     state.SetLabel(paint ? "both passes onto a 387x320 picture" : "both passes, pen only");
 }
 
+// One preview of FILE, for timing the whole process beside another program's.
+int preview_once(const char* path) {
+    PreviewRig rig(QString::fromLocal8Bit(path));
+    ImagePicture image(QSize(387, 320));
+    BenchView view(image);
+    rig.page.show_gerber_preview(view);
+    benchmark::DoNotOptimize(image.image().constBits());
+    for (const QString& message : rig.op.messages) {
+        std::fprintf(stderr, "message: %s\n", message.toUtf8().constData());
+    }
+    return rig.op.messages.isEmpty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The classic board for another program to read: bench_gerber_preview --write FILE.
+    if (argc == 3 && std::strcmp(argv[1], "--write") == 0) {
+        generate(QString::fromLocal8Bit(argv[2]), 10 << 20);
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--preview-once") == 0) {
+        return preview_once(argv[2]);
+    }
     benchmark::Initialize(&argc, argv);
     QTemporaryDir dir;
     if (!dir.isValid()) {

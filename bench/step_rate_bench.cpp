@@ -12,11 +12,18 @@
 #include "run/console_operator.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -25,9 +32,39 @@ using namespace ostrel;
 struct Rate {
     double hz;
     int steps;
+    double window_goal;  // the share of the rate the window must keep, percent (0: none)
 };
 // About two seconds of stepping at each rate (three at the slowest, for its percentiles).
-constexpr Rate kRates[] = {{1000, 3000}, {5000, 10000}, {20000, 40000}};
+constexpr Rate kRates[] = {
+    {1000, 3000, 99.5}, {5000, 10000, 0}, {20000, 40000, 0}, {100000, 200000, 95}};
+// How soon a key must be answered while the machine steps, milliseconds.
+constexpr double kAnswerGoalMs = 2;
+
+// Posts itself an event and times how long the step loop takes to let it through, again and
+// again: a key press from the window system waits the same way.
+class AnswerProbe final : public QObject {
+public:
+    void start() {
+        latencies_ms.clear();
+        post();
+    }
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::User) {
+            return QObject::event(event);
+        }
+        latencies_ms.push_back(static_cast<double>(since_.nsecsElapsed()) / 1e6);
+        post();
+        return true;
+    }
+    std::vector<double> latencies_ms;
+
+private:
+    void post() {
+        since_.start();
+        QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+    }
+    QElapsedTimer since_;
+};
 
 // after_rate, if given, reports on the screen over the seconds one rate took.
 void run_rates(const char* setting, Machine& machine, StepEngine& engine,
@@ -39,7 +76,7 @@ void run_rates(const char* setting, Machine& machine, StepEngine& engine,
         const double speed = std::abs(machine.state().mm_per_step[AXIS_X]) * rate.hz;
         engine.step_axis(AXIS_X, rate.steps, speed);
         engine.step_axis(AXIS_X, -rate.steps, speed);  // back, so the track stays in view
-        bench::print_step_figures(setting, rate.hz, *clock);
+        bench::print_step_figures(setting, rate.hz, *clock, after_rate ? rate.window_goal : 0);
         if (after_rate) {
             after_rate(clock->seconds());
         }
@@ -75,10 +112,58 @@ int without_window() {
     return 0;
 }
 
+// Nobody sits at a benchmark: a box that would wait for a person ends the run with its text.
+class UnattendedDesktop final : public Desktop {
+public:
+    void message_box(QWidget*, const QString&, const QString& text, QMessageBox::Icon) override {
+        fail(text);
+    }
+    bool question_box(QWidget*, const QString&, const QString& text, QMessageBox::Icon) override {
+        fail(text);
+    }
+    QString open_file_name(QWidget*, const QString&, const QString&, const QString&) override {
+        fail(QStringLiteral("a file dialog"));
+    }
+    QString save_file_name(QWidget*, const QString&, const QString&, const QString&,
+                           const QString&) override {
+        fail(QStringLiteral("a file dialog"));
+    }
+    void open_url(const QUrl&) override {}
+    void end_program(int exit_status) override { std::exit(exit_status); }
+
+private:
+    [[noreturn]] static void fail(const QString& text) {
+        std::fprintf(stderr, "bench_step_rate: the window would wait for a person: %s\n",
+                     text.toUtf8().constData());
+        std::fflush(stderr);
+        std::_Exit(2);
+    }
+};
+
+// The window reads cfg.ini from its working folder: the benchmark's own, with the factory ratios
+// and travel limits no benchmark move reaches, in a folder of its own.
+bool enter_settings_folder(const QTemporaryDir& folder) {
+    QFile settings(folder.filePath(QStringLiteral("cfg.ini")));
+    if (!folder.isValid() || !settings.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    settings.write(
+        "[machine]\nmm_per_step_x = 0.0025\nmm_per_step_y = 0.0025\nmm_per_step_z = 0.0025\n"
+        "travel_limit_x = 100000\ntravel_limit_y = 100000\ntravel_limit_z = 100000\n"
+        "backlash_x = 0\nbacklash_y = 0\nbacklash_z = 0\n");
+    settings.close();
+    return QDir::setCurrent(folder.path());
+}
+
 int with_window(int argc, char* argv[]) {
     prefer_socket_repaints();  // as the program does
     QApplication app(argc, argv);
-    QtDesktop desktop;
+    const QTemporaryDir folder;
+    if (!enter_settings_folder(folder)) {
+        std::fprintf(stderr, "bench_step_rate: no folder for the benchmark's settings\n");
+        return 2;
+    }
+    UnattendedDesktop desktop;
     SwitchingClock clock;
     MainWindow main_window(
         desktop, [] { return std::make_unique<SimBackend>(); }, clock);
@@ -97,14 +182,21 @@ int with_window(int argc, char* argv[]) {
     }
     const WaitPainter& painter = main_window.window_operator().wait_painter();
     std::int64_t draws_before = painter.draws();
+    AnswerProbe probe;
     run_rates(
         "window", main_window.machine(), main_window.controller().engine,
-        [&clock, &painter] {
+        [&clock, &painter, &probe] {
             bench::StepTimingClock* timing = clock.fresh();
             timing->draw_counter = [&painter] { return painter.draws(); };
+            probe.start();
             return timing;
         },
         [&](double seconds) {
+            std::printf(
+                "           answered: an event waited median %.3f ms, max %.3f ms  "
+                "goal <= %.0f ms\n",
+                bench::percentile(probe.latencies_ms, 0.5),
+                bench::percentile(probe.latencies_ms, 1.0), kAnswerGoalMs);
             // How live the screen stayed (the displays and the track, drawn from the waits), and
             // what made the late steps late.
             const auto [drew, other] = clock.current->late_steps(50);

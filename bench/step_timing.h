@@ -87,16 +87,21 @@ inline double percentile(std::vector<double> values, double share) {
     return values[index];
 }
 
+// goal_percent: the share of the requested rate to reach, printed beside it (0: none).
 inline void print_step_figures(const char* setting, double requested_rate,
-                               const StepTimingClock& clock) {
+                               const StepTimingClock& clock, double goal_percent = 0) {
     const std::vector<double> overheads = clock.overheads_us();
     std::printf(
         "%-10s %6.0f Hz requested  %9.1f Hz achieved (%6.2f %%)  overhead median %6.2f us"
-        "  p99 %7.2f us  p99.9 %7.2f us  max %8.1f us  (%zu steps)\n",
+        "  p99 %7.2f us  p99.9 %7.2f us  max %8.1f us  (%zu steps)",
         setting, requested_rate, clock.achieved_rate(),
         100.0 * clock.achieved_rate() / requested_rate, percentile(overheads, 0.5),
         percentile(overheads, 0.99), percentile(overheads, 0.999), percentile(overheads, 1.0),
         overheads.size() + 1);
+    if (goal_percent > 0) {
+        std::printf("  goal >= %.1f %%", goal_percent);
+    }
+    std::printf("\n");
 }
 
 }  // namespace ostrel::bench

@@ -87,6 +87,57 @@ Extended divide(Extended dividend, Extended divisor) {
     return dividend / divisor;
 }
 
+double add_repeatedly(double sum, double step, std::int64_t count) {
+    constexpr double kShift = 4503599627370496.0;  // 2^52: adding and taking it away rounds
+    if (step == 0 || !std::isfinite(step)) {
+        return count > 0 ? sum + step : sum;
+    }
+    while (count > 0 && std::isfinite(sum)) {
+        // Rounding is symmetric: work on the magnitude.
+        const bool negative = sum < 0;
+        const double magnitude = negative ? -sum : sum;
+        const double toward = negative ? -step : step;
+        std::int64_t run = 0;
+        double jump = 0;
+        int exponent = 0;
+        std::frexp(magnitude, &exponent);  // magnitude in [2^(exponent-1), 2^exponent)
+        const double unit = std::ldexp(1.0, exponent - 53);
+        // Inside one binade, clear of its ends, every sum lies on the unit's grid: adding the step
+        // adds the step rounded to the grid, the same amount each time, unless the step falls
+        // halfway between two grid points (then the sum's own last bit decides).
+        const double low = std::ldexp(1.0, exponent - 1) + unit;
+        const double high = std::ldexp(1.0, exponent) - unit;
+        const double units = toward / unit;
+        if (std::isnormal(magnitude) && unit >= std::numeric_limits<double>::min() &&
+            magnitude >= low && magnitude <= high && std::fabs(units) < kShift) {
+            const double whole = units >= 0 ? (units + kShift) - kShift : (units - kShift) + kShift;
+            if (std::fabs(units - whole) != 0.5) {
+                const double amount = whole * unit;
+                if (amount == 0) {
+                    return sum;  // the step is lost in the sum's rounding, every time
+                }
+                const double room =
+                    amount > 0 ? (high - magnitude) / amount : (magnitude - low) / -amount;
+                run = room >= static_cast<double>(count) ? count : static_cast<std::int64_t>(room);
+                // The quotient was rounded: take off what would leave the binade's inside.
+                while (run > 0 && (magnitude + static_cast<double>(run) * amount > high ||
+                                   magnitude + static_cast<double>(run) * amount < low)) {
+                    --run;
+                }
+                jump = static_cast<double>(run) * amount;
+            }
+        }
+        if (run > 0) {
+            sum = negative ? -(magnitude + jump) : magnitude + jump;
+            count -= run;
+        } else {
+            sum += step;
+            --count;
+        }
+    }
+    return count > 0 ? sum + step : sum;
+}
+
 std::optional<std::int64_t> parse_ten_thousandths(const QString& text) {
     qsizetype i = 0;
     const qsizetype end_of_text = text.size();

@@ -72,6 +72,11 @@ Extended trunc_toward_zero(Extended value);
 // "Floating point division by zero", or "Invalid floating point operation" for 0 / 0.
 Extended divide(Extended dividend, Extended divisor);
 
+// What adding step to sum count times in doubles gives, each sum rounded, as the step engine's
+// position takes its steps one by one; in time that grows with the binades the sum crosses, not
+// with count.
+double add_repeatedly(double sum, double step, std::int64_t count);
+
 // The count of ten-thousandths a text stands for: blanks around it, an optional sign, digits with
 // the decimal comma, an optional exponent; extra decimals round half to even. Empty when the text
 // is not such a number or the count does not fit a signed 64-bit integer.

@@ -6,7 +6,9 @@
 namespace ostrel {
 
 namespace {
-constexpr std::size_t kMaxPending = 4096;
+// Drawing calls kept before they are painted, even if nobody looks: memory stays flat over a long
+// job, and a batch this long costs the painter next to nothing more a line.
+constexpr std::size_t kMaxPending = 16384;
 }  // namespace
 
 ImagePicture::ImagePicture(QSize size, const QColor& background)
@@ -29,53 +31,72 @@ void ImagePicture::paint_pending() const {
         return;
     }
     QPainter painter(&image_);
-    QColor color;
-    int width = -1;
-    for (const Segment& segment : pending_) {
-        if (segment.color != color || segment.width != width) {
-            color = segment.color;
-            width = segment.width;
-            painter.setPen(QPen(color, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // Lines of one pen in a row go to the painter together.
+    std::vector<QLine> lines;
+    QColor line_color;
+    int line_width = -1;
+    const auto draw_lines = [&] {
+        if (!lines.empty()) {
+            painter.setPen(
+                QPen(line_color, line_width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+            lines.clear();
         }
-        painter.drawLine(segment.from, segment.to);
+    };
+    for (const Pending& drawing : pending_) {
+        if (drawing.kind == Pending::Kind::Line) {
+            if (drawing.width != line_width || drawing.color != line_color) {
+                draw_lines();
+                line_color = drawing.color;
+                line_width = drawing.width;
+            }
+            lines.emplace_back(drawing.from, drawing.to);
+            continue;
+        }
+        draw_lines();
+        if (drawing.kind == Pending::Kind::Ellipse) {
+            painter.setPen(QPen(drawing.color, drawing.width));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(QRect(drawing.from, drawing.to));
+        } else {
+            painter.fillPath(paths_[drawing.path], drawing.color);
+        }
     }
+    draw_lines();
     pending_.clear();
+    paths_.clear();
+}
+
+void ImagePicture::add_pending(const Pending& drawing) {
+    pending_.push_back(drawing);
+    if (pending_.size() >= kMaxPending) {
+        paint_pending();
+    }
 }
 
 void ImagePicture::line_to(QPoint point) {
-    pending_.push_back({pen_position_, point, pen_color_, pen_width_});
-    if (pending_.size() >= kMaxPending) {
-        paint_pending();  // nobody looked for a while: keep memory flat over a long job
-    }
+    add_pending({Pending::Kind::Line, pen_width_, pen_position_, point, pen_color_});
     const int margin = pen_width_ + 1;
     changed(QRect(pen_position_, point).normalized().adjusted(-margin, -margin, margin, margin));
     pen_position_ = point;
 }
 
 void ImagePicture::ellipse(const QRect& box) {
-    paint_pending();
-    {
-        QPainter painter(&image_);
-        painter.setPen(QPen(pen_color_, pen_width_));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(box);
-    }
+    add_pending({Pending::Kind::Ellipse, pen_width_, box.topLeft(), box.bottomRight(), pen_color_});
     const int margin = pen_width_ + 1;
     changed(box.normalized().adjusted(-margin, -margin, margin, margin));
 }
 
 void ImagePicture::fill_path(const QPainterPath& path, const QColor& color) {
-    paint_pending();  // lines drawn before lie under the area
-    {
-        QPainter painter(&image_);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.fillPath(path, color);
-    }
+    paths_.push_back(path);
+    add_pending({Pending::Kind::Area, 0, {}, {}, color, paths_.size() - 1});
     changed(path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
 void ImagePicture::fill(const QColor& color) {
     pending_.clear();
+    paths_.clear();
     image_.fill(color);
     changed(image_.rect());
 }

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -49,9 +50,10 @@ private:
     QPoint pen_;
 };
 
-// A picture kept in memory; whoever shows it hears which region changed. Lines are painted in
-// batches when the image is next looked at, since the track gets one line per motor step and a
-// painter per line would cost the step loop more than the step itself.
+// A picture kept in memory; whoever shows it hears which region changed. Drawing is painted in
+// batches when the image is next looked at, by one painter, lines of one pen in one call: the
+// track gets a line per motor step and a preview a line or a circle per entity, and a painter or
+// a painter call for each would cost more than everything else together.
 class ImagePicture final : public Picture {
 public:
     explicit ImagePicture(QSize size, const QColor& background = Qt::white);
@@ -75,16 +77,23 @@ public:
     void set_change_listener(std::function<void(const QRect&)> listener);
 
 private:
-    struct Segment {
+    // A drawing call not yet painted: a line from..to, an ellipse in the box from..to, or an area
+    // (paths_[path]) filled with the colour.
+    struct Pending {
+        enum class Kind : std::uint8_t { Line, Ellipse, Area };
+        Kind kind;
+        int width;
         QPoint from, to;
         QColor color;
-        int width;
+        std::size_t path = 0;
     };
     void changed(const QRect& region);
+    void add_pending(const Pending& drawing);
     void paint_pending() const;
 
     mutable QImage image_;
-    mutable std::vector<Segment> pending_;
+    mutable std::vector<Pending> pending_;
+    mutable std::vector<QPainterPath> paths_;
     QColor pen_color_ = Qt::black;
     int pen_width_ = 1;
     QPoint pen_position_;

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ostrel {
 
@@ -16,7 +17,8 @@ constexpr Extended kCountsPerMm = 10000;
 // Mapped points are kept within this many pixels; nothing drawn there reaches a picture.
 constexpr Extended kMappedLimit = 1e15L;
 // Segments are cut to this frame before they reach the painter.
-constexpr Extended kFrame = 1 << 20;
+constexpr std::int64_t kWholeFrame = 1 << 20;
+constexpr Extended kFrame = kWholeFrame;
 
 std::int64_t trunc_held(Extended value) {
     return static_cast<std::int64_t>(
@@ -57,19 +59,49 @@ bool clip_to_frame(Extended& x1, Extended& y1, Extended& x2, Extended& y2) {
     return true;
 }
 
+// Whole zooms, counts and offsets well inside these bounds map in integers: the extended sum is
+// then an exact whole number under 2^62, its quotient by 10000 is never rounded onto or across a
+// whole number, and cutting it toward zero is what integer division does.
+constexpr std::int64_t kExactCounts = std::int64_t{1} << 40;
+constexpr std::int64_t kExactZoom = std::int64_t{1} << 20;
+
+bool whole_zoom(double zoom) {
+    return zoom >= 0 && zoom < static_cast<double>(kExactZoom) && zoom == std::floor(zoom);
+}
+
 }  // namespace
 
 std::int64_t DxfPreview::column_of(std::int64_t q_x) const {
+    if (whole_zoom(preview_zoom_) && q_x > -kExactCounts && q_x < kExactCounts &&
+        preview_offset_x_ > -kExactCounts && preview_offset_x_ < kExactCounts) {
+        return (q_x * static_cast<std::int64_t>(preview_zoom_) + preview_offset_x_ * 10000) / 10000;
+    }
     return trunc_held((static_cast<Extended>(q_x) * preview_zoom_ +
                        static_cast<Extended>(preview_offset_x_) * kCountsPerMm) /
                       kCountsPerMm);
 }
 
 std::int64_t DxfPreview::row_of(std::int64_t q_y) const {
+    if (whole_zoom(preview_zoom_) && q_y > -kExactCounts && q_y < kExactCounts &&
+        preview_offset_y_ > -kExactCounts && preview_offset_y_ < kExactCounts) {
+        return baseline_y_ -
+               (q_y * static_cast<std::int64_t>(preview_zoom_) - preview_offset_y_ * 10000) / 10000;
+    }
     return baseline_y_ - trunc_held((static_cast<Extended>(q_y) * preview_zoom_ -
                                      static_cast<Extended>(preview_offset_y_) * kCountsPerMm) /
                                     kCountsPerMm);
 }
+
+namespace {
+
+void draw_between(Picture& picture, QPoint from, QPoint to) {
+    if (picture.pen_position() != from) {
+        picture.move_to(from);
+    }
+    picture.line_to(to);
+}
+
+}  // namespace
 
 void draw_clipped_segment(Picture& picture, Extended x1, Extended y1, Extended x2, Extended y2) {
     if (!clip_to_frame(x1, y1, x2, y2)) {
@@ -77,18 +109,30 @@ void draw_clipped_segment(Picture& picture, Extended x1, Extended y1, Extended x
     }
     const QPoint from(static_cast<int>(std::nearbyint(x1)), static_cast<int>(std::nearbyint(y1)));
     const QPoint to(static_cast<int>(std::nearbyint(x2)), static_cast<int>(std::nearbyint(y2)));
-    if (picture.pen_position() != from) {
-        picture.move_to(from);
-    }
-    picture.line_to(to);
+    draw_between(picture, from, to);
 }
 
 void DxfPreview::draw_segment(Picture& picture, std::int64_t x1, std::int64_t y1, std::int64_t x2,
                               std::int64_t y2) {
+    // Whole points inside the frame come through the cut unchanged.
+    const auto inside = [](std::int64_t v) { return v > -kWholeFrame && v < kWholeFrame; };
+    if (inside(x1) && inside(y1) && inside(x2) && inside(y2)) {
+        draw_between(picture, QPoint(static_cast<int>(x1), static_cast<int>(y1)),
+                     QPoint(static_cast<int>(x2), static_cast<int>(y2)));
+        return;
+    }
     draw_clipped_segment(picture, x1, y1, x2, y2);
 }
 
-std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
+void DxfPreview::KeptLines::add(const Counts& counts) {
+    if (size % kBlock == 0) {
+        blocks.emplace_back().reserve(kBlock);
+    }
+    blocks.back().push_back(counts);
+    ++size;
+}
+
+std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture, KeptLines* kept) {
     std::int64_t max_x = 1;
     std::int64_t max_y = 1;
     std::int64_t min_x = -1;
@@ -99,7 +143,14 @@ std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
         return 0;
     }
     DxfReader pass(path, DxfReader::Entity::Line);
+    bool all_kept = kept != nullptr;
     while (const auto line = pass.next_line_entity()) {
+        if (all_kept && kept->size < KeptLines::kMaxKeptLines) {
+            kept->add({line->q_x1, line->q_y1, line->q_x2, line->q_y2});
+        } else if (all_kept) {
+            all_kept = false;
+            *kept = {};
+        }
         // Whole millimetres, cut toward zero, straight from the exact counts.
         const std::int64_t tx1 = line->q_x1 / 10000;
         const std::int64_t ty1 = line->q_y1 / 10000;
@@ -120,6 +171,11 @@ std::int32_t DxfPreview::dxf_auto_zoom(const Picture& picture) {
     // Offsets are kept in 64 bits: a drawing far from its origin must not wrap them round.
     preview_offset_x_ = -min_x;
     preview_offset_y_ = min_y;
+    if (all_kept) {
+        kept->complete = true;
+        kept->cut_off = pass.cut_off();
+        kept->cut_off_message = pass.cut_off() ? pass.cut_off_message() : QString();
+    }
     return static_cast<std::int32_t>(zoom);
 }
 
@@ -142,10 +198,29 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
     preview_zoom_ = std::max(panel.preview_zoom(), 0);
     preview_offset_x_ = 0;
     preview_offset_y_ = 0;
+    // With "Auto" the box pass has read the lines already: the drawing takes them from it.
+    KeptLines kept;
     if (panel.auto_zoom()) {
-        preview_zoom_ = dxf_auto_zoom(picture);
+        preview_zoom_ = dxf_auto_zoom(picture, &kept);
     }
-    DxfReader pass(path, DxfReader::Entity::Line);
+    std::optional<DxfReader> pass;
+    if (!kept.complete) {
+        pass.emplace(path, DxfReader::Entity::Line);
+    }
+    std::size_t next_kept = 0;
+    const auto next_line = [&]() -> std::optional<KeptLines::Counts> {
+        if (kept.complete) {
+            if (next_kept == kept.size) {
+                return std::nullopt;
+            }
+            return kept[next_kept++];
+        }
+        const auto line = pass->next_line_entity();
+        if (!line) {
+            return std::nullopt;
+        }
+        return KeptLines::Counts{line->q_x1, line->q_y1, line->q_x2, line->q_y2};
+    };
     preview_offset_x_ = round_half_even(static_cast<Extended>(preview_offset_x_) * preview_zoom_);
     preview_offset_y_ = round_half_even(static_cast<Extended>(preview_offset_y_) * preview_zoom_);
 
@@ -164,11 +239,12 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
     std::int64_t pen_y = row_of(0);
     picture.move_to(QPoint(0, static_cast<int>(pen_y)));
     const bool idle_moves = panel.idle_moves();
-    while (const auto line = pass.next_line_entity()) {
-        const std::int64_t x1 = column_of(line->q_x1);
-        const std::int64_t y1 = row_of(line->q_y1);
-        const std::int64_t x2 = column_of(line->q_x2);
-        const std::int64_t y2 = row_of(line->q_y2);
+    while (const auto line = next_line()) {
+        const auto [q_x1, q_y1, q_x2, q_y2] = *line;
+        const std::int64_t x1 = column_of(q_x1);
+        const std::int64_t y1 = row_of(q_y1);
+        const std::int64_t x2 = column_of(q_x2);
+        const std::int64_t y2 = row_of(q_y2);
         if (idle_moves) {
             picture.set_pen(DxfPreviewColours::travel, 1);
             draw_segment(picture, pen_x, pen_y, x1, y1);
@@ -178,8 +254,9 @@ void DxfPreview::render_dxf_preview(Picture& picture, int outer_height,
         pen_x = x2;
         pen_y = y2;
     }
-    if (pass.cut_off()) {
-        op.show_message(MessageKind::Error, pass.cut_off_message());
+    if (kept.complete ? kept.cut_off : pass->cut_off()) {
+        op.show_message(MessageKind::Error,
+                        kept.complete ? kept.cut_off_message : pass->cut_off_message());
     }
 }
 

@@ -8,8 +8,11 @@
 
 #include <QColor>
 #include <QPoint>
+#include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace ostrel {
 
@@ -42,10 +45,28 @@ public:
     void render_dxf_preview(Picture& picture, int outer_height,
                             const std::function<void()>& show_window = {});
 
+    // The lines a box pass read, as counts, for the drawing pass to take instead of reading the
+    // file again; kept only up to kMaxKeptLines, so that memory stays bounded on huge files.
+    struct KeptLines {
+        using Counts = std::array<std::int64_t, 4>;  // x1, y1, x2, y2
+        static constexpr std::size_t kMaxKeptLines = std::size_t{1} << 21;
+        // In blocks of a fixed size: a growing array would copy itself over and over.
+        static constexpr std::size_t kBlock = 8192;
+        std::vector<std::vector<Counts>> blocks;
+        std::size_t size = 0;
+        void add(const Counts& counts);
+        const Counts& operator[](std::size_t index) const {
+            return blocks[index / kBlock][index % kBlock];
+        }
+        bool complete = false;  // every line of the file is here
+        bool cut_off = false;
+        QString cut_off_message;
+    };
+
     // Whole pixels per mm that fit the drawing's box, with a 10 mm margin, into the picture;
     // sets the offsets (whole mm) that put the box's lower left corner on column 0, baseline_y.
-    // 0, offsets unchanged, when the file does not exist.
-    std::int32_t dxf_auto_zoom(const Picture& picture);
+    // 0, offsets unchanged, when the file does not exist. The lines read go to kept if given.
+    std::int32_t dxf_auto_zoom(const Picture& picture, KeptLines* kept = nullptr);
 
     double preview_zoom() const { return preview_zoom_; }
     // Whole mm after dxf_auto_zoom; pixels once the rendering has scaled them.

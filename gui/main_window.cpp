@@ -185,7 +185,7 @@ MainWindow::MainWindow(Desktop& desktop, PortBackendFactory open_backend, Clock&
     splashProgressTimer->setObjectName(QStringLiteral("splashProgressTimer"));
     splashProgressTimer->setInterval(kSplashStepMs);
 
-    operator_ = std::make_unique<WindowOperator>(*ui, *this, desktop_);
+    operator_ = std::make_unique<WindowOperator>(*ui, *this, desktop_, clock);
     controller_ = std::make_unique<Controller>(*operator_, *operator_, track_picture_, clock);
 
     connect_handlers();

@@ -1,6 +1,7 @@
 // The machine logic's operator and panel over the real main window.
 #pragma once
 
+#include "core/clock.h"
 #include "core/operator.h"
 #include "gui/desktop.h"
 #include "gui/screen/position_displays.h"
@@ -22,7 +23,8 @@ class StopDialog;
 // Adapter only: reads and writes controls of MainWindow, keeps no machine state.
 class WindowOperator final : public Operator, public Panel {
 public:
-    WindowOperator(Ui::MainWindow& ui, QWidget& window, Desktop& desktop);
+    // clock: the engine's, which times how often a move lets messages through.
+    WindowOperator(Ui::MainWindow& ui, QWidget& window, Desktop& desktop, Clock& clock);
 
     void show_message(MessageKind kind, const QString& text) override;
     void focus_field(Field field) override;
@@ -72,6 +74,9 @@ private:
     Ui::MainWindow& ui_;
     QWidget& window_;
     Desktop& desktop_;
+    Clock& clock_;
+    // When messages were last let through, in the clock's counts.
+    std::int64_t last_message_pass_ = INT64_MIN / 2;
     QPointer<QWidget> track_window_;
     QPointer<StopDialog> stop_dialog_;
     std::uint8_t port_id_ = 0x30;

@@ -27,11 +27,20 @@ public:
     // and the extents take in both ends of the move. Refusals (a move too long for the step
     // counter) and a stop request act as on a real move. Null: moves step again.
     void set_dry_run(PathExtents* extents) { dry_run_ = extents; }
+    // Counting, moves make no step but leave the engine's totals and the tool's position as their
+    // steps would (StepEngine::count_steps), in time that grows with the moves, not the steps:
+    // the machine time of a job without running it.
+    void set_counting(bool counting) { counting_ = counting; }
 
 private:
+    // An axis's share of a straight move, counted as the passes would make it: the first of its
+    // engine calls one step that takes up any slack, the rest in the same direction.
+    void count_axis(Axis axis, std::int32_t steps, double speed);
+
     Machine& machine_;
     StepEngine& engine_;
     PathExtents* dry_run_ = nullptr;
+    bool counting_ = false;
 };
 
 }  // namespace ostrel

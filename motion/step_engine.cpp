@@ -24,36 +24,50 @@ QString StepEngine::selected_port_name() const {
     return port_name(machine_.selected_port_id(), machine_.port_connection().added_ports());
 }
 
+std::int64_t StepEngine::step_ticks(Axis axis, double speed, std::int64_t frequency) {
+    StepWait& wait = waits_[axis];
+    const double ratio = machine_.state().mm_per_step[axis];
+    if (wait.frequency != frequency || wait.ratio != ratio || wait.speed != speed) {
+        const Extended length = std::fabs(static_cast<Extended>(ratio));
+        // A wait that does not fit the counter throws here, at the step that would wait it.
+        const std::int64_t ticks =
+            round_half_even(divide(length * static_cast<Extended>(frequency), speed));
+        wait = {ratio, speed, frequency, ticks,
+                static_cast<double>(ticks) / static_cast<double>(frequency)};
+    }
+    return wait.ticks;
+}
+
 void StepEngine::step_delay(Axis axis, double speed) {
     const std::int64_t frequency = clock_.frequency();
     const std::int64_t t0 = clock_.counter();
-    const Extended ratio = std::fabs(static_cast<Extended>(machine_.state().mm_per_step[axis]));
-    const std::int64_t ticks =
-        round_half_even(divide(ratio * static_cast<Extended>(frequency), speed));
+    const std::int64_t ticks = step_ticks(axis, speed, frequency);
     if (ticks > 0) {
         totals_.wait_ticks += ticks;
-        machine_.op().during_wait(static_cast<double>(ticks) / static_cast<double>(frequency));
+        machine_.op().during_wait(waits_[axis].seconds);
     }
     clock_.spin_until(t0 + ticks);
 }
 
 bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {
     LptPortConnection& port = machine_.port_connection();
+    // Nothing runs between the three writes that could change the chosen port.
+    const std::uint8_t port_id = machine_.selected_port_id();
     // The axis takes the pattern on the second write, while its select bit is high: the step is
     // made once that write went through, whatever becomes of the third.
-    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern)) {
+    if (!port.write_port(port_id, REG_DATA, pattern)) {
         return false;
     }
-    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern + axis_select[axis])) {
+    if (!port.write_port(port_id, REG_DATA, pattern + axis_select[axis])) {
         return false;
     }
-    if (!port.write_port(machine_.selected_port_id(), REG_DATA, pattern)) {
+    if (!port.write_port(port_id, REG_DATA, pattern)) {
         machine_.state().stop_requested = true;
         machine_.op().show_message(
             MessageKind::Error,
             QStringLiteral("Порт %1 не принял запись: ось %2 сделала шаг, но её линия выбора "
                            "осталась включённой. Движение остановлено.")
-                .arg(selected_port_name(), QLatin1String(axis_letter(axis))));
+                .arg(port_name(port_id, port.added_ports()), QLatin1String(axis_letter(axis))));
     }
     return true;
 }
@@ -69,11 +83,7 @@ void StepEngine::take_back(Axis axis, std::int32_t dir, std::int64_t steps) {
     }
 }
 
-void StepEngine::step_axis(Axis axis, std::int32_t steps, double speed) {
-    MachineState& s = machine_.state();
-    if (s.stop_requested) {
-        return;
-    }
+void StepEngine::refuse_call(std::int32_t steps, double speed) {
     if (steps == 0) {
         throw OperationAbandoned(QStringLiteral("Division by zero"));
     }
@@ -81,9 +91,10 @@ void StepEngine::step_axis(Axis axis, std::int32_t steps, double speed) {
     if (speed == 0 || std::isnan(speed)) {
         throw OperationAbandoned(QStringLiteral("Floating point division by zero"));
     }
-    Machine::MoveScope running(machine_);
-    ++totals_.calls;
-    const std::int32_t dir = steps > 0 ? 1 : -1;
+}
+
+std::int64_t StepEngine::steps_with_slack(Axis axis, std::int32_t dir, std::int32_t steps) {
+    const MachineState& s = machine_.state();
     std::int64_t count = std::llabs(static_cast<std::int64_t>(steps));
     if (dir != last_direction[axis]) {
         // Slack is a length: the motor's sense (the ratio's sign) does not turn it negative.
@@ -95,6 +106,45 @@ void StepEngine::step_axis(Axis axis, std::int32_t steps, double speed) {
     } else {
         backlash_steps = 0;
     }
+    return count;
+}
+
+void StepEngine::count_steps(Axis axis, std::int32_t steps, double speed) {
+    MachineState& s = machine_.state();
+    if (s.stop_requested) {
+        return;
+    }
+    refuse_call(steps, speed);
+    const std::int32_t dir = steps > 0 ? 1 : -1;
+    const std::int64_t count = steps_with_slack(axis, dir, steps);
+    const std::int64_t ticks = step_ticks(axis, speed, clock_.frequency());
+    if (ticks > 0) {
+        totals_.wait_ticks += ticks * count;
+    }
+    pattern_index[axis] =
+        static_cast<std::int32_t>(((pattern_index[axis] - 1 + dir * (count % 8)) % 8 + 8) % 8 + 1);
+    (dir > 0 ? totals_.forward_steps : totals_.backward_steps)[axis] += count;
+    const double step = static_cast<double>(dir) * s.mm_per_step[axis];
+    if (axis == AXIS_Z) {
+        s.pos_z = add_repeatedly(s.pos_z, -step, count);
+    } else {
+        s.position(axis) = add_repeatedly(s.position(axis), step, count);
+    }
+    if (backlash_steps > 0) {
+        take_back(axis, dir, backlash_steps);
+    }
+}
+
+void StepEngine::step_axis(Axis axis, std::int32_t steps, double speed) {
+    MachineState& s = machine_.state();
+    if (s.stop_requested) {
+        return;
+    }
+    refuse_call(steps, speed);
+    Machine::MoveScope running(machine_);
+    ++totals_.calls;
+    const std::int32_t dir = steps > 0 ? 1 : -1;
+    const std::int64_t count = steps_with_slack(axis, dir, steps);
     const std::int32_t extra = backlash_steps;
 
     std::int64_t made = 0;

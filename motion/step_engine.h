@@ -22,8 +22,15 @@ public:
     // speed mm/s. Returns when all steps are made or a stop is requested; a port write that fails
     // stops the move like a stop request and is told to the operator once.
     void step_axis(Axis axis, std::int32_t steps, double speed);
+    // What step_axis would leave behind, without a step, a wait or a word to the operator: the
+    // same refusals and backlash, the waits and steps added to the totals (the call is not
+    // counted), the position where the steps would have taken it. Time estimates run jobs on it.
+    void count_steps(Axis axis, std::int32_t steps, double speed);
     // Busy-waits one step's time of the axis at speed, from the moment it is entered.
     void step_delay(Axis axis, double speed);
+    // One step's wait of the axis at speed in counts of a clock of that frequency: |ratio| ×
+    // frequency / speed, half to even (not positive: no wait).
+    std::int64_t step_ticks(Axis axis, double speed, std::int64_t frequency);
 
     // Entry of half_step_patterns last written to each axis, 1..8.
     PerAxis<std::int32_t> pattern_index = {0, 1, 1, 1};
@@ -48,10 +55,23 @@ private:
     // The port in use as the port list names it, for the messages of a failed write.
     QString selected_port_name() const;
     void take_back(Axis axis, std::int32_t dir, std::int64_t steps);
+    static void refuse_call(std::int32_t steps, double speed);
+    // The call's steps with the backlash steps of a turn (backlash_steps, last_direction set).
+    std::int64_t steps_with_slack(Axis axis, std::int32_t dir, std::int32_t steps);
 
     Machine& machine_;
     Clock& clock_;
     Totals totals_;
+    // The last wait worked out for each axis and what it was worked out from: a job's moves make
+    // one or two steps an engine call, and the extended division cost more than the step.
+    struct StepWait {
+        double ratio = 0;
+        double speed = 0;
+        std::int64_t frequency = 0;
+        std::int64_t ticks = 0;
+        double seconds = 0;
+    };
+    PerAxis<StepWait> waits_{};
 };
 
 }  // namespace ostrel

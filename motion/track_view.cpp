@@ -4,6 +4,7 @@
 #include "core/number_text.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ostrel {
 
@@ -20,16 +21,51 @@ int clamped_round(Extended value) {
     return static_cast<int>(std::clamp<std::int64_t>(*rounded, -kPixelClamp, kPixelClamp));
 }
 
+// 5 × position rounded half to even, as the extended product would give it, in doubles: this
+// runs at every motor step. 5·p = 4·p + p; the sum's rounding error (Knuth's two-sum) settles the
+// ties that rounding the sum made or unmade. Near the picture every step of it is exact.
+int pixel_coordinate(double position) {
+    static_assert(TrackView::kPixelsPerMm == 5);
+    constexpr double kExactRange = 1 << 20;
+    const double four = position * 4;
+    const double sum = four + position;
+    if (!(std::fabs(sum) < kExactRange)) {
+        return clamped_round(static_cast<Extended>(position) * TrackView::kPixelsPerMm);
+    }
+    const double part = sum - four;
+    const double error = (four - (sum - part)) + (position - part);
+    // Adding and taking away 2^52 rounds half to even to a whole number.
+    constexpr double kShift = 4503599627370496.0;
+    double whole = sum >= 0 ? (sum + kShift) - kShift : (sum - kShift) + kShift;
+    const double fraction = sum - whole;
+    if (fraction == 0.5 && error > 0) {
+        whole += 1;
+    } else if (fraction == -0.5 && error < 0) {
+        whole -= 1;
+    }
+    return static_cast<int>(whole);
+}
+
 }  // namespace
 
 QPoint TrackView::pixel_of(double pos_x, double pos_y) {
-    const int column = clamped_round(static_cast<Extended>(pos_x) * kPixelsPerMm);
-    const int row = kHeight - clamped_round(static_cast<Extended>(pos_y) * kPixelsPerMm);
-    return {column, row};
+    return {pixel_coordinate(pos_x), kHeight - pixel_coordinate(pos_y)};
+}
+
+int TrackView::pixel_in(PixelSpan& span, double position) {
+    if (position > span.low && position < span.high) {
+        return span.pixel;
+    }
+    const int pixel = pixel_coordinate(position);
+    // A ten-thousandth of a pixel inside its rounding range: no rounding error of the bounds or
+    // of the product reaches across.
+    constexpr double kInside = 0.4999;
+    span = {(pixel - kInside) / kPixelsPerMm, (pixel + kInside) / kPixelsPerMm, pixel};
+    return pixel;
 }
 
 void TrackView::draw_to(double pos_x, double pos_y, double pos_z, double z_travel) {
-    const QPoint pixel = pixel_of(pos_x, pos_y);
+    const QPoint pixel(pixel_in(column_span_, pos_x), kHeight - pixel_in(row_span_, pos_y));
     const int pen = pos_z < z_travel ? 1 : 0;
     if (drawn_ && pixel == last_pixel_ && pen == last_pen_ && picture_.pen_position() == pixel) {
         return;

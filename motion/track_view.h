@@ -25,7 +25,18 @@ public:
     Picture& picture() { return picture_; }
 
 private:
+    // The positions that surely round to a pixel: a step of a fine ratio mostly stays in the
+    // pixel of the step before, and two comparisons are cheaper than the rounding.
+    struct PixelSpan {
+        double low = 1;
+        double high = 0;
+        int pixel = 0;
+    };
+    static int pixel_in(PixelSpan& span, double position);
+
     Picture& picture_;
+    PixelSpan column_span_;
+    PixelSpan row_span_;
     // The last point drawn to and how: a step that lands on the same pixel with the same pen
     // draws nothing new.
     QPoint last_pixel_{-1, -1};

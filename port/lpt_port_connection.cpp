@@ -18,10 +18,6 @@ LptPortConnection::LptPortConnection(std::unique_ptr<PortBackend> backend)
 
 LptPortConnection::~LptPortConnection() = default;
 
-bool LptPortConnection::is_ready() const {
-    return backend_ != nullptr && backend_->is_open();
-}
-
 int LptPortConnection::error_code() const {
     if (is_ready()) {
         return 0;
@@ -65,11 +61,6 @@ std::uint8_t LptPortConnection::read_port(std::uint8_t port, std::uint8_t reg) {
     PortRecord record{static_cast<std::uint8_t>(port | reg), 0};
     read_ports(std::span<PortRecord>(&record, 1));
     return record.value;
-}
-
-bool LptPortConnection::write_port(std::uint8_t port, std::uint8_t reg, std::uint8_t value) {
-    PortRecord record{static_cast<std::uint8_t>(port | reg), value};
-    return write_ports(std::span<PortRecord>(&record, 1));
 }
 
 bool LptPortConnection::port_present(std::uint8_t port) {

@@ -26,14 +26,17 @@ public:
 
     // Whether port access was obtained; when not, reads give 0, writes fail and nothing reaches
     // the back end.
-    bool is_ready() const;
+    bool is_ready() const { return backend_ != nullptr && backend_->is_open(); }
     // The system's error code of the failed attempt to reach the ports (0 when ready).
     int error_code() const;
 
     bool read_ports(std::span<PortRecord> batch);
     bool write_ports(std::span<PortRecord> batch);
     std::uint8_t read_port(std::uint8_t port, std::uint8_t reg);
-    bool write_port(std::uint8_t port, std::uint8_t reg, std::uint8_t value);
+    // One register; every motor step makes three of these, so it is kept to one back-end call.
+    bool write_port(std::uint8_t port, std::uint8_t reg, std::uint8_t value) {
+        return is_ready() && backend_->write_register(static_cast<std::uint8_t>(port | reg), value);
+    }
     bool port_present(std::uint8_t port);
 
     // The back end the registers are reached through (null only when none was given); for

@@ -1,9 +1,25 @@
 // Decoding of data-pin bytes into half-steps of the three motors.
 #include "port/step_decoder.h"
 
-#include <algorithm>
+#include <array>
+#include <cstddef>
 
 namespace ostrel {
+
+namespace {
+
+// The table entry of each four-bit coil pattern, -1 for a pattern that is no entry: a lookup at
+// every simulated step instead of a search.
+constexpr std::array<int, 16> kPhaseOfPattern = [] {
+    std::array<int, 16> phases{};
+    phases.fill(-1);
+    for (std::size_t i = 0; i < StepDecoder::HALF_STEP_PATTERNS.size(); ++i) {
+        phases[StepDecoder::HALF_STEP_PATTERNS[i]] = static_cast<int>(i);
+    }
+    return phases;
+}();
+
+}  // namespace
 
 void StepDecoder::feed(std::uint8_t byte) {
     const auto pattern = static_cast<std::uint8_t>(byte & 0x0F);
@@ -19,14 +35,13 @@ void StepDecoder::take(AxisState& state, std::uint8_t pattern) {
         return;
     }
     state.latched = pattern;
-    const auto* entry = std::find(HALF_STEP_PATTERNS.begin(), HALF_STEP_PATTERNS.end(), pattern);
-    if (entry == HALF_STEP_PATTERNS.end()) {
+    const int phase = kPhaseOfPattern[pattern & 0x0F];
+    if (phase < 0) {
         // Opposing or missing coils give the rotor no new place to go: it stays on the phase
         // it had, and the next valid pattern is judged from there.
         ++state.counts.faults;
         return;
     }
-    const int phase = static_cast<int>(entry - HALF_STEP_PATTERNS.begin());
     const int ahead = (phase - state.phase + 8) % 8;
     if (ahead == 1) {
         ++state.counts.forward;

@@ -24,7 +24,8 @@ using namespace ostrel;
 
 const char* const kAxisNames[] = {"", "x", "y", "z"};
 
-// The machine time the job takes, from a dry run of the same job on the simulated machine.
+// The machine time the job takes: the same job on the simulated machine, its moves counted
+// rather than stepped, so that the estimate comes before the first step, not a whole run later.
 double estimate_seconds(const RunOptions& options) {
     RunOptions dry = options;
     dry.port = PortOptions{};
@@ -35,6 +36,7 @@ double estimate_seconds(const RunOptions& options) {
     double seconds = 0;
     {
         JobRun run(dry, clock, nowhere != nullptr ? nowhere : stderr);
+        run.controller().mover.set_counting(true);
         run.run();
         seconds = run.machine_seconds();
     }

@@ -3,6 +3,9 @@
 #include "core/operation_abandoned.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
+#include <cstring>
+#include <random>
 
 namespace ostrel {
 namespace {
@@ -119,6 +122,49 @@ TEST(Rounding, DivisionByZeroGivesTheFloatingPointMessages) {
         EXPECT_EQ(e.message(), QStringLiteral("Invalid floating point operation"));
     }
     EXPECT_EQ(divide(1, 4), 0.25L);
+}
+
+TEST(Rounding, RepeatedAdditionLandsWhereTheOneByOneSumsDo) {
+    struct Case {
+        double start, step;
+        std::int64_t count;
+    };
+    // Motor ratios from the field, starts on and off the grid, runs through zero and across
+    // binades, a dyadic step that falls halfway between grid points, a step lost in a huge sum.
+    const Case cases[] = {
+        {0, 0.0025, 300000},       {0, -0.0025, 300000},
+        {17.3, -0.0025, 20000},    {-3.1, 0.0123, 4000},
+        {0.1, 0.5, 70000},         {1e-3, -1e-6, 50000},
+        {4096.0000001, 0.0025, 9}, {9007199254740990.0, 0.5, 40},
+        {1e17, 0.0025, 1000},      {2.5e-310, 0.0025, 1000},
+        {1e300, 1e300, 3},         {0, 0, 10},
+    };
+    for (const Case& c : cases) {
+        double one_by_one = c.start;
+        for (std::int64_t i = 0; i < c.count; ++i) {
+            one_by_one += c.step;
+        }
+        const double repeated = add_repeatedly(c.start, c.step, c.count);
+        EXPECT_EQ(std::memcmp(&repeated, &one_by_one, sizeof repeated), 0)
+            << c.start << " + " << c.count << " x " << c.step << ": " << repeated << " vs "
+            << one_by_one;
+    }
+    EXPECT_EQ(add_repeatedly(1.5, 0.25, 0), 1.5);
+    // And any ratio from any start.
+    std::mt19937_64 random(15);
+    std::uniform_real_distribution<double> start(-2000, 2000);
+    std::uniform_real_distribution<double> exponent(-6, 1);
+    for (int i = 0; i < 300; ++i) {
+        const double from = start(random);
+        const double step = (i % 2 == 0 ? 1 : -1) * std::pow(10.0, exponent(random));
+        const auto count = static_cast<std::int64_t>(random() % 60000);
+        double one_by_one = from;
+        for (std::int64_t k = 0; k < count; ++k) {
+            one_by_one += step;
+        }
+        EXPECT_EQ(add_repeatedly(from, step, count), one_by_one)
+            << from << " + " << count << " x " << step;
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <cmath>
 #include <optional>
 
 namespace ostrel {
@@ -249,6 +250,37 @@ TEST_F(MachineTest, ZeroButtonsAndAcceptedCoordinates) {
 TEST_F(MachineTest, AMoveTooLongForTheStepCounterIsRefused) {
     EXPECT_EQ(step_count(2147483647.0L, AXIS_X), INT32_MAX);
     EXPECT_THROW(step_count(1e9L / 0.0025L, AXIS_X), OperationAbandoned);
+}
+
+TEST(TrackPixels, FivePixelsPerMmRoundHalfToEvenOnTheExactProduct) {
+    struct Case {
+        double x;
+        int column;
+    };
+    // 0,1 is a little over a tenth: 5 × it a little over a half, though the double product is
+    // exactly 0,5; 0,7 a little under, its product 3,4999…; 0,5 and 2,5 mm are true ties.
+    const Case cases[] = {{0.1, 1},
+                          {-0.1, -1},
+                          {0.3, 1},
+                          {0.7, 3},
+                          {0.5, 2},
+                          {2.5, 12},
+                          {0.9, 5},
+                          {-0.5, -2},
+                          {1e300, 1000000},
+                          {-1e300, -1000000},
+                          {std::nan(""), 1000000},
+                          {-0.0, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(TrackView::pixel_of(c.x, c.x).x(), c.column) << c.x;
+        EXPECT_EQ(TrackView::pixel_of(0, c.x).y(), TrackView::kHeight - c.column) << c.x;
+    }
+    // Every position a 0,0025 mm/step axis reaches step by step, against the extended product.
+    double x = -60;
+    for (int i = 0; i < 48000; ++i, x += 0.0025) {
+        const auto expected = std::nearbyintl(static_cast<long double>(x) * 5);
+        ASSERT_EQ(TrackView::pixel_of(x, 0).x(), static_cast<int>(expected)) << x;
+    }
 }
 
 }  // namespace
