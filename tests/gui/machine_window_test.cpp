@@ -77,8 +77,8 @@ TEST_F(MachineWindowTest, ArrowKeysInATextFieldOrOnAnotherTabDoNotJog) {
 TEST_F(MachineWindowTest, EscapeDuringAMoveAsksAndNoStopsIt) {
     QWidget* focus = show_manual_tab();
     control<QSlider>("jogDistanceSlider")->setValue(7);
-    // Esc reaches the window some steps into the move (the window's messages are let through
-    // once a step); the operator answers "НЕТ".
+    // Esc reaches the window some steps into the move (at this speed the window's messages are
+    // let through before every step); the operator answers "НЕТ".
     QTimer steps;
     int ticks = 0;
     QObject::connect(&steps, &QTimer::timeout, [&] {
@@ -103,6 +103,22 @@ TEST_F(MachineWindowTest, EscapeDuringAMoveAsksAndNoStopsIt) {
     // Esc at rest asks nothing.
     press(focus, Qt::Key_Escape);
     EXPECT_TRUE(stop_dialog.isHidden());
+}
+
+TEST_F(MachineWindowTest, AFastMoveLetsMessagesThroughOnceAMillisecondNotEveryStep) {
+    show_manual_tab();
+    control<QSlider>("jogDistanceSlider")->setValue(7);  // 1 mm: 400 steps
+    control<QSlider>("jogSpeedSlider")->setValue(20);    // 4 mm/s: a step every 0,625 ms
+    QTimer passes;  // a zero timer fires once each time messages are let through
+    int count = 0;
+    QObject::connect(&passes, &QTimer::timeout, [&count] { ++count; });
+    passes.start(0);
+    QTest::mouseClick(control<QToolButton>("jogXPlusButton"), Qt::LeftButton);
+    passes.stop();
+    EXPECT_EQ(motors().position(AXIS_X), 400);
+    // Not one a step: a pass once a millisecond has gone by, so before every second step.
+    EXPECT_GE(count, 195);
+    EXPECT_LE(count, 205);
 }
 
 TEST_F(MachineWindowTest, AJobButtonDuringAMoveIsRefused) {

@@ -107,7 +107,7 @@ protected:
     void release(QWidget* target, int key, bool auto_repeat = false, std::uint64_t time_ms = 0);
     bool box_shown_with(const QString& text) const;
     // Runs action once, the n-th time the window lets its messages through from now on (a move
-    // does so once before each step).
+    // does so before a step, at most once a millisecond of the engine's clock).
     void on_messages(int n, std::function<void()> action);
 
 private:
