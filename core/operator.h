@@ -38,6 +38,8 @@ enum class Field {
     // The placement of a true-size drawing: the offset of the file's origin, mm.
     OffsetX,
     OffsetY,
+    // The G-code page's program.
+    GcodeFile,
 };
 
 class Operator {
@@ -92,7 +94,7 @@ public:
     // The identifier of the port portCombo shows: "$3BC" 0x10, "$378" 0x20, anything else 0x30.
     // Asked at every port write; a panel may keep it as the box's text changes.
     virtual std::uint8_t port_id() const;
-    // Job-file page of filePages: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR".
+    // Job-file page of filePages: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR", 2 "G-code".
     virtual int file_page() const { return 1; }
     // DXF preview settings: zoomSpin's value (0 when its text is not a whole number), "Auto",
     // "холстые перем.".

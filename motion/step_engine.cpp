@@ -4,6 +4,7 @@
 #include "core/number_text.h"
 #include "core/operation_abandoned.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -36,6 +37,27 @@ void StepEngine::step_delay(Axis axis, double speed) {
         machine_.op().during_wait(static_cast<double>(ticks) / static_cast<double>(frequency));
     }
     clock_.spin_until(t0 + ticks);
+}
+
+void StepEngine::wait(double seconds) {
+    const MachineState& s = machine_.state();
+    const std::int64_t frequency = clock_.frequency();
+    const std::int64_t ticks = round_half_even(static_cast<Extended>(seconds) * frequency);
+    if (s.stop_requested || ticks <= 0) {
+        return;
+    }
+    Machine::MoveScope running(machine_);
+    totals_.wait_ticks += ticks;
+    const std::int64_t end = clock_.counter() + ticks;
+    // In slices of a fiftieth of a second, so that Esc and Pause are heard.
+    for (std::int64_t now = clock_.counter(); now < end && !s.stop_requested;
+         now = clock_.counter()) {
+        machine_.op().process_messages();
+        const std::int64_t until = std::min(end, now + frequency / 50);
+        machine_.op().during_wait(static_cast<double>(until - now) /
+                                  static_cast<double>(frequency));
+        clock_.spin_until(until);
+    }
 }
 
 bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {

@@ -22,6 +22,9 @@ public:
     // speed mm/s. Returns when all steps are made or a stop is requested; a port write that fails
     // stops the move like a stop request and is told to the operator once.
     void step_axis(Axis axis, std::int32_t steps, double speed);
+    // Stands still for the seconds, the window's messages let through as in a step; ends early
+    // on a stop request. Counted with the step waits.
+    void wait(double seconds);
     // Busy-waits one step's time of the axis at speed, from the moment it is entered.
     void step_delay(Axis axis, double speed);
 
