@@ -142,9 +142,8 @@ void GcodeInterpreter::run_line(std::string_view text, std::int64_t line) {
         started_ = true;
         return;
     }
-    if (block_.block_delete) {
-        return;  // the block-delete switch is on, as on the machines that run these programs
-    }
+    // A "/" line runs: the machine has no block-delete switch, and a switch that is off (as
+    // LinuxCNC starts) runs the line like any other.
     if (!block_.empty() || !block_.message.empty()) {
         started_ = true;
     }
@@ -378,6 +377,9 @@ void GcodeInterpreter::execute(const GcodeBlock& b) {
     if (g[kMotion] != nullptr) {
         motion_ = motion;
     }
+    if (motion_ != kG81 && motion_ != kG82 && motion_ != kG83) {
+        in_cycle_series_ = false;
+    }
     if (moves) {
         const GcodeWord& motion_word = g[kMotion] ? *g[kMotion] : b.g[0];
         switch (motion) {
@@ -515,13 +517,19 @@ void GcodeInterpreter::cycle(const GcodeBlock& b, const GcodeWord& motion_word) 
         }
         repeats = static_cast<int>(l);
     }
+    // The height before the first of a series of cycles: G98 comes back to it, and an
+    // incremental R counts from it, for every block of the series.
+    if (!in_cycle_series_) {
+        initial_z_ = pos_.z;
+        in_cycle_series_ = true;
+    }
     double r = 0;
     double bottom = 0;
     if (absolute_) {
         r = length(cycle_r_) + g92_.z;
         bottom = length(cycle_z_) + g92_.z;
     } else {
-        r = pos_.z + length(cycle_r_);
+        r = initial_z_ + length(cycle_r_);
         bottom = r + length(cycle_z_);
     }
     if (bottom > r) {
@@ -536,7 +544,10 @@ void GcodeInterpreter::cycle(const GcodeBlock& b, const GcodeWord& motion_word) 
         traverse(r);
         height = r;
     }
-    const double clear = retract_to_r_ ? r : height;
+    const double clear = retract_to_r_ ? r : std::max(r, initial_z_);
+    // The first travel to the hole stays at or above where the tool is, and at or above where
+    // the cycle comes back to.
+    height = std::max(height, clear);
     for (int k = 0; k < repeats; ++k) {
         if (absolute_) {
             x = b.has('X') ? length(b.value('X')) + g92_.x : x;

@@ -101,6 +101,8 @@ private:
     // The cycle's R, Z, Q, P stay from one cycle block to the next, as program values.
     double cycle_r_ = 0, cycle_z_ = 0, cycle_q_ = 0, cycle_p_ = 0;
     bool cycle_r_set_ = false, cycle_z_set_ = false;
+    bool in_cycle_series_ = false;
+    double initial_z_ = 0;
     bool started_ = false;  // a first "%" or any program line was read
     bool percent_open_ = false;
     bool ended_ = false;

@@ -97,12 +97,20 @@ private:
                 flush_message();
                 mover_.dwell(move.seconds);
                 break;
-            case GcodeMove::Kind::ToolChange:
-                mover_.raise_tool();
+            case GcodeMove::Kind::ToolChange: {
+                // Up to the travel height (never down to it) for the change, and back to where
+                // the program has the tool once the new one is in.
+                const MachineState& s = machine_.state();
+                const double z = s.pos_z;
+                if (z < s.job.z_travel) {
+                    mover_.raise_tool();
+                }
                 ask(QStringLiteral("Смените инструмент на T%1 (строка %2). Продолжить?")
                         .arg(move.tool)
                         .arg(move.line));
+                mover_.move_z_to(z, s.job.speed_z_down);
                 break;
+            }
             case GcodeMove::Kind::Pause:
                 // A pause right after the tool change's question is the one the operator has
                 // just answered.
@@ -193,8 +201,10 @@ private:
     void event(const GcodeMove& move) override {
         if (move.kind == GcodeMove::Kind::Dwell) {
             seconds_ += move.seconds;
-        } else if (move.kind == GcodeMove::Kind::ToolChange && state_.job.speed_z_up > 0) {
+        } else if (move.kind == GcodeMove::Kind::ToolChange && tool_.z < state_.job.z_travel) {
+            const double z = tool_.z;
             time_axis(AXIS_Z, tool_.z, state_.job.z_travel, state_.job.speed_z_up);
+            time_axis(AXIS_Z, tool_.z, z, state_.job.speed_z_down);
         }
     }
     // The steps the mover would make from `from` to `to` on the axis, and their waits; the

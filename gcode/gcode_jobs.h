@@ -40,7 +40,8 @@ public:
     // "Рисовать": the job parameters read, the program at path checked whole (a refusal names
     // the line and the word before anything moves), placed from where the tool stands, then run:
     // G0 at the rapid speeds, G1-G3 at their feed, dwells waited, M0/M1 and tool changes asked
-    // with "ДА"/"НЕТ" ("НЕТ" stops the job), the tool raised for a tool change. Spindle and
+    // with "ДА"/"НЕТ" ("НЕТ" stops the job), the tool raised to the travel height for a tool
+    // change and lowered again to where the program has it after the answer. Spindle and
     // coolant words are told once to be passed over. Ends between moves on a stop request.
     void run(const QString& path, const Placement& placement);
 

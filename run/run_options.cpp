@@ -122,6 +122,7 @@ QString RunOptions::field_text(Field field) const {
 }
 
 std::optional<RunOptions> parse_run_options(QStringList arguments, QString& error) {
+    error.clear();  // the parse looks at it after each option
     RunOptions options;
     std::optional<PortOptions> port = take_port_options(arguments, PortKind::Sim, error);
     if (!port) {
