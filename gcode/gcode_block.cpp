@@ -79,7 +79,7 @@ bool read_number(std::string_view line, std::size_t& at, double& value) {
         v *= std::pow(10.0, exponent);
     }
     value = negative ? -v : v;
-    return true;
+    return std::isfinite(v);  // hundreds of digits make no coordinate
 }
 
 // "(MSG,text)": the text after the comma, leading spaces dropped; empty when no message.

@@ -164,13 +164,30 @@ Point3 GcodeInterpreter::target(const GcodeBlock& b) const {
     return t;
 }
 
+int GcodeInterpreter::count(const GcodeBlock& b, char letter, const char* reason) const {
+    if (!b.has(letter)) {
+        return 1;
+    }
+    const double n = b.value(letter);
+    if (n < 1 || n != std::floor(n) || n > 1e4) {
+        refuse(b.word(letter).text, reason);
+    }
+    return static_cast<int>(n);
+}
+
+GcodeMove GcodeInterpreter::event(GcodeMove::Kind kind) const {
+    GcodeMove move;
+    move.kind = kind;
+    move.line = line_;
+    move.to = pos_;
+    return move;
+}
+
 void GcodeInterpreter::straight(GcodeMove::Kind kind, Point3 to) {
     if (to == pos_) {
         return;  // nothing moves: no move is passed on
     }
-    GcodeMove move;
-    move.kind = kind;
-    move.line = line_;
+    GcodeMove move = event(kind);
     move.to = to;
     move.feed = feed_mm();
     sink_.take(move);
@@ -288,11 +305,8 @@ void GcodeInterpreter::execute(const GcodeBlock& b) {
 
     // 1. Comment: a message for the operator.
     if (!b.message.empty()) {
-        GcodeMove move;
-        move.kind = GcodeMove::Kind::Message;
-        move.line = line_;
+        GcodeMove move = event(GcodeMove::Kind::Message);
         move.text = b.message;
-        move.to = pos_;
         sink_.take(move);
     }
     // 2-3. Feed rate mode (G94 only), feed rate.
@@ -315,11 +329,8 @@ void GcodeInterpreter::execute(const GcodeBlock& b) {
         tool_ = static_cast<int>(t);
     }
     if (tool_change != nullptr) {
-        GcodeMove move;
-        move.kind = GcodeMove::Kind::ToolChange;
-        move.line = line_;
+        GcodeMove move = event(GcodeMove::Kind::ToolChange);
         move.tool = tool_;
-        move.to = pos_;
         sink_.take(move);
     }
     // 7-8. Spindle and coolant: accepted, nothing to switch.
@@ -331,11 +342,8 @@ void GcodeInterpreter::execute(const GcodeBlock& b) {
         if (!b.has('P') || b.value('P') < 0) {
             refuse(g[kNonModal]->text, "выдержке G4 нужно время P в секундах, не меньше 0");
         }
-        GcodeMove move;
-        move.kind = GcodeMove::Kind::Dwell;
-        move.line = line_;
+        GcodeMove move = event(GcodeMove::Kind::Dwell);
         move.seconds = b.value('P');
-        move.to = pos_;
         sink_.take(move);
     }
     // 11-12. Plane (G17 only), units.
@@ -408,11 +416,8 @@ void GcodeInterpreter::execute(const GcodeBlock& b) {
         if (code == 20 || code == 300) {
             ended_ = true;
         } else {
-            GcodeMove move;
-            move.kind = GcodeMove::Kind::Pause;
-            move.line = line_;
+            GcodeMove move = event(GcodeMove::Kind::Pause);
             move.text = stop->text;
-            move.to = pos_;
             sink_.take(move);
         }
     }
@@ -425,19 +430,10 @@ void GcodeInterpreter::arc(const GcodeBlock& b, const GcodeWord& motion_word, bo
         refuse(word, "подача F не задана");
     }
     const Point3 to = target(b);
-    GcodeMove move;
-    move.kind = GcodeMove::Kind::Arc;
-    move.line = line_;
+    GcodeMove move = event(GcodeMove::Kind::Arc);
     move.to = to;
     move.feed = feed_mm();
-    int turns = 1;
-    if (b.has('P')) {
-        const double p = b.value('P');
-        if (p < 1 || p != std::floor(p) || p > 1e4) {
-            refuse(b.word('P').text, "число оборотов дуги — целое от 1");
-        }
-        turns = static_cast<int>(p);
-    }
+    const int turns = count(b, 'P', "число оборотов дуги — целое от 1");
     const double dx = to.x - pos_.x;
     const double dy = to.y - pos_.y;
     if (b.has('R')) {
@@ -509,14 +505,7 @@ void GcodeInterpreter::cycle(const GcodeBlock& b, const GcodeWord& motion_word) 
     if (motion_ == kG82 && b.has('P')) {
         cycle_p_ = b.value('P');
     }
-    int repeats = 1;
-    if (b.has('L')) {
-        const double l = b.value('L');
-        if (l < 1 || l != std::floor(l) || l > 1e4) {
-            refuse(b.word('L').text, "число повторов L — целое от 1");
-        }
-        repeats = static_cast<int>(l);
-    }
+    const int repeats = count(b, 'L', "число повторов L — целое от 1");
     // The height before the first of a series of cycles: G98 comes back to it, and an
     // incremental R counts from it, for every block of the series.
     if (!in_cycle_series_) {
@@ -568,11 +557,8 @@ void GcodeInterpreter::cycle(const GcodeBlock& b, const GcodeWord& motion_word) 
         }
         feed(bottom);
         if (motion_ == kG82 && cycle_p_ > 0) {
-            GcodeMove move;
-            move.kind = GcodeMove::Kind::Dwell;
-            move.line = line_;
+            GcodeMove move = event(GcodeMove::Kind::Dwell);
             move.seconds = cycle_p_;
-            move.to = pos_;
             sink_.take(move);
         }
         traverse(clear);

@@ -82,6 +82,10 @@ private:
     double length(double value) const { return value * mm_per_unit_; }
     Point3 target(const GcodeBlock& block) const;
     double feed_mm() const { return feed_ * mm_per_unit_; }
+    // A move of the kind at this line, where the tool stands.
+    GcodeMove event(GcodeMove::Kind kind) const;
+    // The whole number of the letter's word (1 when absent), refused unless from 1 to 10000.
+    int count(const GcodeBlock& block, char letter, const char* reason) const;
     void straight(GcodeMove::Kind kind, Point3 to);
     void arc(const GcodeBlock& block, const GcodeWord& motion_word, bool clockwise);
     void cycle(const GcodeBlock& block, const GcodeWord& motion_word);

@@ -178,6 +178,7 @@ private:
                 held(std::round(view_.top - p.y * view_.scale))};
     }
     void piece(Point3 to, const GcodeMove& move) override {
+        const double z_before = tool_.z;
         const PieceSpeeds v = speeds_of(move, tool_.z, to.z, state_.job);
         time_axis(AXIS_X, tool_.x, to.x, v.xy);
         time_axis(AXIS_Y, tool_.y, to.y, v.xy);
@@ -187,6 +188,17 @@ private:
             const QPoint p = pixel(to);
             // Pieces within one pixel of each other add nothing to the picture: a carving of
             // millions of short moves is drawn at the cost of its pixels.
+            if (p == pen_ && !rapid && to.z < z_before && !(ringed_ && ring_ == p)) {
+                // A plunge (a hole drilled, a cut begun) is a ring where it goes down, once.
+                if (rapid_pen_ || !pen_set_) {
+                    picture_->set_pen(colours_.feed, 1);
+                    rapid_pen_ = false;
+                    pen_set_ = true;
+                }
+                picture_->ellipse(QRect(p.x() - 2, p.y() - 2, 5, 5));
+                ring_ = p;
+                ringed_ = true;
+            }
             if (p != pen_ || rapid != rapid_pen_) {
                 if (rapid != rapid_pen_ || !pen_set_) {
                     picture_->set_pen(rapid ? colours_.rapid : colours_.feed, 1);
@@ -239,6 +251,8 @@ private:
     QPoint pen_;
     bool rapid_pen_ = false;
     bool pen_set_ = false;
+    QPoint ring_;
+    bool ringed_ = false;
     double seconds_ = 0;
 };
 
@@ -327,7 +341,7 @@ QString GcodeJobs::describe(const GcodeSummary& summary) {
         return QStringLiteral("%1…%2").arg(show_general(from), show_general(to));
     };
     const long long seconds = std::llround(summary.seconds);
-    return QStringLiteral("X %1, Y %2, Z %3 мм\nвремя %4:%5:%6")
+    return QStringLiteral("X %1  Y %2  Z %3 мм\nвремя %4:%5:%6")
         .arg(range(b.min_x, b.max_x), range(b.min_y, b.max_y), range(summary.min_z, summary.max_z))
         .arg(seconds / 3600)
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))

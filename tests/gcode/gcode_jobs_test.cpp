@@ -194,7 +194,7 @@ TEST_F(GcodeJobsTest, PreviewDrawsFeedsBlackAndRapidsRedAndTellsExtentsAndTime) 
     EXPECT_EQ(s.placed_extents.max_y, 5);
     // 10 mm at 1 mm/s, and 10 + 5 then 20 + 5 mm of rapids at 2,5 mm/s.
     EXPECT_NEAR(s.seconds, 10 + 40 / 2.5, 1e-9);
-    EXPECT_EQ(GcodeJobs::describe(s), QStringLiteral("X 0…20, Y 0…5, Z 0…0 мм\nвремя 0:00:26"));
+    EXPECT_EQ(GcodeJobs::describe(s), QStringLiteral("X 0…20  Y 0…5  Z 0…0 мм\nвремя 0:00:26"));
     std::vector<QColor> colours;
     for (const auto& line : picture.lines()) {
         colours.push_back(line.color);
