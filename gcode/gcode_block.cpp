@@ -110,15 +110,7 @@ bool fault_at(GcodeLineFault& fault, std::string_view word, const char* reason) 
 }  // namespace
 
 bool GcodeBlock::empty() const {
-    if (g_count != 0 || m_count != 0) {
-        return false;
-    }
-    for (const GcodeWord& w : words) {
-        if (w.letter != 0 && w.letter != 'N') {
-            return false;
-        }
-    }
-    return true;
+    return g_count == 0 && m_count == 0 && (present & ~(1u << ('N' - 'A'))) == 0;
 }
 
 bool read_gcode_block(std::string_view line, GcodeBlock& block, GcodeLineFault& fault) {
@@ -127,9 +119,7 @@ bool read_gcode_block(std::string_view line, GcodeBlock& block, GcodeLineFault& 
     block.message = {};
     block.g_count = 0;
     block.m_count = 0;
-    for (GcodeWord& w : block.words) {
-        w.letter = 0;
-    }
+    block.present = 0;
     const std::size_t n = line.size();
     std::size_t at = 0;
     while (at < n && is_space(line[at])) {
@@ -230,6 +220,7 @@ bool read_gcode_block(std::string_view line, GcodeBlock& block, GcodeLineFault& 
                     return fault_at(fault, word.text, "слово повторяется в строке");
                 }
                 block.words[letter - 'A'] = word;
+                block.present |= 1u << (letter - 'A');
                 break;
             default:
                 return fault_at(fault, word.text, "такого слова станок не выполняет");

@@ -26,10 +26,12 @@ struct GcodeBlock {
     int g_count = 0;
     std::array<GcodeWord, kMostCodes> m{};
     int m_count = 0;
-    // Every other letter at most once: its word, letter 0 when absent. Indexed by letter - 'A'.
+    // Every other letter at most once: its word, indexed by letter - 'A', and a bit for each
+    // letter given (cleared with one store a line, where clearing the words would take 26).
     std::array<GcodeWord, 26> words{};
+    std::uint32_t present = 0;
 
-    bool has(char letter) const { return words[letter - 'A'].letter != 0; }
+    bool has(char letter) const { return (present >> (letter - 'A') & 1u) != 0; }
     double value(char letter) const { return words[letter - 'A'].value; }
     const GcodeWord& word(char letter) const { return words[letter - 'A']; }
     bool empty() const;

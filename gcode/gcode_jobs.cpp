@@ -163,6 +163,7 @@ public:
           view_(view),
           direction_(engine.last_direction) {
         tool_ = {state_.pos_x, state_.pos_y, state_.pos_z};
+        last_ = tool_;
         pen_ = pixel(tool_);
         if (picture_ != nullptr) {
             picture_->move_to(pen_);
@@ -178,7 +179,8 @@ private:
                 held(std::round(view_.top - p.y * view_.scale))};
     }
     void piece(Point3 to, const GcodeMove& move) override {
-        const double z_before = tool_.z;
+        const Point3 from = last_;
+        last_ = to;
         const PieceSpeeds v = speeds_of(move, tool_.z, to.z, state_.job);
         time_axis(AXIS_X, tool_.x, to.x, v.xy);
         time_axis(AXIS_Y, tool_.y, to.y, v.xy);
@@ -188,7 +190,8 @@ private:
             const QPoint p = pixel(to);
             // Pieces within one pixel of each other add nothing to the picture: a carving of
             // millions of short moves is drawn at the cost of its pixels.
-            if (p == pen_ && !rapid && to.z < z_before && !(ringed_ && ring_ == p)) {
+            if (!rapid && to.x == from.x && to.y == from.y && to.z < from.z &&
+                !(ringed_ && ring_ == p)) {
                 // A plunge (a hole drilled, a cut begun) is a ring where it goes down, once.
                 if (rapid_pen_ || !pen_set_) {
                     picture_->set_pen(colours_.feed, 1);
@@ -247,7 +250,8 @@ private:
     View view_;
     PerAxis<std::int32_t> direction_;
     GcodeColours colours_;
-    Point3 tool_;
+    Point3 tool_;  // where the machine's steps have brought the tool
+    Point3 last_;  // where the last piece ended, as the program has it
     QPoint pen_;
     bool rapid_pen_ = false;
     bool pen_set_ = false;
