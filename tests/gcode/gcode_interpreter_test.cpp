@@ -6,6 +6,7 @@
 #include "tests/gcode/gcode_test_support.h"
 
 #include <gtest/gtest.h>
+#include <QFileInfo>
 
 namespace ostrel::testing {
 namespace {
@@ -140,6 +141,41 @@ TEST(InterpreterFacts, SpindleCoolantAndBlendingAreNotedAsIgnored) {
         GcodeInterpreter interpreter(sink, QStringLiteral("a.ngc"));
         interpreter.run_line(line, 1);
         EXPECT_TRUE(interpreter.met_ignored_words()) << line;
+    }
+}
+
+}  // namespace
+}  // namespace ostrel::testing
+
+namespace ostrel::testing {
+namespace {
+
+// LinuxCNC's examples and pcb2gcode's probing programs use what the machine has no place for:
+// each is refused at its first such word, named with its line.
+TEST(InterpreterRefusals, RealProgramsBeyondTheSubsetAreNamedAtTheirFirstWord) {
+    const struct {
+        const char* file;
+        const char* line_and_word;
+    } programs[] = {
+        {"linuxcnc-example_3dtest.ngc", "строке 23, слово \"g18\""},
+        {"linuxcnc-example_cds.ngc", "строке 11, слово \"G43\""},
+        {"linuxcnc-example_daisy.ngc", "строке 3, слово \"O100\""},
+        {"pcb2gcode_autoleveller-linuxcnc_front.ngc", "строке 12, слово \"o6\""},
+        {"pcb2gcode_autoleveller-mach3_front.ngc", "строке 12, слово \"#\""},
+    };
+    for (const auto& p : programs) {
+        const QString path = QStringLiteral(OSTREL_TESTDATA_DIR "/gcode/") + QLatin1String(p.file);
+        if (!QFileInfo::exists(path)) {
+            GTEST_SKIP() << "no shared test data at " << path.toStdString();
+        }
+        RecordingSink sink;
+        try {
+            run_gcode_file(path, sink, {});
+            ADD_FAILURE() << p.file << " was taken";
+        } catch (const OperationAbandoned& refused) {
+            EXPECT_TRUE(refused.message().contains(QString::fromUtf8(p.line_and_word)))
+                << refused.message().toStdString();
+        }
     }
 }
 
