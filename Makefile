@@ -14,12 +14,16 @@ PACKAGES := cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev 
             xvfb xdotool python3-ezdxf gerbv
 BENCH_PACKAGES := libbenchmark-dev time
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# LinuxCNC's standalone interpreter rs274, the second opinion the G-code tests compare with. A
+# large package (it brings a real-time kernel along), so only the target below installs it; the
+# test skips, saying why, where it is absent.
+GCODE_REFERENCE_PACKAGES := linuxcnc-uspace
 # dpkg-shlibdeps works out the package's library dependencies; it looks at files with file(1).
 PACKAGE_PACKAGES := dpkg-dev file
 # Where make install puts the programs.
 PREFIX ?= /usr/local
 
-.PHONY: all deps build run test bench fuzz install package clean format
+.PHONY: all deps build run test gcode-reference bench fuzz install package clean format
 
 all: build
 
@@ -38,6 +42,9 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+gcode-reference:
+	@sh tools/install-deps.sh $(GCODE_REFERENCE_PACKAGES)
 
 bench: deps
 	@sh tools/install-deps.sh $(BENCH_PACKAGES)

@@ -41,6 +41,8 @@ enum class Field {
     // The placement of a true-size drawing: the offset of the file's origin, mm.
     OffsetX,
     OffsetY,
+    // The G-code page's program.
+    GcodeFile,
 };
 
 class Operator {
@@ -99,7 +101,7 @@ public:
     // The ports beyond the classic three, told when the port opens, so that port_id() knows
     // their names.
     virtual void know_added_ports(std::vector<AddedPort> added) { added_ports_ = std::move(added); }
-    // Job-file page of filePages: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR".
+    // Job-file page of filePages: 0 "AutoCAD DXF", 1 "Gerber RS274-GBR", 2 "G-code".
     virtual int file_page() const { return 1; }
     // DXF preview settings: zoomSpin's value (0 when its text is not a whole number), "Auto",
     // "холстые перем.".

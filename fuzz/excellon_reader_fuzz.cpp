@@ -48,21 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     close(fd);
 
-    // LF, CR LF and a lone CR each end a line.
     Board by_lines;
     bool refused_lines = false;
     try {
         ExcellonReader reader(by_lines);
-        std::size_t start = 0;
-        while (start < text.size() && !reader.ended()) {
-            std::size_t end = text.find_first_of("\r\n", start);
-            if (end == std::string_view::npos) {
-                end = text.size();
-            }
-            reader.line(text.substr(start, end - start), path);
-            start =
-                end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
-        }
+        for_each_line(
+            text, [&](std::string_view line) { reader.line(line, path); },
+            [&] { return !reader.ended(); });
     } catch (const OperationAbandoned&) {
         refused_lines = true;
     }

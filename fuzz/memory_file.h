@@ -1,4 +1,5 @@
-// The fuzz input as a file: an anonymous memory file holding the bytes, read from its start.
+// The fuzz input as a file (an anonymous memory file holding the bytes, read from its start), and
+// as lines.
 #pragma once
 
 #include <sys/mman.h>
@@ -6,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 
 // The descriptor of a memory file named name (for /proc only) that holds data whole, at offset
 // 0. Aborts when the system can't make one: that is no finding.
@@ -26,4 +28,19 @@ inline int memory_file(const std::uint8_t* data, std::size_t size, const char* n
         std::abort();
     }
     return fd;
+}
+
+// Hands each line of text to take, as job files end them (LF, CR LF or a lone CR), while
+// going_on() holds.
+template <typename Take, typename GoingOn>
+void for_each_line(std::string_view text, Take take, GoingOn going_on) {
+    std::size_t start = 0;
+    while (start < text.size() && going_on()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        take(text.substr(start, end - start));
+        start = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+    }
 }

@@ -18,6 +18,7 @@ void each_choice(Choices& c, Visit&& visit) {
     visit("folders/job_parameters", c.parameters_folder);
     visit("files/dxf", c.dxf_file);
     visit("files/gerber", c.gerber_file);
+    visit("files/gcode", c.gcode_file);
     visit("reading/dxf_standard", c.reading.dxf_standard);
     visit("reading/dxf_unit", c.reading.dxf_unit);
     visit("reading/circles_as_holes", c.reading.circles_as_holes);

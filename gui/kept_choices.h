@@ -21,6 +21,7 @@ struct KeptChoices {
     QString parameters_folder;
     QString dxf_file;
     QString gerber_file;
+    QString gcode_file;
     // Only the reading fields of these texts are kept: standard modes, unit, circles, placement.
     JobParameterTexts reading;
     QByteArray main_window;

@@ -227,6 +227,7 @@ void MainWindow::set_pictures() {
     ui->jogZDownButton->setIcon(arrow_icon(180, z));
     ui->chooseDxfFileButton->setIcon(folder_icon());
     ui->chooseGerberFileButton->setIcon(folder_icon());
+    ui->chooseGcodeFileButton->setIcon(folder_icon());
 }
 
 void MainWindow::connect_handlers() {
@@ -259,12 +260,14 @@ void MainWindow::connect_handlers() {
             &MainWindow::load_job_parameters);
     connect(ui->chooseDxfFileButton, &QToolButton::clicked, this, &MainWindow::browse_job_file);
     connect(ui->chooseGerberFileButton, &QToolButton::clicked, this, &MainWindow::browse_job_file);
+    connect(ui->chooseGcodeFileButton, &QToolButton::clicked, this, &MainWindow::browse_job_file);
     connect(ui->dxfPreviewButton, &QPushButton::clicked, this, &MainWindow::show_dxf_preview);
     connect(ui->zoomSpin, &QSpinBox::valueChanged, this, &MainWindow::zoom_changed);
     // A change of state by any means counts as a click.
     connect(ui->autoZoomCheck, &QCheckBox::toggled, this, &MainWindow::auto_zoom_toggled);
     connect(ui->idleMovesCheck, &QCheckBox::toggled, this, &MainWindow::idle_moves_toggled);
     connect(ui->gerberPreviewButton, &QPushButton::clicked, this, &MainWindow::show_gerber_preview);
+    connect(ui->gcodePreviewButton, &QPushButton::clicked, this, &MainWindow::show_gcode_preview);
     // The controls of the true-size reading are live only where the page reads that way.
     connect(ui->dxfStandardCheck, &QCheckBox::toggled, this, &MainWindow::reading_mode_changed);
     connect(ui->gerberStandardCheck, &QCheckBox::toggled, this, &MainWindow::reading_mode_changed);
@@ -533,7 +536,9 @@ void MainWindow::browse_job_file() {
 
 void MainWindow::choose_job_file(const QString& path) {
     const JobFileChoice choice = job_file_choice(operator_->file_page());
-    QLineEdit* field = choice.field == Field::DxfFile ? ui->dxfFileEdit : ui->gerberFileEdit;
+    QLineEdit* field = choice.field == Field::DxfFile     ? ui->dxfFileEdit
+                       : choice.field == Field::GcodeFile ? ui->gcodeFileEdit
+                                                          : ui->gerberFileEdit;
     field->setText(path);
     if (choice.loads_apertures) {
         guarded([this] { controller_->gerber.load_apertures(); });
@@ -568,8 +573,9 @@ void MainWindow::render_preview() {
 
 void MainWindow::reading_mode_changed() {
     const bool dxf = ui->dxfStandardCheck->isChecked();
-    const bool standard =
-        ui->filePages->currentIndex() == 0 ? dxf : ui->gerberStandardCheck->isChecked();
+    // The G-code page reads at true size always.
+    const int page = ui->filePages->currentIndex();
+    const bool standard = page == 0 ? dxf : page == 1 ? ui->gerberStandardCheck->isChecked() : true;
     ui->dxfUnitLabel->setEnabled(dxf);
     ui->dxfUnitCombo->setEnabled(dxf);
     ui->circleHolesCheck->setEnabled(dxf);
@@ -605,6 +611,15 @@ void MainWindow::show_gerber_preview() {
     guarded([this] {
         if (file_view_ != nullptr) {
             controller_->previews.gerber(*file_view_);
+        }
+    });
+}
+
+void MainWindow::show_gcode_preview() {
+    guarded([this] {
+        if (file_view_ != nullptr) {
+            ui->gcodeInfoLabel->setText(
+                GcodeJobs::describe(controller_->previews.gcode(*file_view_)));
         }
     });
 }
@@ -724,6 +739,7 @@ KeptChoices MainWindow::kept_choices() const {
     c.parameters_folder = parameters_folder_;
     c.dxf_file = ui->dxfFileEdit->text();
     c.gerber_file = ui->gerberFileEdit->text();
+    c.gcode_file = ui->gcodeFileEdit->text();
     c.reading = job_parameter_texts();
     c.main_window = saveGeometry();
     if (track_window_ != nullptr) {
@@ -762,6 +778,9 @@ void MainWindow::restore_choices(QSettings& store) {
     }
     if (!c.gerber_file.isEmpty()) {
         ui->gerberFileEdit->setText(c.gerber_file);
+    }
+    if (!c.gcode_file.isEmpty()) {
+        ui->gcodeFileEdit->setText(c.gcode_file);
     }
     show_reading_texts(c.reading);
     if (!c.main_window.isEmpty()) {

@@ -106,6 +106,8 @@ public Q_SLOTS:
     void auto_zoom_toggled();
     void idle_moves_toggled();
     void show_gerber_preview();
+    // "Просмотр" of the G-code page: the preview, and its extents and time on the page.
+    void show_gcode_preview();
 
     // Settings tab.
     void send_pin_test();

@@ -78,6 +78,8 @@ QWidget* WindowOperator::field_widget(Field field) const {
             return ui_.dxfFileEdit;
         case Field::GerberFile:
             return ui_.gerberFileEdit;
+        case Field::GcodeFile:
+            return ui_.gcodeFileEdit;
         case Field::MarkerDiameter:
             return ui_.markerDiameterEdit;
         case Field::OffsetX:

@@ -7,6 +7,7 @@
 #include "dxf/dxf_jobs.h"
 #include "dxf/dxf_preview.h"
 #include "dxf/dxf_standard_jobs.h"
+#include "gcode/gcode_jobs.h"
 #include "gerber/board_jobs.h"
 #include "gerber/gerber_page.h"
 #include "jobs/job_buttons.h"
@@ -30,8 +31,9 @@ public:
           gerber(machine, mover),
           dxf_standard(machine, mover),
           board(machine, mover),
-          jobs(machine, mover, dxf_jobs, gerber.jobs(), dxf_standard, board),
-          previews(machine, dxf_preview, gerber, dxf_standard, board) {}
+          gcode(machine, mover),
+          jobs(machine, mover, dxf_jobs, gerber.jobs(), dxf_standard, board, gcode),
+          previews(machine, dxf_preview, gerber, dxf_standard, board, gcode) {}
     Controller(const Controller&) = delete;
     Controller& operator=(const Controller&) = delete;
 
@@ -44,6 +46,7 @@ public:
     GerberPage gerber;
     DxfStandardJobs dxf_standard;  // the DXF page's true-size reading
     GerberStandardJobs board;      // the Gerber page's true-size reading
+    GcodeJobs gcode;               // the G-code page
     JobButtons jobs;
     PagePreviews previews;
 };

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kDxfPage = 0;
 constexpr int kGerberPage = 1;
+constexpr int kGcodePage = 2;
 
 QString beyond_limits_text(const PathExtents& reach, const MachineState& s) {
     return QStringLiteral(
@@ -55,6 +56,10 @@ void JobButtons::run_drill_job() {
     if (refused()) {
         return;
     }
+    if (machine_.panel().file_page() == kGcodePage) {
+        run_draw_job();
+        return;
+    }
     Machine::JobScope running(machine_);
     gerber_.set_plot_mode(false);
     const double depth = read_number(machine_.panel().field_text(Field::DrillDepth));
@@ -70,7 +75,11 @@ void JobButtons::run_drill_job() {
 void JobButtons::draw_on_page() {
     Panel& panel = machine_.panel();
     const int page = panel.file_page();
-    if (page == kDxfPage) {
+    if (page == kGcodePage) {
+        const Placement placement = read_placement(machine_);
+        gcode_.run(panel.field_text(Field::GcodeFile), placement);
+        placed_ = Placed{placement, gcode_.summary().offset};
+    } else if (page == kDxfPage) {
         gerber_.set_plot_mode(false);
         if (panel.standard_mode(page)) {
             const DxfStandardSettings settings = read_dxf_settings(machine_);
@@ -134,7 +143,8 @@ bool JobButtons::goes_ahead(const std::function<void()>& job) {
         return true;
     }
     QString question = beyond_limits_text(reach, s);
-    if (machine_.panel().file_page() != kDxfPage && !machine_.panel().standard_mode(kGerberPage)) {
+    if (machine_.panel().file_page() == kGerberPage &&
+        !machine_.panel().standard_mode(kGerberPage)) {
         // A board drawn this year, read the classic way, lands a hundred times too large.
         const QString hint = classic_mode_hint(machine_.panel().field_text(Field::GerberFile));
         if (!hint.isEmpty()) {

@@ -4,6 +4,7 @@
 #include "core/placement.h"
 #include "dxf/dxf_jobs.h"
 #include "dxf/dxf_standard_jobs.h"
+#include "gcode/gcode_jobs.h"
 #include "gerber/board_jobs.h"
 #include "gerber/gerber_jobs.h"
 #include "motion/machine.h"
@@ -17,13 +18,14 @@ namespace ostrel {
 class JobButtons {
 public:
     JobButtons(Machine& machine, Mover& mover, DxfJobs& dxf, GerberJobs& gerber,
-               DxfStandardJobs& dxf_standard, GerberStandardJobs& board)
+               DxfStandardJobs& dxf_standard, GerberStandardJobs& board, GcodeJobs& gcode)
         : machine_(machine),
           mover_(mover),
           dxf_(dxf),
           gerber_(gerber),
           dxf_standard_(dxf_standard),
-          board_(board) {}
+          board_(board),
+          gcode_(gcode) {}
 
     // "Рисовать": clears the track picture (its pen stays where the last track ended), runs the
     // drawing or plotting job of the active page in its reading mode, returns to X 0, Y 0 raised
@@ -34,6 +36,7 @@ public:
     void run_draw_job();
     // "Сверлить": reads the hole depth, runs the drilling job of the active page, returns like
     // "Рисовать" and clears the stop request. Refused and checked against the limits likewise.
+    // On the G-code page both buttons run the program, which says itself what it does.
     void run_drill_job();
 
 private:
@@ -54,6 +57,7 @@ private:
     GerberJobs& gerber_;
     DxfStandardJobs& dxf_standard_;
     GerberStandardJobs& board_;
+    GcodeJobs& gcode_;
     // The placement the last standard-mode job was given, and the offset it came to.
     struct Placed {
         Placement placement;

@@ -9,6 +9,11 @@ JobFileChoice job_file_choice(int page) {
         choice.filter = QStringLiteral("файлы AutoCad DXF|*.dxf|");
         choice.field = Field::DxfFile;
         choice.loads_apertures = false;
+    } else if (page == 2) {
+        // Other names, such as .cnc, through "all files": that one is also a drill file's.
+        choice.filter = QStringLiteral("программы G-code|*.nc *.ngc *.gcode *.tap|все файлы|*|");
+        choice.field = Field::GcodeFile;
+        choice.loads_apertures = false;
     } else {
         choice.filter = QStringLiteral("файлы Gerber RS274 GBR|*.gbr|файл сверления DRL |*.drl|");
         choice.field = Field::GerberFile;

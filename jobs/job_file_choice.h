@@ -16,8 +16,9 @@ struct JobFileChoice {
     bool loads_apertures;      // load_apertures runs on the path once the field holds it
 };
 
-// Page 0 ("AutoCAD DXF"): DXF files into dxfFileEdit. Any other page: Gerber files first, drill
-// files second, into gerberFileEdit, and the apertures are loaded. A cancelled dialog does nothing
+// Page 0 ("AutoCAD DXF"): DXF files into dxfFileEdit. Page 2 ("G-code"): programs, then all
+// files, into gcodeFileEdit. Any other page: Gerber files first, drill files second, into
+// gerberFileEdit, and the apertures are loaded. A cancelled dialog does nothing
 // at all.
 JobFileChoice job_file_choice(int page);
 

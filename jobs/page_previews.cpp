@@ -28,4 +28,9 @@ void PagePreviews::gerber(FileView& view) {
     }
 }
 
+const GcodeSummary& PagePreviews::gcode(FileView& view) {
+    gcode_.preview(machine_.panel().field_text(Field::GcodeFile), read_placement(machine_), view);
+    return gcode_.summary();
+}
+
 }  // namespace ostrel

@@ -3,6 +3,8 @@
 
 #include "core/number_text.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -29,60 +31,74 @@ std::int64_t steps_by_pass(std::int64_t k, double share) {
 }  // namespace
 
 void Mover::move_to_xy(double x, double y, double speed) {
+    move_to_xyz(x, y, machine_.state().pos_z, speed, speed);
+}
+
+void Mover::move_to_xyz(double x, double y, double z, double speed_xy, double speed_z) {
     MachineState& s = machine_.state();
     // Differences and quotients in extended precision; the counts must fit the step counter.
-    const std::int32_t dx = step_count(
-        divide(static_cast<Extended>(x) - s.pos_x, static_cast<Extended>(s.mm_per_step[AXIS_X])),
-        AXIS_X);
-    const std::int32_t dy = step_count(
-        divide(static_cast<Extended>(y) - s.pos_y, static_cast<Extended>(s.mm_per_step[AXIS_Y])),
-        AXIS_Y);
-    if (s.stop_requested) {
-        return;
-    }
-    if (dx == 0 && dy == 0) {
+    const auto steps = [&s](double target, double position, Axis axis) {
+        return step_count(divide(static_cast<Extended>(target) - position,
+                                 static_cast<Extended>(s.mm_per_step[axis])),
+                          axis);
+    };
+    const std::int32_t dx = steps(x, s.pos_x, AXIS_X);
+    const std::int32_t dy = steps(y, s.pos_y, AXIS_Y);
+    const std::int32_t dz = steps(z, s.pos_z, AXIS_Z);
+    if (s.stop_requested || (dx == 0 && dy == 0 && dz == 0)) {
         return;
     }
     if (dry_run_ != nullptr) {
         dry_run_->include(s.pos_x, s.pos_y, s.pos_z);
         s.pos_x = x;
         s.pos_y = y;
-        dry_run_->include(x, y, s.pos_z);
+        s.pos_z = z;
+        dry_run_->include(x, y, z);
         return;
     }
-    const std::int64_t n = std::llabs(dy) >= std::llabs(dx) ? dy : dx;
-    const double kx = static_cast<double>(std::fabs(static_cast<Extended>(dx) / n));
-    const double ky = static_cast<double>(std::fabs(static_cast<Extended>(dy) / n));
-    const std::int32_t sx = dx > 0 ? 1 : dx < 0 ? -1 : 0;
-    const std::int32_t sy = dy > 0 ? 1 : dy < 0 ? -1 : 0;
+    interleave(dx, dy, dz, speed_xy, speed_z);
+}
+
+void Mover::interleave(std::int32_t dx, std::int32_t dy, std::int32_t dz, double speed_xy,
+                       double speed_z) {
+    MachineState& s = machine_.state();
+    const std::int64_t n =
+        std::max({std::llabs(dx), std::llabs(dy), std::llabs(static_cast<std::int64_t>(dz))});
+    const std::array<Axis, 3> axes = {AXIS_X, AXIS_Y, AXIS_Z};
+    // Forward Z steps lower the tool: a higher target is backward steps.
+    const std::array<std::int32_t, 3> deltas = {dx, dy, -dz};
+    const std::array<double, 3> speeds = {speed_xy, speed_xy, speed_z};
+    std::array<double, 3> share{};
+    for (std::size_t a = 0; a < 3; ++a) {
+        share[a] = static_cast<double>(std::fabs(static_cast<Extended>(deltas[a]) / n));
+    }
     if (counting_) {
-        // The axes are apart in the position; only which calls first can matter (a refusal).
-        if (steps_by_pass(1, kx) != 0) {
-            count_axis(AXIS_X, dx, speed);
-            count_axis(AXIS_Y, dy, speed);
-        } else {
-            count_axis(AXIS_Y, dy, speed);
-            count_axis(AXIS_X, dx, speed);
+        // The axes are apart in the position; only which calls first can matter (a refusal):
+        // those that step in the first pass, then the others.
+        for (const bool first_pass : {true, false}) {
+            for (std::size_t a = 0; a < 3; ++a) {
+                if ((steps_by_pass(1, share[a]) != 0) == first_pass) {
+                    count_axis(axes[a], deltas[a], speeds[a]);
+                }
+            }
         }
         return;
     }
-    std::int64_t issued_x = 0;
-    std::int64_t issued_y = 0;
-    const std::int64_t passes = std::llabs(n);
+    std::array<std::int64_t, 3> issued{};
     // Once a stop is asked for, every engine call returns at once without letting messages
     // through, so nothing can take the stop back: the remaining passes would move nothing.
-    for (std::int64_t k = 1; k <= passes && !s.stop_requested; ++k) {
-        const std::int64_t cx = steps_by_pass(k, kx);
-        const std::int64_t cy = steps_by_pass(k, ky);
-        const std::int64_t ddx = cx - issued_x;
-        const std::int64_t ddy = cy - issued_y;
-        issued_x = cx;
-        issued_y = cy;
-        if (ddx != 0) {
-            engine_.step_axis(AXIS_X, static_cast<std::int32_t>(sx * ddx), speed);
-        }
-        if (ddy != 0) {
-            engine_.step_axis(AXIS_Y, static_cast<std::int32_t>(sy * ddy), speed);
+    for (std::int64_t pass = 1; pass <= n && !s.stop_requested; ++pass) {
+        for (std::size_t a = 0; a < 3; ++a) {
+            if (deltas[a] == 0) {
+                continue;
+            }
+            const std::int64_t c = steps_by_pass(pass, share[a]);
+            const std::int64_t d = c - issued[a];
+            issued[a] = c;
+            if (d != 0) {
+                const std::int32_t sense = deltas[a] > 0 ? 1 : -1;
+                engine_.step_axis(axes[a], static_cast<std::int32_t>(sense * d), speeds[a]);
+            }
         }
     }
 }
@@ -119,6 +135,17 @@ void Mover::move_z_to(double z, double speed) {
         engine_.count_steps(AXIS_Z, -d, speed);
     } else {
         engine_.step_axis(AXIS_Z, -d, speed);
+    }
+}
+
+void Mover::dwell(double seconds) {
+    if (dry_run_ != nullptr) {
+        return;
+    }
+    if (counting_) {
+        engine_.count_wait(seconds);
+    } else {
+        engine_.wait(seconds);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "core/operation_abandoned.h"
 #include "port/port_selection.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -47,6 +48,38 @@ void StepEngine::step_delay(Axis axis, double speed) {
         machine_.op().during_wait(waits_[axis].seconds);
     }
     clock_.spin_until(t0 + ticks);
+}
+
+std::int64_t StepEngine::dwell_ticks(double seconds) const {
+    return round_half_even(static_cast<Extended>(seconds) * clock_.frequency());
+}
+
+void StepEngine::count_wait(double seconds) {
+    const std::int64_t ticks = dwell_ticks(seconds);
+    if (!machine_.state().stop_requested && ticks > 0) {
+        totals_.wait_ticks += ticks;
+    }
+}
+
+void StepEngine::wait(double seconds) {
+    const MachineState& s = machine_.state();
+    const std::int64_t frequency = clock_.frequency();
+    const std::int64_t ticks = dwell_ticks(seconds);
+    if (s.stop_requested || ticks <= 0) {
+        return;
+    }
+    Machine::MoveScope running(machine_);
+    totals_.wait_ticks += ticks;
+    const std::int64_t end = clock_.counter() + ticks;
+    // In slices of a fiftieth of a second, so that Esc and Pause are heard.
+    for (std::int64_t now = clock_.counter(); now < end && !s.stop_requested;
+         now = clock_.counter()) {
+        machine_.op().process_messages();
+        const std::int64_t until = std::min(end, now + frequency / 50);
+        machine_.op().during_wait(static_cast<double>(until - now) /
+                                  static_cast<double>(frequency));
+        clock_.spin_until(until);
+    }
 }
 
 bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {

@@ -26,6 +26,11 @@ public:
     // same refusals and backlash, the waits and steps added to the totals (the call is not
     // counted), the position where the steps would have taken it. Time estimates run jobs on it.
     void count_steps(Axis axis, std::int32_t steps, double speed);
+    // Stands still for the seconds, the window's messages let through as in a step; ends early
+    // on a stop request. Counted with the step waits.
+    void wait(double seconds);
+    // What wait would add to the totals, without waiting: for time estimates.
+    void count_wait(double seconds);
     // Busy-waits one step's time of the axis at speed, from the moment it is entered.
     void step_delay(Axis axis, double speed);
     // One step's wait of the axis at speed in counts of a clock of that frequency: |ratio| ×
@@ -52,6 +57,8 @@ public:
 private:
     // Three writes of one step; false when the port refused one before the axis took the pattern.
     bool write_step(Axis axis, std::uint8_t pattern);
+    // A dwell's length in counts of the clock, half to even.
+    std::int64_t dwell_ticks(double seconds) const;
     // The port in use as the port list names it, for the messages of a failed write.
     QString selected_port_name() const;
     void take_back(Axis axis, std::int32_t dir, std::int64_t steps);

@@ -32,7 +32,9 @@ public:
     int jog_speed_position() const override { return 10; }
     int jog_distance_position() const override { return 1; }
     bool return_to_origin() const override { return options_.return_to_origin; }
-    int file_page() const override { return options_.page == RunPage::Dxf ? 0 : 1; }
+    int file_page() const override {
+        return options_.page == RunPage::Dxf ? 0 : options_.page == RunPage::Gerber ? 1 : 2;
+    }
     int preview_zoom() const override { return options_.zoom; }
     bool auto_zoom() const override { return options_.auto_zoom; }
     bool idle_moves() const override { return options_.idle_moves; }

@@ -116,6 +116,8 @@ void JobRun::run_job() {
         case RunJob::Preview:
             if (options_.page == RunPage::Dxf) {
                 controller_.previews.dxf(file_view_picture_, kFileViewOuter.height());
+            } else if (options_.page == RunPage::Gcode) {
+                controller_.previews.gcode(*file_view_);
             } else {
                 controller_.previews.gerber(*file_view_);
             }

@@ -142,6 +142,25 @@ QJsonObject board_summary(const BoardJobReport& r) {
                        {"assumed", QJsonArray::fromStringList(n.assumptions)}};
 }
 
+// What the G-code page's check of the program found.
+QJsonObject gcode_summary(const GcodeSummary& g) {
+    const BoxMm& b = g.placed_extents;
+    return QJsonObject{{"offset", point(g.offset)},
+                       {"mirror_x", g.mirror_x},
+                       {"lines", qint64(g.lines)},
+                       {"rapids", qint64(g.rapids)},
+                       {"feeds", qint64(g.feeds)},
+                       {"arcs", qint64(g.arcs)},
+                       {"pieces", qint64(g.pieces)},
+                       {"tool_changes", qint64(g.tool_changes)},
+                       {"pauses", qint64(g.pauses)},
+                       {"placed_x", QJsonArray{b.min_x, b.max_x}},
+                       {"placed_y", QJsonArray{b.min_y, b.max_y}},
+                       {"z", QJsonArray{g.min_z, g.max_z}},
+                       {"estimate_s", g.seconds},
+                       {"ignored_words", g.ignored_words}};
+}
+
 QJsonObject summary(JobRun& run, const RunOptions& options, bool ran_to_end, double wall) {
     const Controller& c = run.controller();
     const StepEngine::Totals& totals = c.engine.totals();
@@ -160,7 +179,9 @@ QJsonObject summary(JobRun& run, const RunOptions& options, bool ran_to_end, dou
                     {"job", options.job == RunJob::Draw    ? "draw"
                             : options.job == RunJob::Drill ? "drill"
                                                            : "preview"},
-                    {"page", options.page == RunPage::Dxf ? "dxf" : "gerber"},
+                    {"page", options.page == RunPage::Dxf     ? "dxf"
+                             : options.page == RunPage::Gcode ? "gcode"
+                                                              : "gerber"},
                     {"completed", ran_to_end},
                     {"engine_calls", qint64(totals.calls)},
                     {"steps", steps},
@@ -177,7 +198,9 @@ QJsonObject summary(JobRun& run, const RunOptions& options, bool ran_to_end, dou
             qint64(decoded.faults(AXIS_X) + decoded.faults(AXIS_Y) + decoded.faults(AXIS_Z));
         out["motors"] = motors;
     }
-    if (options.standard) {
+    if (options.page == RunPage::Gcode) {
+        out["gcode"] = gcode_summary(c.gcode.summary());
+    } else if (options.standard) {
         out["standard"] = options.page == RunPage::Dxf
                               ? dxf_standard_summary(c.dxf_standard.summary())
                               : board_summary(c.board.last_report());
@@ -238,6 +261,22 @@ void print_text(const QJsonObject& s) {
         if (!skipped.isEmpty()) {
             std::printf("not drawn: %s\n", qPrintable(skipped.join(QStringLiteral(", "))));
         }
+    }
+    if (s.contains("gcode")) {
+        const QJsonObject g = s["gcode"].toObject();
+        const QJsonArray offset = g["offset"].toArray();
+        std::printf("placed: offset %.4f, %.4f mm%s\n", shown(offset[0].toDouble()),
+                    shown(offset[1].toDouble()), g["mirror_x"].toBool() ? ", mirrored in X" : "");
+        std::printf(
+            "program: %lld lines, %lld rapids, %lld feeds, %lld arcs, %lld tool changes, "
+            "%lld pauses; preview estimate %s\n",
+            static_cast<long long>(g["lines"].toInteger()),
+            static_cast<long long>(g["rapids"].toInteger()),
+            static_cast<long long>(g["feeds"].toInteger()),
+            static_cast<long long>(g["arcs"].toInteger()),
+            static_cast<long long>(g["tool_changes"].toInteger()),
+            static_cast<long long>(g["pauses"].toInteger()),
+            qPrintable(clock_text(g["estimate_s"].toDouble())));
     }
     if (s.contains("extents")) {
         const QJsonObject e = s["extents"].toObject();

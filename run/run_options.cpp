@@ -110,6 +110,7 @@ QString RunOptions::field_text(Field field) const {
             return marker;
         case Field::DxfFile:
         case Field::GerberFile:
+        case Field::GcodeFile:
             return file;
         case Field::OffsetX:
             return offset_x;
@@ -121,6 +122,7 @@ QString RunOptions::field_text(Field field) const {
 }
 
 std::optional<RunOptions> parse_run_options(QStringList arguments, QString& error) {
+    error.clear();  // the parse looks at it after each option
     RunOptions options;
     std::optional<PortOptions> port = take_port_options(arguments, PortKind::Sim, error);
     if (!port) {
@@ -188,8 +190,10 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
                 options.page = RunPage::Dxf;
             } else if (*page == QLatin1String("gerber")) {
                 options.page = RunPage::Gerber;
+            } else if (*page == QLatin1String("gcode")) {
+                options.page = RunPage::Gcode;
             } else if (error.isEmpty()) {
-                error = QStringLiteral("--page takes dxf or gerber, not \"%1\"").arg(*page);
+                error = QStringLiteral("--page takes dxf, gerber or gcode, not \"%1\"").arg(*page);
             }
         } else if (const auto apertures = value_of("--apertures")) {
             options.apertures = *apertures;
@@ -286,12 +290,16 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
     }
     options.file = files.front();
     if (!page_given) {
-        options.page =
-            QFileInfo(options.file).suffix().compare(QLatin1String("dxf"), Qt::CaseInsensitive) == 0
-                ? RunPage::Dxf
-                : RunPage::Gerber;
+        options.page = page_of_file(options.file);
     }
-    if (!options.standard && !true_size_options.isEmpty()) {
+    // The G-code page reads one way only, at true size, and places it like the standard mode.
+    if (options.page == RunPage::Gcode && options.standard) {
+        error = QStringLiteral(
+            "--standard is for the DXF and Gerber pages: G-code is read at its "
+            "true size always");
+        return std::nullopt;
+    }
+    if (!options.standard && options.page != RunPage::Gcode && !true_size_options.isEmpty()) {
         error = QStringLiteral("%1 needs --standard").arg(true_size_options.front());
         return std::nullopt;
     }
@@ -306,6 +314,19 @@ std::optional<RunOptions> parse_run_options(QStringList arguments, QString& erro
     return options;
 }
 
+RunPage page_of_file(const QString& file) {
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix == QLatin1String("dxf")) {
+        return RunPage::Dxf;
+    }
+    for (const char* gcode : {"nc", "ngc", "gcode", "tap"}) {
+        if (suffix == QLatin1String(gcode)) {
+            return RunPage::Gcode;
+        }
+    }
+    return RunPage::Gerber;
+}
+
 QString run_usage() {
     return QStringLiteral(
         "Usage: ostrel-run [options] FILE\n"
@@ -314,7 +335,8 @@ QString run_usage() {
         "\n"
         "  --job draw|drill|preview   draw (\"Рисовать\", default), drill (\"Сверлить\"), or\n"
         "                             only the file-view picture\n"
-        "  --page dxf|gerber          job page; default from the name (.dxf: dxf, else gerber)\n"
+        "  --page dxf|gerber|gcode    job page; default from the name (.dxf: dxf; .nc .ngc\n"
+        "                             .gcode .tap: gcode; anything else: gerber)\n"
         "  --speed-xy T  --speed-xy-rapid T  --z-travel T  --speed-z-up T  --speed-z-down T\n"
         "  --depth T                  job parameters as typed in the edits (decimal comma);\n"
         "                             defaults as the job kind fills them in (depth 2)\n"
@@ -325,6 +347,7 @@ QString run_usage() {
         "  --zoom N  --auto-zoom  --idle-moves    DXF preview settings\n"
         "  --standard                 read the file at its true size: Gerber RS-274X and Excellon\n"
         "                             drill files, or DXF with arcs, circles, polylines, splines\n"
+        "                             (--page gcode is always read at its true size)\n"
         "  --origin file|corner       the file's origin at --offset (default), or the drawing's\n"
         "                             lower-left corner where the tool stands\n"
         "  --offset X,Y               the file origin's place in mm, decimal point (default 0,0)\n"

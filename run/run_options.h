@@ -13,7 +13,7 @@
 namespace ostrel {
 
 enum class RunJob { Draw, Drill, Preview };
-enum class RunPage { Dxf, Gerber };
+enum class RunPage { Dxf, Gerber, Gcode };
 
 struct RunOptions {
     QString file;
@@ -49,6 +49,10 @@ struct RunOptions {
 };
 
 // Parses the arguments after the program name. Empty with error set for bad usage.
+// The page a file goes to when --page is not given: .dxf the DXF page, .nc .ngc .gcode .tap the
+// G-code page, anything else the Gerber page.
+RunPage page_of_file(const QString& file);
+
 std::optional<RunOptions> parse_run_options(QStringList arguments, QString& error);
 
 // Bad usage that shows only on the disk: an --apertures file that is not there, or an output

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks the layering of the source folders: an include never reaches up the order
-#   port < core < motion < dxf, gerber < jobs < run, gui   (gui/screen below the rest of gui/)
-# dxf and gerber never include each other, and only gui/ (with the screenshot driver in tools/,
+#   port < core < motion < dxf, gerber, gcode < jobs < run, gui   (gui/screen below the rest of gui/)
+# dxf, gerber and gcode never include each other, and only gui/ (with the screenshot driver in tools/,
 # the window tests and the window benchmark) uses Qt Widgets. Prints each breach; exit 1 if any.
 set -u
 cd "$(dirname "$0")/.."
@@ -17,7 +17,7 @@ rank() {
         port) echo 0 ;;
         core) echo 1 ;;
         motion) echo 2 ;;
-        dxf | gerber) echo 3 ;;
+        dxf | gerber | gcode) echo 3 ;;
         jobs) echo 4 ;;
         run | gui) echo 5 ;;
         *) echo -1 ;;
@@ -25,7 +25,7 @@ rank() {
 }
 
 # Project includes: "folder/file.h".
-for dir in port core motion dxf gerber jobs run gui; do
+for dir in port core motion dxf gerber gcode jobs run gui; do
     own=$(rank "$dir")
     for file in $(find "$dir" -name '*.h' -o -name '*.cpp' -o -name '*.ui' | sort); do
         grep -o '#include "[a-z_]*/[^"]*"\|<header>[a-z_]*/[^<]*</header>' "$file" |
@@ -58,7 +58,7 @@ rm -f /tmp/ostrel-layers.$$
 # Qt Widgets: by header name, and by what CMake links.
 if [ -d "$widgets_dir" ]; then
     widget_headers=$(ls "$widgets_dir" | grep '^Q[A-Za-z]*$' | tr '\n' '|' | sed 's/|$//')
-    hits=$(find port core motion dxf gerber jobs run -name '*.h' -o -name '*.cpp' |
+    hits=$(find port core motion dxf gerber gcode jobs run -name '*.h' -o -name '*.cpp' |
         xargs grep -nE "#include <(QtWidgets/)?($widget_headers)>" 2>/dev/null)
     [ -n "$hits" ] && breach "Qt Widgets outside gui/:
 $hits"
@@ -66,7 +66,8 @@ else
     breach "no Qt Widgets headers at $widgets_dir: cannot check their use"
 fi
 hits=$(grep -n 'Widgets' port/CMakeLists.txt core/CMakeLists.txt motion/CMakeLists.txt \
-    dxf/CMakeLists.txt gerber/CMakeLists.txt jobs/CMakeLists.txt run/CMakeLists.txt)
+    dxf/CMakeLists.txt gerber/CMakeLists.txt gcode/CMakeLists.txt jobs/CMakeLists.txt \
+    run/CMakeLists.txt)
 [ -n "$hits" ] && breach "a core folder links Qt Widgets:
 $hits"
 

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -160,6 +161,22 @@ void run_standard_jobs(ostrel::MainWindow* main_window, QWidget* file_view_windo
         data.filePath(QStringLiteral("dxf/librecad-dxfrw0510_igbt-npn_unpadded_points.dxf")));
     save(main_window, QStringLiteral("standard-librecad"));
     preview_and_run("dxfPreviewButton", "drawButton", QStringLiteral("standard-librecad"));
+
+    // A pcb2gcode program on the G-code page, from the file's origin. Its feeds are the
+    // program's own: a short one by default, another (the EasyEDA board's milling, half an hour
+    // of machine time) when OSTREL_SCREENSHOT_GCODE names it.
+    inner->setCurrentIndex(2);
+    origin->setCurrentIndex(0);
+    check("mirrorXCheck", false);
+    for (const char* edit : {"offsetXEdit", "offsetYEdit"}) {
+        main_window->findChild<QLineEdit*>(QString::fromLatin1(edit))->setText(QStringLiteral("0"));
+    }
+    const QString gcode = qEnvironmentVariable("OSTREL_SCREENSHOT_GCODE");
+    main_window->choose_job_file(
+        gcode.isEmpty() ? data.filePath(QStringLiteral("gcode/pcb2gcode_milldrill-units_drill.ngc"))
+                        : gcode);
+    preview_and_run("gcodePreviewButton", "drawButton", QStringLiteral("gcode"));
+    save(main_window, QStringLiteral("gcode-page"));
 }
 
 // For the documentation: every tab and window as a PNG, taken once the splash has gone.
@@ -182,8 +199,8 @@ void take_screenshots(const QString& dir, ostrel::MainWindow* main_window, QWidg
             }
             for (int j = 0; j < inner->count(); ++j) {
                 inner->setCurrentIndex(j);
-                save(main_window,
-                     j == 0 ? QStringLiteral("program-dxf") : QStringLiteral("program-gerber"));
+                const char* pages[] = {"program-dxf", "program-gerber", "program-gcode"};
+                save(main_window, QString::fromLatin1(pages[std::min(j, 2)]));
             }
             // The drilling kind shows the hole-depth row and the other job button.
             auto* programs = main_window->findChild<QComboBox*>(QStringLiteral("jobKindCombo"));

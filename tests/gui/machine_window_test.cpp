@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -180,6 +181,32 @@ TEST_F(MachineWindowTest, GerberFileChoiceFillsTheGridAndThePreviewShowsTheBoard
     }
     EXPECT_GT(dark, 50);                           // the track was drawn
     EXPECT_EQ(motors().forward_steps(AXIS_X), 0);  // a preview moves nothing
+}
+
+TEST_F(MachineWindowTest, GcodeProgramIsChosenPreviewedAndRunFromItsPage) {
+    const QString path = scratch.write(QStringLiteral("part.ngc"),
+                                       "G21 G90\nG0 X1 Y0.5\nG1 Z-0.25 F60\nG1 X2\nG0 Z1\nM2\n");
+    control<QTabWidget>("mainTabs")->setCurrentIndex(1);
+    control<QComboBox>("jobKindCombo")->setCurrentIndex(0);  // the speeds the estimate takes
+    control<QTabWidget>("filePages")->setCurrentIndex(2);
+    // The placement row works on this page without a reading mode to check.
+    EXPECT_TRUE(control<QComboBox>("placementOriginCombo")->isEnabled());
+    desktop.open_answers.push_back(path);
+    QTest::mouseClick(control<QToolButton>("chooseGcodeFileButton"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>("gcodeFileEdit")->text(), path);
+    QTest::mouseClick(control<QPushButton>("gcodePreviewButton"), Qt::LeftButton);
+    EXPECT_TRUE(file_view_window.isVisible());
+    EXPECT_TRUE(
+        control<QLabel>("gcodeInfoLabel")->text().startsWith(QStringLiteral("X 1…2  Y 0,5…0,5")))
+        << control<QLabel>("gcodeInfoLabel")->text().toStdString();
+    EXPECT_EQ(motors().forward_steps(AXIS_X), 0);  // a preview moves nothing
+    QTest::mouseClick(control<QPushButton>("drawButton"), Qt::LeftButton);
+    EXPECT_TRUE(desktop.boxes.empty()) << desktop.boxes.front().text.toStdString();
+    // To (2, 0.5) with the cut 0.25 mm deep, up to 1 mm, and back to the origin.
+    EXPECT_EQ(motors().forward_steps(AXIS_X), 800);
+    EXPECT_GE(motors().forward_steps(AXIS_Z), 100);
+    EXPECT_EQ(motors().position(AXIS_X), 0);
+    EXPECT_EQ(motors().position(AXIS_Y), 0);
 }
 
 }  // namespace

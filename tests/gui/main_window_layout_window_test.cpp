@@ -351,9 +351,10 @@ TEST_F(LayoutTest, ProgramTab) {
     EXPECT_EQ(programs->itemText(2), QString());
 
     auto* inner = control<QTabWidget>("filePages");
-    ASSERT_EQ(inner->count(), 2);
+    ASSERT_EQ(inner->count(), 3);
     EXPECT_EQ(inner->tabText(0), QStringLiteral("AutoCAD DXF"));
     EXPECT_EQ(inner->tabText(1), QStringLiteral("Gerber RS274-GBR"));
+    EXPECT_EQ(inner->tabText(2), QStringLiteral("G-code"));
     EXPECT_EQ(inner->currentIndex(), 1);
 }
 

@@ -402,6 +402,8 @@ TEST_F(OstrelRunTest, OptionsThatCannotWorkAreBadUsage) {
         {{"--standard", "--units", "in", board}, "DXF"},
         {{"--standard", "--page", "dxf", "--units", "yd", board}, "--units"},
         {{"--standard", "--page", "dxf", "--circles-as-holes", "maybe", board}, "--circles"},
+        {{"--standard", "--page", "gcode", board}, "--standard"},
+        {{"--page", "gcode", "--units", "in", board}, "DXF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
@@ -460,6 +462,40 @@ TEST(RunOptions, PageFromTheNameAndTheDefaultsOfTheJobKind) {
     EXPECT_EQ(options->page, RunPage::Dxf);
     EXPECT_FALSE(parse_run_options({"--zoom", "151", "x.dxf"}, error).has_value());
     EXPECT_FALSE(parse_run_options({"--png"}, error).has_value());
+    // G-code programs by their usual names; .cnc is a gEDA drill file's name too.
+    for (const char* name : {"a.nc", "b.NGC", "c.gcode", "d.tap"}) {
+        options = parse_run_options({QString::fromLatin1(name)}, error);
+        ASSERT_TRUE(options.has_value()) << error.toStdString();
+        EXPECT_EQ(options->page, RunPage::Gcode) << name;
+    }
+    options = parse_run_options({"e.cnc"}, error);
+    ASSERT_TRUE(options.has_value()) << error.toStdString();
+    EXPECT_EQ(options->page, RunPage::Gerber);
+    // The G-code page is placed without --standard.
+    options = parse_run_options({"--origin", "corner", "--mirror-x", "f.ngc"}, error);
+    ASSERT_TRUE(options.has_value()) << error.toStdString();
+    EXPECT_EQ(options->origin, PlacementOrigin::Corner);
+}
+
+TEST_F(OstrelRunTest, AGcodeProgramRunsPlacedAndSaysWhatItHolds) {
+    const QString program =
+        dir.write("job.ngc", "G21 G90\nG0 X1 Y1 Z1\nG1 Z-0.5 F60\nG2 X3 Y1 I1 J0\nG0 Z1\nM2\n");
+    const Finished done = run({"--json", "--no-return", "--offset", "10,20", program});
+    ASSERT_EQ(done.status, 0) << done.err.toStdString();
+    const QJsonObject summary = QJsonDocument::fromJson(done.out).object();
+    EXPECT_EQ(summary["page"].toString(), QStringLiteral("gcode"));
+    const QJsonObject g = summary["gcode"].toObject();
+    EXPECT_EQ(g["rapids"].toInteger(), 2);
+    EXPECT_EQ(g["feeds"].toInteger(), 1);
+    EXPECT_EQ(g["arcs"].toInteger(), 1);
+    EXPECT_EQ(g["placed_x"].toArray()[0].toDouble(), 11);
+    EXPECT_EQ(g["placed_x"].toArray()[1].toDouble(), 13);
+    // The arc's highest point, a millimetre above its ends.
+    EXPECT_NEAR(summary["extents"].toObject()["y"].toArray()[1].toDouble(), 22, 0.003);
+    const QJsonObject position = summary["position"].toObject();
+    EXPECT_NEAR(position["x"].toDouble(), 13, 1e-9);
+    EXPECT_NEAR(position["y"].toDouble(), 21, 1e-9);
+    EXPECT_NEAR(position["z"].toDouble(), 1, 1e-9);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// The test machine with both file pages, DXF and Gerber, and the job buttons over them.
+// The test machine with the three file pages, DXF, Gerber and G-code, and the job buttons.
 #pragma once
 
 #include "dxf/dxf_jobs.h"
 #include "dxf/dxf_standard_jobs.h"
+#include "gcode/gcode_jobs.h"
 #include "gerber/board_jobs.h"
 #include "gerber/gerber_page.h"
 #include "jobs/job_buttons.h"
@@ -21,11 +22,17 @@ struct JobRig : MachineRig {
         panel.texts[Field::GerberFile] = path;
     }
 
+    void use_gcode_file(const QString& path) {
+        panel.page = 2;
+        panel.texts[Field::GcodeFile] = path;
+    }
+
     DxfJobs dxf{machine, mover};
     GerberPage gerber{machine, mover};
     DxfStandardJobs dxf_standard{machine, mover};
     GerberStandardJobs board{machine, mover};
-    JobButtons buttons{machine, mover, dxf, gerber.jobs(), dxf_standard, board};
+    GcodeJobs gcode{machine, mover};
+    JobButtons buttons{machine, mover, dxf, gerber.jobs(), dxf_standard, board, gcode};
 };
 
 }  // namespace ostrel::testing
