@@ -78,12 +78,19 @@ protected:
     void expect_every_way(const QString& file, const char* config_name) {
         RunOptions options;
         options.file = file;
-        options.page = file.endsWith(QLatin1String(".dxf"), Qt::CaseInsensitive) ? RunPage::Dxf
-                                                                                 : RunPage::Gerber;
+        const bool gcode = file.endsWith(QLatin1String(".ngc"));
+        options.page = gcode ? RunPage::Gcode
+                       : file.endsWith(QLatin1String(".dxf"), Qt::CaseInsensitive)
+                           ? RunPage::Dxf
+                           : RunPage::Gerber;
         options.config = folder.path(QString::fromLatin1(config_name) + ".ini");
         options.port.kind = PortKind::Sim;
+        // A G-code program is one job in one reading.
         for (const RunJob job : {RunJob::Draw, RunJob::Drill}) {
             for (const bool standard : {false, true}) {
+                if (gcode && (job == RunJob::Drill || standard)) {
+                    continue;
+                }
                 options.job = job;
                 options.standard = standard;
                 expect_same(options, config_name);
@@ -105,10 +112,24 @@ TEST_F(TimeEstimateTest, EveryShippedSampleCountsToTheSteppedTime) {
     }
 }
 
+TEST_F(TimeEstimateTest, GcodeMovesInSpaceArcsAndDwellsCountToTheSteppedTime) {
+    // Lines in space with a slow Z, a helix, an R arc, a dwell and a drilling cycle, in inches
+    // and back, so that every kind of G-code move is counted.
+    const QString program = folder.write(
+        "moves.ngc",
+        "G21 G90 G17\nG0 X1 Y1 Z2\nG1 X7 Y3 Z-0.5 F300\nG2 X9 Y5 I2 J0 Z-1\nG3 X5 Y5 R2\n"
+        "G4 P0.25\nG91 G1 X-2 Y1 Z0.7\nG90 G99 G81 X3 Y3 Z-1 R1 F100\nX4\nG80\n"
+        "G20 G0 X0.1 Y0.1\nG21 G0 Z3\nM2\n");
+    for (const char* config : {"factory", "odd", "coarse"}) {
+        expect_every_way(program, config);
+    }
+}
+
 TEST_F(TimeEstimateTest, RealFilesCountToTheSteppedTime) {
-    const QStringList files = testing::shared_testdata_files({"gerber", "drill", "dxf"});
+    const QStringList files = testing::shared_testdata_files({"gerber", "drill", "dxf", "gcode"});
     if (files.isEmpty()) {
-        GTEST_SKIP() << testing::no_shared_testdata({"gerber", "drill", "dxf"}).toStdString();
+        GTEST_SKIP()
+            << testing::no_shared_testdata({"gerber", "drill", "dxf", "gcode"}).toStdString();
     }
     for (const QString& file : files) {
         expect_every_way(file, "coarse");
