@@ -33,27 +33,20 @@ std::vector<long long> summary(const Board& board, bool refused) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const int fd = memory_file(data, size, "drill");
-    const QString path = QStringLiteral("/proc/self/fd/%1").arg(fd);
-
     Board as_file;
-    bool refused_file = false;
-    try {
+    const bool refused_file = refused_as_file(data, size, "drill", [&](const QString& path) {
         as_file = read_excellon_file(path);
         as_file.extents();
         // Either way the sniffing goes, it must not throw on a file the reader took.
         is_drill_file(path);
-    } catch (const OperationAbandoned&) {
-        refused_file = true;
-    }
-    close(fd);
+    });
 
     Board by_lines;
     bool refused_lines = false;
     try {
         ExcellonReader reader(by_lines);
         for_each_line(
-            text, [&](std::string_view line) { reader.line(line, path); },
+            text, [&](std::string_view line) { reader.line(line, QStringLiteral("fuzz.drl")); },
             [&] { return !reader.ended(); });
     } catch (const OperationAbandoned&) {
         refused_lines = true;

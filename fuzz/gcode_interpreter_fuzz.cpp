@@ -38,17 +38,9 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const int fd = memory_file(data, size, "gcode");
-    const QString path = QStringLiteral("/proc/self/fd/%1").arg(fd);
-
     Count as_file;
-    bool refused_file = false;
-    try {
-        run_gcode_file(path, as_file, {});
-    } catch (const OperationAbandoned&) {
-        refused_file = true;
-    }
-    close(fd);
+    const bool refused_file = refused_as_file(
+        data, size, "gcode", [&](const QString& path) { run_gcode_file(path, as_file, {}); });
 
     Count by_lines;
     bool refused_lines = false;

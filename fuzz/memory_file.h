@@ -4,10 +4,12 @@
 
 #include <sys/mman.h>
 #include <unistd.h>
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include "core/operation_abandoned.h"
 
 // The descriptor of a memory file named name (for /proc only) that holds data whole, at offset
 // 0. Aborts when the system can't make one: that is no finding.
@@ -28,6 +30,21 @@ inline int memory_file(const std::uint8_t* data, std::size_t size, const char* n
         std::abort();
     }
     return fd;
+}
+
+// Calls read with a path naming the input as a file, and tells whether read refused it (threw
+// OperationAbandoned). The file is gone once this returns.
+template <typename Read>
+bool refused_as_file(const std::uint8_t* data, std::size_t size, const char* name, Read read) {
+    const int fd = memory_file(data, size, name);
+    bool refused = false;
+    try {
+        read(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    } catch (const ostrel::OperationAbandoned&) {
+        refused = true;
+    }
+    ::close(fd);
+    return refused;
 }
 
 // Hands each line of text to take, as job files end them (LF, CR LF or a lone CR), while
