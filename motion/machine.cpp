@@ -256,6 +256,11 @@ void Machine::view_xyz() {
     }
 }
 
+void Machine::show_position_again() {
+    op().show_position(state_.pos_x, state_.pos_y, state_.pos_z);
+    op().show_track_window();
+}
+
 QString Machine::zero_axis(Axis axis) {
     state_.position(axis) = 0;
     std::array<QString, 3> texts = shown_position();

@@ -133,6 +133,9 @@ public:
     // Shows the position, draws the track, and outside the travel area asks whether to go on:
     // once a move or job, "НЕТ" stopping it.
     void view_xyz();
+    // The display told the position once more, when view_xyz has just drawn and checked it and
+    // nothing moved since: the track and the travel-limit check would change nothing.
+    void show_position_again();
 
     const PathExtents& extents() const { return extents_; }
     void reset_extents() { extents_ = PathExtents{}; }

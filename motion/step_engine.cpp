@@ -220,8 +220,11 @@ void StepEngine::step_axis(Axis axis, std::int32_t steps, double speed) {
     if (extra_made > 0) {
         take_back(axis, dir, extra_made);
     }
-    if (!stopped_in_loop || extra_made > 0) {
+    if (extra_made > 0 || (!stopped_in_loop && made == 0)) {
         machine_.view_xyz();
+    } else if (!stopped_in_loop) {
+        // The last step's view drew and checked this very position.
+        machine_.show_position_again();
     }
 }
 
