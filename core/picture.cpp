@@ -2,6 +2,11 @@
 #include "core/picture.h"
 
 #include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace ostrel {
 
@@ -9,6 +14,8 @@ namespace {
 // Drawing calls kept before they are painted, even if nobody looks: memory stays flat over a long
 // job, and a batch this long costs the painter next to nothing more a line.
 constexpr std::size_t kMaxPending = 16384;
+// Filled paths kept before they are painted: each may hold many shapes already.
+constexpr std::size_t kMaxPendingPaths = 64;
 }  // namespace
 
 ImagePicture::ImagePicture(QSize size, const QColor& background)
@@ -70,7 +77,7 @@ void ImagePicture::paint_pending() const {
 
 void ImagePicture::add_pending(const Pending& drawing) {
     pending_.push_back(drawing);
-    if (pending_.size() >= kMaxPending) {
+    if (pending_.size() >= kMaxPending || paths_.size() >= kMaxPendingPaths) {
         paint_pending();
     }
 }
@@ -91,7 +98,100 @@ void ImagePicture::ellipse(const QRect& box) {
 void ImagePicture::fill_path(const QPainterPath& path, const QColor& color) {
     paths_.push_back(path);
     add_pending({Pending::Kind::Area, 0, {}, {}, color, paths_.size() - 1});
-    changed(path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+    if (listener_) {  // a large path's bounds cost a pass over all its points
+        changed(path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+    }
+}
+
+void Picture::fill_convex_polygons(std::span<const QPointF> points, std::span<const int> sizes,
+                                   const QColor& color) {
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    std::size_t first = 0;
+    for (const int size : sizes) {
+        const auto count = static_cast<std::size_t>(size);
+        path.addPolygon(
+            QPolygonF(QList<QPointF>(points.begin() + static_cast<long>(first),
+                                     points.begin() + static_cast<long>(first + count))));
+        path.closeSubpath();
+        first += count;
+    }
+    fill_path(path, color);
+}
+
+namespace {
+
+// Paints the pixels of image whose centres lie inside one convex polygon, as the painter's
+// aliased fill does: the corners snapped to 1/64 pixel first; a centre on a left or top side
+// outside, on a right or bottom side inside (boards drawn on a grid put many centres there). The
+// painter finds where a side crosses a row in fixed point, so a centre within its rounding of a
+// side may still go the other way: a few pixels in a hundred thousand.
+void fill_convex(QImage& image, std::span<const QPointF> polygon, QRgb colour,
+                 std::vector<QPointF>& snapped) {
+    constexpr double kGrid = 64;
+    snapped.clear();
+    double top = std::numeric_limits<double>::infinity();
+    double bottom = -top;
+    for (const QPointF& p : polygon) {
+        snapped.emplace_back(std::round(p.x() * kGrid) / kGrid, std::round(p.y() * kGrid) / kGrid);
+        top = std::min(top, snapped.back().y());
+        bottom = std::max(bottom, snapped.back().y());
+    }
+    // NaN and far-off coordinates fail these and paint nothing.
+    if (!(bottom >= -1.0) || !(top <= image.height() + 1.0)) {
+        return;
+    }
+    const int first_row = static_cast<int>(std::max(std::floor(top - 0.5) + 1, 0.0));
+    const int last_row = static_cast<int>(
+        std::min(std::floor(bottom - 0.5), static_cast<double>(image.height() - 1)));
+    const std::size_t n = snapped.size();
+    for (int row = first_row; row <= last_row; ++row) {
+        const double y = row + 0.5;
+        double left = std::numeric_limits<double>::infinity();
+        double right = -left;
+        for (std::size_t i = 0; i < n; ++i) {
+            const QPointF& a = snapped[i];
+            const QPointF& b = snapped[i + 1 < n ? i + 1 : 0];
+            if ((a.y() < y && y <= b.y()) || (b.y() < y && y <= a.y())) {
+                const double x = a.x() + (y - a.y()) * (b.x() - a.x()) / (b.y() - a.y());
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+        if (!(left < right)) {
+            continue;
+        }
+        const double from = std::max(std::floor(left - 0.5) + 1, 0.0);
+        const double to = std::min(std::floor(right - 0.5) + 1, static_cast<double>(image.width()));
+        if (from < to) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+            std::fill(line + static_cast<int>(from), line + static_cast<int>(to), colour);
+        }
+    }
+}
+
+}  // namespace
+
+void ImagePicture::fill_convex_polygons(std::span<const QPointF> points, std::span<const int> sizes,
+                                        const QColor& color) {
+    paint_pending();
+    const QRgb colour = color.rgb();
+    std::size_t first = 0;
+    QRectF bounds;
+    for (const int size : sizes) {
+        const auto polygon = points.subspan(first, static_cast<std::size_t>(size));
+        first += static_cast<std::size_t>(size);
+        if (polygon.size() < 3) {
+            continue;
+        }
+        fill_convex(image_, polygon, colour, snapped_);
+        if (listener_) {
+            bounds |= QPolygonF(QList<QPointF>(polygon.begin(), polygon.end())).boundingRect();
+        }
+    }
+    if (listener_ && !bounds.isEmpty()) {
+        changed(bounds.toAlignedRect().adjusted(-1, -1, 1, 1));
+    }
 }
 
 void ImagePicture::fill(const QColor& color) {

@@ -39,15 +39,28 @@ public:
         path_.addPolygon(polygon);
         path_.closeSubpath();
     }
+    // Most objects are convex (a pen's stroke, a disc, a swept rectangle): the picture fills
+    // those row by row.
+    void add_convex_polygon(const QPolygonF& polygon) {
+        convex_points_.insert(convex_points_.end(), polygon.begin(), polygon.end());
+        convex_sizes_.push_back(static_cast<int>(polygon.size()));
+    }
     void done_one() {
         if (++count_ >= kBatch) {
             flush();
         }
     }
     void flush() {
+        if (!convex_sizes_.empty()) {
+            picture_.fill_convex_polygons(convex_points_, convex_sizes_, colour_);
+            convex_points_.clear();
+            convex_sizes_.clear();
+        }
         if (!path_.isEmpty()) {
             picture_.fill_path(path_, colour_);
-            path_.clear();
+            // A new path rather than clear(): the picture may keep the filled one a while, and
+            // clearing a shared path copies it first.
+            path_ = QPainterPath();
             path_.setFillRule(Qt::WindingFill);
         }
         count_ = 0;
@@ -57,6 +70,8 @@ private:
     Picture& picture_;
     QColor colour_;
     QPainterPath path_;
+    std::vector<QPointF> convex_points_;
+    std::vector<int> convex_sizes_;
     int count_ = 0;
 };
 
@@ -107,10 +122,16 @@ public:
 
 private:
     // A polygon from board points, closed, run counterclockwise on the board.
-    void add_board_polygon(const std::vector<PointMm>& points, AreaBatch& batch) {
+    enum class Shape { Convex, Any };
+    void add_board_polygon(const std::vector<PointMm>& points, AreaBatch& batch,
+                           Shape shape = Shape::Any) {
         polygon_.clear();
         for (const PointMm p : points) {
             polygon_.append(transform_.map(QPointF(p.x, p.y)));
+        }
+        if (shape == Shape::Convex) {
+            batch.add_convex_polygon(polygon_);
+            return;
         }
         if (!polygon_.isEmpty()) {
             polygon_.append(polygon_.front());
@@ -122,17 +143,30 @@ private:
         return circle_sides(radius_mm * view_.scale, kPixelTolerance);
     }
 
-    // A pen's half circle sides and its corner radius: most tracks in a row share one pen.
+    // The cosines and sines of the angles that cut a half circle into half equal parts: a pen's
+    // ends are these turned to the stroke's direction, with no trigonometry a stroke.
+    static std::vector<PointMm> half_circle(int half) {
+        std::vector<PointMm> turns(static_cast<std::size_t>(half) + 1);
+        for (int i = 0; i <= half; ++i) {
+            const double angle = kPi * i / half;
+            turns[static_cast<std::size_t>(i)] = {std::cos(angle), std::sin(angle)};
+        }
+        return turns;
+    }
+
+    // A pen's half circle sides, its corner radius and turns: most tracks in a row share one pen.
     struct PenSides {
         double radius = -1;
         int half = 0;
         double corner = 0;
+        std::vector<PointMm> turns;
     };
     const PenSides& pen_sides(double r) {
         if (r != pen_.radius) {
             pen_.radius = r;
             pen_.half = std::max(2, sides(r) / 2);
             pen_.corner = straddling_radius(r, 2 * pen_.half);
+            pen_.turns = half_circle(pen_.half);
         }
         return pen_;
     }
@@ -143,12 +177,13 @@ private:
         }
         const int n = sides(r);
         const double rv = straddling_radius(r, n);
-        std::vector<PointMm> points(static_cast<std::size_t>(n));
+        std::vector<PointMm>& points = points_;
+        points.resize(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
             const double a = 2 * kPi * i / n;
             points[static_cast<std::size_t>(i)] = {c.x + rv * std::cos(a), c.y + rv * std::sin(a)};
         }
-        add_board_polygon(points, batch);
+        add_board_polygon(points, batch, Shape::Convex);
     }
 
     // A straight stroke of a round pen: both half circles and the sides between, one polygon.
@@ -161,21 +196,26 @@ private:
             disc(a, r, batch);
             return;
         }
-        const double direction = std::atan2(b.y - a.y, b.x - a.x);
-        const int half = pen_sides(r).half;
-        const double rv = pen_.corner;
+        const PenSides& pen = pen_sides(r);
+        // The first point of the far end's half circle lies a quarter turn clockwise of the
+        // stroke's direction; the near end's half circle starts opposite it.
+        const double along_x = (b.x - a.x) / length;
+        const double along_y = (b.y - a.y) / length;
         std::vector<PointMm>& points = points_;
         points.clear();
         for (int end = 0; end < 2; ++end) {
             const PointMm c = end == 0 ? b : a;
-            const double start = direction - kPi / 2 + end * kPi;
-            for (int i = 0; i <= half; ++i) {
-                const double angle = start + kPi * i / half;
-                const double rr = i == 0 || i == half ? r : rv;  // the sides meet the ends
-                points.push_back({c.x + rr * std::cos(angle), c.y + rr * std::sin(angle)});
+            const double sense = end == 0 ? 1 : -1;
+            const double start_cos = sense * along_y;
+            const double start_sin = -sense * along_x;
+            for (int i = 0; i <= pen.half; ++i) {
+                const PointMm turn = pen.turns[static_cast<std::size_t>(i)];
+                const double rr = i == 0 || i == pen.half ? r : pen.corner;  // sides meet ends
+                points.push_back({c.x + rr * (start_cos * turn.x - start_sin * turn.y),
+                                  c.y + rr * (start_sin * turn.x + start_cos * turn.y)});
             }
         }
-        add_board_polygon(points, batch);
+        add_board_polygon(points, batch, Shape::Convex);
     }
 
     // A rectangle swept along a line: the hull of its corners at both ends.
@@ -208,7 +248,7 @@ private:
             }
             hull.pop_back();
         }
-        add_board_polygon(hull, batch);
+        add_board_polygon(hull, batch, Shape::Convex);
     }
 
     void track(const ApertureShape& shape, PointMm a, PointMm b, AreaBatch& batch) {
