@@ -98,6 +98,8 @@ private:
         QColor color;
         std::size_t path = 0;
     };
+    // A line this picture draws itself, pixel for pixel as the painter would.
+    bool is_thin_line_inside(int width, const QColor& color, QPoint from, QPoint to) const;
     void changed(const QRect& region);
     void add_pending(const Pending& drawing);
     void paint_pending() const;

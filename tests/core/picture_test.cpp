@@ -82,5 +82,40 @@ TEST(ImagePicture, ConvexPolygonsPaintThePixelsThePainterFills) {
     EXPECT_LE(differing * 20'000, painted);
 }
 
+// Short and long lines, points, lines running off the picture, two colours and two widths in
+// runs, as the previews and the track draw them: the picture must come out as the painter draws
+// the same lines one by one.
+TEST(ImagePicture, LinesComeOutAsThePainterDrawsThemOneByOne) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> column(-40, 426);
+    std::uniform_int_distribution<int> row(-40, 360);
+    std::uniform_int_distribution<int> nudge(-5, 5);
+    const QColor colours[] = {QColor(0, 0, 255), QColor(255, 0, 0)};
+    for (int picture_number = 0; picture_number < 40; ++picture_number) {
+        ImagePicture ours(QSize(387, 320));
+        QImage theirs(QSize(387, 320), QImage::Format_RGB32);
+        theirs.fill(Qt::white);
+        QPainter painter(&theirs);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        QPoint pen(column(random), row(random));
+        ours.move_to(pen);
+        for (int i = 0; i < 3000; ++i) {
+            if (i % 100 == 0) {
+                const QColor colour = colours[(i / 100) % 2];
+                const int width = i % 700 == 0 ? 2 : 1;
+                ours.set_pen(colour, width);
+                painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            }
+            const QPoint next = i % 7 == 0 ? QPoint(column(random), row(random))
+                                           : pen + QPoint(nudge(random), nudge(random));
+            ours.line_to(next);
+            painter.drawLine(pen, next);
+            pen = next;
+        }
+        painter.end();
+        ASSERT_EQ(ours.image(), theirs) << "picture " << picture_number;
+    }
+}
+
 }  // namespace
 }  // namespace ostrel
