@@ -284,18 +284,19 @@ private:
             }
             return;
         }
-        const double a0 = std::atan2(a.from.y - a.centre.y, a.from.x - a.centre.x);
         const std::size_t n = line.size() - 1;
         std::vector<PointMm> ring;
         ring.reserve(2 * line.size());
         for (int side = 0; side < 2; ++side) {
             for (std::size_t k = 0; k <= n; ++k) {
                 const std::size_t i = side == 0 ? k : n - k;
+                // The arc's points lie at these radii, evenly along it: the ring's edges lie
+                // the pen's half width out and in along the same rays.
                 const double t = static_cast<double>(i) / static_cast<double>(n);
-                const double angle = a0 + a.sweep * t;
-                const double r = r0 + (r1 - r0) * t + (side == 0 ? w : -w);
-                ring.push_back(
-                    {a.centre.x + r * std::cos(angle), a.centre.y + r * std::sin(angle)});
+                const double r = r0 + (r1 - r0) * t;
+                const double scale = (r + (side == 0 ? w : -w)) / r;
+                ring.push_back({a.centre.x + (line[i].x - a.centre.x) * scale,
+                                a.centre.y + (line[i].y - a.centre.y) * scale});
             }
         }
         if (std::fabs(a.sweep) >= 2 * kPi - 1e-9) {

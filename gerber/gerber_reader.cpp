@@ -7,6 +7,7 @@
 #include "gerber/gerber_file.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <numbers>
@@ -216,7 +217,13 @@ double GerberReader::coordinate(std::string_view text, bool y_axis) {
         // Leading zeros omitted: the last digits are the decimals. Trailing zeros omitted: the
         // first digits are the integer part, however many decimals follow.
         const int shift = format_.trailing && length > 0 ? std::max(length - integer, 0) : decimals;
-        value = digits / std::pow(10.0, shift);
+        // Powers of ten up to 10^22 are exact doubles: the table gives what pow gives.
+        constexpr std::array<double, 23> kTens = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const bool in_table = shift >= 0 && shift < static_cast<int>(kTens.size());
+        value =
+            digits / (in_table ? kTens[static_cast<std::size_t>(shift)] : std::pow(10.0, shift));
     }
     value *= unit();
     return negative ? -value : value;
