@@ -90,9 +90,12 @@ public:
             batch.done_one();
         }
         for (const Pad& p : level.pads) {
-            const QPainterPath& shape = aperture_path(p.aperture);
             const QPointF at = transform_.map(QPointF(p.at.x, p.at.y));
-            batch.path().addPath(shape.translated(at));
+            if (const QPolygonF& outline = convex_outline(p.aperture); !outline.isEmpty()) {
+                batch.add_convex_polygon(outline.translated(at));
+            } else {
+                batch.path().addPath(aperture_path(p.aperture).translated(at));
+            }
             batch.done_one();
         }
         for (const Region& r : level.regions) {
@@ -329,10 +332,27 @@ private:
         return found->second;
     }
 
+    // A plain circle or rectangle without a hole, as a convex polygon in pixels around the
+    // aperture's origin; empty for every other shape.
+    const QPolygonF& convex_outline(std::uint32_t index) {
+        auto found = outlines_.find(index);
+        if (found == outlines_.end()) {
+            const ApertureShape& shape = board_.apertures[index];
+            QPolygonF outline;
+            if (shape.kind != ApertureShape::Kind::Other && shape.parts.size() == 1 &&
+                shape.parts.front().solid) {
+                outline = aperture_path(index).toFillPolygon();
+            }
+            found = outlines_.emplace(index, std::move(outline)).first;
+        }
+        return found->second;
+    }
+
     const Board& board_;
     BoardView view_;
     QTransform transform_;
     std::unordered_map<std::uint32_t, QPainterPath> shapes_;
+    std::unordered_map<std::uint32_t, QPolygonF> outlines_;
     // Kept from one object to the next, so that drawing one costs no allocation.
     std::vector<PointMm> points_;
     QPolygonF polygon_;
