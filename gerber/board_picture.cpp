@@ -99,15 +99,7 @@ public:
             batch.done_one();
         }
         for (const Region& r : level.regions) {
-            QPolygonF polygon;
-            polygon.reserve(static_cast<qsizetype>(r.contour.size()) + 1);
-            for (const PointMm p : r.contour) {
-                polygon.append(transform_.map(QPointF(p.x, p.y)));
-            }
-            if (!polygon.isEmpty()) {
-                polygon.append(polygon.front());
-            }
-            batch.add_polygon(polygon);
+            add_board_polygon(r.contour, batch);
             batch.done_one();
         }
     }
