@@ -22,7 +22,7 @@ public:
     }
     std::int64_t frequency() override { return real_.frequency(); }
     void spin_until(std::int64_t target) override {
-        // step_delay read the counter just before: that is when the step's wait began. Whatever
+        // step_delay read the counter just before: from there the step waits to target. Whatever
         // the window drew in this wait is drawn by now.
         waits_.push_back({last_read_, target - last_read_, draw_counter ? draw_counter() : 0});
         Clock::spin_until(target);

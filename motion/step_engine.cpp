@@ -33,21 +33,29 @@ std::int64_t StepEngine::step_ticks(Axis axis, double speed, std::int64_t freque
         // A wait that does not fit the counter throws here, at the step that would wait it.
         const std::int64_t ticks =
             round_half_even(divide(length * static_cast<Extended>(frequency), speed));
-        wait = {ratio, speed, frequency, ticks,
-                static_cast<double>(ticks) / static_cast<double>(frequency)};
+        wait = {ratio, speed, frequency, ticks};
     }
     return wait.ticks;
 }
 
 void StepEngine::step_delay(Axis axis, double speed) {
     const std::int64_t frequency = clock_.frequency();
-    const std::int64_t t0 = clock_.counter();
+    const std::int64_t now = clock_.counter();
     const std::int64_t ticks = step_ticks(axis, speed, frequency);
+    // A step that follows on from the one before counts its time from where that step's wait
+    // ended: the work between the two (the displays, the window's messages) comes out of the wait
+    // instead of slowing the machine. After a longer gap (the first step of a move, a pause, the
+    // system taking the processor) the whole wait runs from now: a late step is never made up
+    // for by bringing the next one closer.
+    const bool follows_on = last_wait_end_ && now - *last_wait_end_ <= ticks;
+    const std::int64_t end = (follows_on ? *last_wait_end_ : now) + ticks;
+    last_wait_end_ = std::max(end, now);  // a step without a wait ends it now
     if (ticks > 0) {
         totals_.wait_ticks += ticks;
-        machine_.op().during_wait(waits_[axis].seconds);
+        // The window may draw in what is left of the wait.
+        machine_.op().during_wait(static_cast<double>(end - now) / static_cast<double>(frequency));
     }
-    clock_.spin_until(t0 + ticks);
+    clock_.spin_until(end);
 }
 
 std::int64_t StepEngine::dwell_ticks(double seconds) const {
@@ -80,6 +88,9 @@ void StepEngine::wait(double seconds) {
                                   static_cast<double>(frequency));
         clock_.spin_until(until);
     }
+    // The next step's time counts from the end of the dwell (cut short by a stop: from now), not
+    // from the step before it.
+    last_wait_end_ = std::min(end, clock_.counter());
 }
 
 bool StepEngine::write_step(Axis axis, std::uint8_t pattern) {

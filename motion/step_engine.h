@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace ostrel {
 
@@ -31,7 +32,8 @@ public:
     void wait(double seconds);
     // What wait would add to the totals, without waiting: for time estimates.
     void count_wait(double seconds);
-    // Busy-waits one step's time of the axis at speed, from the moment it is entered.
+    // Busy-waits until one step's time of the axis at speed has passed since the previous step's
+    // wait ended, or since now when the previous step is longer ago than that.
     void step_delay(Axis axis, double speed);
     // One step's wait of the axis at speed in counts of a clock of that frequency: |ratio| ×
     // frequency / speed, half to even (not positive: no wait).
@@ -76,9 +78,10 @@ private:
         double speed = 0;
         std::int64_t frequency = 0;
         std::int64_t ticks = 0;
-        double seconds = 0;
     };
     PerAxis<StepWait> waits_{};
+    // Where the last step's wait ended on the clock: the next step's time counts from there.
+    std::optional<std::int64_t> last_wait_end_;
 };
 
 }  // namespace ostrel

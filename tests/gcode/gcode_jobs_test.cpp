@@ -78,8 +78,8 @@ TEST_F(GcodeJobsTest, AMoveInSpaceInterleavesTheThreeAxesAlongItsLine) {
     // The three axes take turns from the start: not X first, then Y, then Z.
     EXPECT_EQ(testing::step_axes(path).substr(0, 7), "XXYXYZX");
     // F60 is 1 mm/s on every axis: 2.5 ms a step.
-    for (const std::int64_t wait : rig.clock.waits()) {
-        EXPECT_EQ(wait, 2'500'000);
+    for (const std::int64_t period : rig.clock.periods()) {
+        EXPECT_EQ(period, 2'500'000);
     }
 }
 

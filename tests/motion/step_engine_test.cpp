@@ -89,11 +89,31 @@ TEST(StepEngine, GaugeFollowsEachCall) {
 TEST(StepEngine, EachStepWaitsTheRoundedStepTimeOnTheCounter) {
     MachineRig rig;
     rig.engine.step_axis(AXIS_X, 2, 2.5);  // 0.0025 mm at 2.5 mm/s: 1 ms
+    // Work between two steps comes out of the next wait: the motors still see the step time.
+    rig.op.on_process_messages = [&rig] { rig.clock.advance(300'000); };
     rig.engine.step_axis(AXIS_Y, 1, 3.0);  // 833333.3 ns
-    EXPECT_EQ(rig.clock.waits(), (std::vector<std::int64_t>{1'000'000, 1'000'000, 833'333}));
+    EXPECT_EQ(rig.clock.periods(), (std::vector<std::int64_t>{1'000'000, 1'000'000, 833'333}));
     EXPECT_EQ(rig.engine.totals().wait_ticks, 2'833'333);
-    // The window may draw in a wait: it is told each one's length as the wait begins.
-    EXPECT_EQ(rig.op.offered_waits, (std::vector<double>{1e-3, 1e-3, 833'333e-9}));
+    // The window may draw in what is left of each wait, and is told how much that is.
+    ASSERT_EQ(rig.op.offered_waits.size(), 3u);
+    EXPECT_EQ(rig.op.offered_waits[0], 1e-3);
+    EXPECT_NEAR(rig.op.offered_waits[2], 533'333e-9, 1e-8);
+    // A step later than its time is not made up for: the next one waits its whole time.
+    rig.op.on_process_messages = [&rig] { rig.clock.advance(900'000); };
+    rig.engine.step_axis(AXIS_Y, 1, 3.0);
+    EXPECT_EQ(rig.clock.waits().back(), 833'333);
+    // A dwell shorter than a step is not swallowed by the step after it.
+    rig.op.on_process_messages = nullptr;
+    rig.engine.wait(200e-6);
+    rig.engine.step_axis(AXIS_Y, 1, 3.0);
+    EXPECT_EQ(rig.clock.periods().back(), 833'333);
+    // Nor does a dwell cut short by Esc hold back the next move for the rest of it.
+    rig.op.on_process_messages = [&rig] { rig.machine.state().stop_requested = true; };
+    rig.engine.wait(10.0);
+    rig.machine.state().stop_requested = false;
+    rig.op.on_process_messages = nullptr;
+    rig.engine.step_axis(AXIS_Y, 1, 3.0);
+    EXPECT_NEAR(rig.clock.waits().back(), 833'333, 10);
 
     // Coarse counters make exact ties, which go to the even count.
     MachineRig five(5);

@@ -28,10 +28,10 @@ public:
     std::vector<StepPoint> path(StepPoint start = {}) const {
         return decode_writes(writes(), PORT_378, start, motors_before_writes_).path;
     }
-    // The same steps grouped into moves, at the speeds the clock's waits give at the X ratio;
+    // The same steps grouped into moves, at the speeds the step periods give at the X ratio;
     // the waits count from the rig's making, so the writes must not have been cleared.
     std::vector<PathMove> moves(StepPoint start = {}) {
-        return group_moves(path(start), start, clock.waits(), machine.state().mm_per_step[AXIS_X],
+        return group_moves(path(start), start, clock.periods(), machine.state().mm_per_step[AXIS_X],
                            clock.frequency());
     }
 
