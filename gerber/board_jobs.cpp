@@ -167,9 +167,8 @@ void GerberStandardJobs::tell(const QString& message) {
     }
 }
 
-std::optional<PlacementMap> GerberStandardJobs::read(const QString& path, Board& board,
-                                                     const BoardJobSettings& settings,
-                                                     BoardJobReport& report) {
+std::optional<GerberStandardJobs::PlacedBoard> GerberStandardJobs::read(
+    const QString& path, Board& board, const BoardJobSettings& settings, BoardJobReport& report) {
     if (!job_file_exists(path, machine_.op(), Field::GerberFile)) {
         return std::nullopt;
     }
@@ -190,18 +189,18 @@ std::optional<PlacementMap> GerberStandardJobs::read(const QString& path, Board&
             report.regions += static_cast<long long>(level.regions.size());
         }
     }
-    return map;
+    return PlacedBoard{map, extents};
 }
 
 BoardJobReport GerberStandardJobs::run_plot(const QString& path, const BoardJobSettings& settings) {
     machine_.read_job_parameters();
     Board board;
     BoardJobReport report;
-    const std::optional<PlacementMap> placed = read(path, board, settings, report);
+    const std::optional<PlacedBoard> placed = read(path, board, settings, report);
     if (!placed) {
         return report;
     }
-    const PlacementMap& map = *placed;
+    const PlacementMap& map = placed->map;
     std::vector<Stroke> strokes = board_strokes(board, settings.marker_diameter_mm);
     for (Stroke& stroke : strokes) {
         for (PointMm& p : stroke.points) {
@@ -226,11 +225,11 @@ BoardJobReport GerberStandardJobs::run_drill(const QString& path,
     machine_.read_job_parameters();
     Board board;
     BoardJobReport report;
-    const std::optional<PlacementMap> placed = read(path, board, settings, report);
+    const std::optional<PlacedBoard> placed = read(path, board, settings, report);
     if (!placed) {
         return report;
     }
-    const PlacementMap& map = *placed;
+    const PlacementMap& map = placed->map;
     std::map<std::pair<int, double>, std::vector<Hole>> by_tool;
     for (const Hole& hole : board.holes) {
         by_tool[{hole.tool, hole.diameter}].push_back({map(hole.at), hole.diameter, hole.tool});
@@ -269,14 +268,15 @@ BoardJobReport GerberStandardJobs::run_preview(const QString& path,
     }
     view.show();
     Board board;
-    if (!read(path, board, settings, report)) {
+    const std::optional<PlacedBoard> placed = read(path, board, settings, report);
+    if (!placed) {
         return report;
     }
     Picture& picture = view.picture();
     const BoardColours colours;
     picture.fill(colours.background);
     paint_board(board, picture,
-                fit_board(board.extents(), settings.placement.mirror_x, picture.size()), colours);
+                fit_board(placed->extents, settings.placement.mirror_x, picture.size()), colours);
     report.message = notes_message(board.notes, 0, false);
     tell(report.message);
     return report;

@@ -95,10 +95,15 @@ private:
     BoardJobReport run_drill(const QString& path, const BoardJobSettings& settings);
     BoardJobReport run_preview(const QString& path, const BoardJobSettings& settings,
                                FileView& view);
+    // Where a board read lands, and what it covers in file coordinates.
+    struct PlacedBoard {
+        PlacementMap map;
+        BoxMm extents;
+    };
     // The board of the file at path, its counts in report, and where it lands; nothing when there
     // is no such file (the operator was told).
-    std::optional<PlacementMap> read(const QString& path, Board& board,
-                                     const BoardJobSettings& settings, BoardJobReport& report);
+    std::optional<PlacedBoard> read(const QString& path, Board& board,
+                                    const BoardJobSettings& settings, BoardJobReport& report);
     void tell(const QString& message);
 
     Machine& machine_;

@@ -41,8 +41,10 @@ public:
     }
     // Most objects are convex (a pen's stroke, a disc, a swept rectangle): the picture fills
     // those row by row.
-    void add_convex_polygon(const QPolygonF& polygon) {
-        convex_points_.insert(convex_points_.end(), polygon.begin(), polygon.end());
+    void add_convex_polygon(const QPolygonF& polygon, QPointF offset = {}) {
+        for (const QPointF& p : polygon) {
+            convex_points_.push_back(p + offset);
+        }
         convex_sizes_.push_back(static_cast<int>(polygon.size()));
     }
     void done_one() {
@@ -91,8 +93,10 @@ public:
         }
         for (const Pad& p : level.pads) {
             const QPointF at = transform_.map(QPointF(p.at.x, p.at.y));
-            if (const QPolygonF& outline = convex_outline(p.aperture); !outline.isEmpty()) {
-                batch.add_convex_polygon(outline.translated(at));
+            if (const std::vector<QPolygonF>& pieces = convex_pieces(p.aperture); !pieces.empty()) {
+                for (const QPolygonF& piece : pieces) {
+                    batch.add_convex_polygon(piece, at);
+                }
             } else {
                 batch.path().addPath(aperture_path(p.aperture).translated(at));
             }
@@ -138,15 +142,16 @@ private:
         return circle_sides(radius_mm * view_.scale, kPixelTolerance);
     }
 
-    // The cosines and sines of the angles that cut a half circle into half equal parts: a pen's
-    // ends are these turned to the stroke's direction, with no trigonometry a stroke.
-    static std::vector<PointMm> half_circle(int half) {
-        std::vector<PointMm> turns(static_cast<std::size_t>(half) + 1);
-        for (int i = 0; i <= half; ++i) {
-            const double angle = kPi * i / half;
-            turns[static_cast<std::size_t>(i)] = {std::cos(angle), std::sin(angle)};
+    // The cosines and sines of the first count angles that cut sweep into parts equal parts: a
+    // pen's ends are those of a half circle turned to the stroke's direction, a disc's those of a
+    // whole one, with no trigonometry a shape.
+    static std::vector<PointMm> turns(double sweep, int parts, int count) {
+        std::vector<PointMm> table(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const double angle = sweep * i / parts;
+            table[static_cast<std::size_t>(i)] = {std::cos(angle), std::sin(angle)};
         }
-        return turns;
+        return table;
     }
 
     // A pen's half circle sides, its corner radius and turns: most tracks in a row share one pen.
@@ -161,7 +166,7 @@ private:
             pen_.radius = r;
             pen_.half = std::max(2, sides(r) / 2);
             pen_.corner = straddling_radius(r, 2 * pen_.half);
-            pen_.turns = half_circle(pen_.half);
+            pen_.turns = turns(kPi, pen_.half, pen_.half + 1);
         }
         return pen_;
     }
@@ -171,12 +176,16 @@ private:
             return;
         }
         const int n = sides(r);
+        if (n != disc_sides_) {
+            disc_sides_ = n;
+            disc_turns_ = turns(2 * kPi, n, n);
+        }
         const double rv = straddling_radius(r, n);
         std::vector<PointMm>& points = points_;
         points.resize(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
-            const double a = 2 * kPi * i / n;
-            points[static_cast<std::size_t>(i)] = {c.x + rv * std::cos(a), c.y + rv * std::sin(a)};
+            const PointMm turn = disc_turns_[static_cast<std::size_t>(i)];
+            points[static_cast<std::size_t>(i)] = {c.x + rv * turn.x, c.y + rv * turn.y};
         }
         add_board_polygon(points, batch, Shape::Convex);
     }
@@ -279,76 +288,119 @@ private:
             }
             return;
         }
+        // The ring between the two arcs the pen's edges run along, a quadrilateral for each
+        // piece of the arc: the arc's points lie at these radii, evenly along it, and the edges
+        // lie the pen's half width out and in along the same rays.
         const std::size_t n = line.size() - 1;
-        std::vector<PointMm> ring;
-        ring.reserve(2 * line.size());
-        for (int side = 0; side < 2; ++side) {
-            for (std::size_t k = 0; k <= n; ++k) {
-                const std::size_t i = side == 0 ? k : n - k;
-                // The arc's points lie at these radii, evenly along it: the ring's edges lie
-                // the pen's half width out and in along the same rays.
-                const double t = static_cast<double>(i) / static_cast<double>(n);
-                const double r = r0 + (r1 - r0) * t;
-                const double scale = (r + (side == 0 ? w : -w)) / r;
-                ring.push_back({a.centre.x + (line[i].x - a.centre.x) * scale,
-                                a.centre.y + (line[i].y - a.centre.y) * scale});
-            }
+        const auto edge = [&](std::size_t i, double out) {
+            const double t = static_cast<double>(i) / static_cast<double>(n);
+            const double r = r0 + (r1 - r0) * t;
+            const double scale = (r + out) / r;
+            return PointMm{a.centre.x + (line[i].x - a.centre.x) * scale,
+                           a.centre.y + (line[i].y - a.centre.y) * scale};
+        };
+        std::vector<PointMm>& quad = points_;
+        quad.resize(4);
+        for (std::size_t k = 0; k < n; ++k) {
+            quad[0] = edge(k, w);
+            quad[1] = edge(k + 1, w);
+            quad[2] = edge(k + 1, -w);
+            quad[3] = edge(k, -w);
+            add_board_polygon(quad, batch, Shape::Convex);
         }
-        if (std::fabs(a.sweep) >= 2 * kPi - 1e-9) {
-            // A whole ring: the outer circle, and the inner one the other way round.
-            std::vector<PointMm> outer(ring.begin(), ring.begin() + static_cast<long>(n + 1));
-            std::vector<PointMm> inner(ring.begin() + static_cast<long>(n + 1), ring.end());
-            orient(outer, true);
-            orient(inner, false);
-            add_board_polygon(outer, batch);
-            add_board_polygon(inner, batch);
-            return;
+        if (std::fabs(a.sweep) < 2 * kPi - 1e-9) {
+            disc(a.from, w, batch);
+            disc(a.to, w, batch);
         }
-        if (a.sweep < 0) {
-            std::reverse(ring.begin(), ring.end());
-        }
-        add_board_polygon(ring, batch);
-        disc(a.from, w, batch);
-        disc(a.to, w, batch);
+    }
+
+    // The view's scale and turn without its shift: apertures about their own origin.
+    QTransform linear_transform() const {
+        QTransform linear = transform_;
+        linear.setMatrix(linear.m11(), linear.m12(), 0, linear.m21(), linear.m22(), 0, 0, 0, 1);
+        return linear;
     }
 
     const QPainterPath& aperture_path(std::uint32_t index) {
         auto found = shapes_.find(index);
         if (found == shapes_.end()) {
             QPainterPath path;
-            QTransform linear = transform_;
-            linear.setMatrix(linear.m11(), linear.m12(), 0, linear.m21(), linear.m22(), 0, 0, 0, 1);
-            add_parts(path, board_.apertures[index].parts, linear, kPixelTolerance);
+            add_parts(path, board_.apertures[index].parts, linear_transform(), kPixelTolerance);
             found = shapes_.emplace(index, std::move(path)).first;
         }
         return found->second;
     }
 
-    // A plain circle or rectangle without a hole, as a convex polygon in pixels around the
-    // aperture's origin; empty for every other shape.
-    const QPolygonF& convex_outline(std::uint32_t index) {
-        auto found = outlines_.find(index);
-        if (found == outlines_.end()) {
-            const ApertureShape& shape = board_.apertures[index];
-            QPolygonF outline;
-            if (shape.kind != ApertureShape::Kind::Other && shape.parts.size() == 1 &&
-                shape.parts.front().solid) {
-                outline = aperture_path(index).toFillPolygon();
+    // The aperture as convex polygons in pixels around its origin, together covering its shape,
+    // when each of its pieces is solid and convex: circles, rectangles, obrounds, the bars and
+    // corners of a rounded rectangle. Empty when a piece is a hole or not convex.
+    const std::vector<QPolygonF>& convex_pieces(std::uint32_t index) {
+        auto found = pieces_.find(index);
+        if (found == pieces_.end()) {
+            std::vector<QPolygonF> pieces;
+            for (const ShapePart& part : board_.apertures[index].parts) {
+                QPainterPath path;
+                add_parts(path, {part}, linear_transform(), kPixelTolerance);
+                QPolygonF piece = path.toFillPolygon();
+                if (!part.solid || !is_convex(piece)) {
+                    pieces.clear();
+                    break;
+                }
+                pieces.push_back(std::move(piece));
             }
-            found = outlines_.emplace(index, std::move(outline)).first;
+            found = pieces_.emplace(index, std::move(pieces)).first;
         }
         return found->second;
+    }
+
+    // Whether the closed polygon (its first point perhaps repeated at the end) turns one way
+    // only, once round.
+    static bool is_convex(const QPolygonF& polygon) {
+        std::vector<QPointF> corners;
+        for (const QPointF& p : polygon) {
+            if (corners.empty() || p != corners.back()) {
+                corners.push_back(p);
+            }
+        }
+        while (corners.size() > 1 && corners.back() == corners.front()) {
+            corners.pop_back();
+        }
+        const std::size_t n = corners.size();
+        double turned = 0;
+        int sense = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const QPointF a = corners[(i + 1) % n] - corners[i];
+            const QPointF b = corners[(i + 2) % n] - corners[(i + 1) % n];
+            const double cross = a.x() * b.y() - a.y() * b.x();
+            const double dot = a.x() * b.x() + a.y() * b.y();
+            if (cross == 0) {
+                if (dot < 0) {
+                    return false;  // turns back on itself
+                }
+                continue;  // a straight run
+            }
+            const int turn = cross > 0 ? 1 : -1;
+            if (sense != 0 && turn != sense) {
+                return false;
+            }
+            sense = turn;
+            turned += std::atan2(cross, dot);
+        }
+        return sense != 0 && std::fabs(std::fabs(turned) - 2 * kPi) < 1e-6;
     }
 
     const Board& board_;
     BoardView view_;
     QTransform transform_;
     std::unordered_map<std::uint32_t, QPainterPath> shapes_;
-    std::unordered_map<std::uint32_t, QPolygonF> outlines_;
+    std::unordered_map<std::uint32_t, std::vector<QPolygonF>> pieces_;
     // Kept from one object to the next, so that drawing one costs no allocation.
     std::vector<PointMm> points_;
     QPolygonF polygon_;
     PenSides pen_;
+    // A disc's turns for its number of sides: most discs in a row share a size.
+    int disc_sides_ = 0;
+    std::vector<PointMm> disc_turns_;
 };
 
 }  // namespace
