@@ -6,6 +6,7 @@
 #include "gerber/aperture_shape.h"
 #include "gerber/gerber_file.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -123,14 +124,38 @@ void append(BoardLevel& to, BoardLevel&& from) {
     }
 }
 
+// The bytes that end a run of a block's characters: NUL, '%', '*' and white space.
+constexpr std::array<bool, 256> kEndsRun = [] {
+    std::array<bool, 256> ends{};
+    for (const unsigned char c : {'\0', '%', '*', ' ', '\t', '\r', '\n'}) {
+        ends[c] = true;
+    }
+    return ends;
+}();
+
+// Where the run of a block's characters starting at from ends: at the next byte that ends one,
+// or at the text's end.
+std::size_t run_of_block_characters(std::string_view text, std::size_t from) {
+    while (from < text.size() && !kEndsRun[static_cast<unsigned char>(text[from])]) {
+        ++from;
+    }
+    return from;
+}
+
 }  // namespace
 
 void GerberReader::feed(std::string_view text, const QString& path) {
-    for (const char c : text) {
-        if (ended_) {
-            return;
+    std::size_t at = 0;
+    while (at < text.size() && !ended_) {
+        // The block's own characters, a run at a time: all but a few bytes of a board are those.
+        const std::size_t run_end = run_of_block_characters(text, at);
+        if (run_end > at) {
+            const std::size_t room = kLongestBlock - std::min(block_.size(), kLongestBlock);
+            block_.append(text.substr(at, std::min(run_end - at, room)));
+            at = run_end;
+            continue;
         }
-        switch (c) {
+        switch (text[at++]) {
             case '\0':
                 throw OperationAbandoned(
                     QStringLiteral("Файл \"%1\" не текстовый Gerber: в нём нулевые байты")
@@ -156,15 +181,8 @@ void GerberReader::feed(std::string_view text, const QString& path) {
                 }
                 block_.clear();
                 break;
-            case ' ':
-            case '\t':
-            case '\r':
-            case '\n':
+            default:  // white space, which no block keeps
                 break;
-            default:
-                if (block_.size() < kLongestBlock) {
-                    block_.push_back(c);
-                }
         }
     }
 }
@@ -230,7 +248,21 @@ double GerberReader::coordinate(std::string_view text, bool y_axis) {
 }
 
 BoardLevel& GerberReader::target() {
-    return repeating_ ? level_in(repeated_, clear_) : board_.level(clear_);
+    if (repeating_) {
+        return level_in(repeated_, clear_);
+    }
+    if (board_.levels.empty() && expected_bytes_ > 0) {
+        // As many objects as the file would hold in lines as CAD programs write them (about 20
+        // bytes a track or a flash, 40 an arc); a larger board grows from there.
+        const auto bytes =
+            static_cast<std::size_t>(std::min<std::int64_t>(expected_bytes_, 256 << 20));
+        BoardLevel& first = board_.level(clear_);
+        first.tracks.reserve(bytes / 20);
+        first.pads.reserve(bytes / 20);
+        first.arcs.reserve(bytes / 40);
+        return first;
+    }
+    return board_.level(clear_);
 }
 
 void GerberReader::data_block(std::string_view block) {
@@ -640,6 +672,7 @@ void GerberReader::end_repeat() {
 Board read_gerber_file(const QString& path) {
     Board board;
     GerberReader reader(board);
+    reader.expect_bytes(QFileInfo(path).size());
     GerberFileLines lines(path);
     JobFileLineReader::Line line;
     while (!reader.ended() && lines.next(line)) {

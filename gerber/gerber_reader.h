@@ -22,6 +22,11 @@ public:
 
     explicit GerberReader(Board& board) : board_(board) {}
 
+    // The file holds about this many bytes: the board's first level makes room for as many
+    // objects as that many bytes hold, so that a large board is not copied again and again as it
+    // grows. Room left unfilled costs address space, not memory.
+    void expect_bytes(std::int64_t bytes) { expected_bytes_ = bytes; }
+
     // The next piece of text; path names the file in the message refusing a NUL byte.
     void feed(std::string_view text, const QString& path);
     // The end of the file: an open region or step-and-repeat block is closed.
@@ -61,6 +66,7 @@ private:
     BoardLevel& target();
 
     Board& board_;
+    std::int64_t expected_bytes_ = 0;
     // The text being gathered: a block up to its '*', the blocks of a '%' command up to its end.
     std::string block_;
     std::vector<std::string> command_;

@@ -1,8 +1,8 @@
 #!/bin/bash
-# Records what ostrel-run makes of every shipped sample and every file in ../shared/testdata
-# (summary without the wall time, messages, exit status, trace digest, picture), so that a
-# change meant to keep behaviour can be checked byte for byte: run it before and after, then
-# compare the two folders with diff -r.
+# Records what ostrel-run makes of every shipped sample and every file in ../shared/testdata, the
+# latter in both readings (summary without the wall time, messages, exit status, trace digest,
+# picture), so that a change meant to keep behaviour can be checked byte for byte: run it before
+# and after, then compare the two folders with diff -r.
 # Usage: tools/record_outputs.sh RUNNER OUT_DIR
 set -u
 runner=$(realpath "$1")
@@ -56,6 +56,12 @@ if [ -d "$testdata" ]; then
         n=$(basename "$(dirname "$f")")-$(basename "$f")
         for job in draw drill preview; do record "$n" "$work/coarse.ini" $job "$f"; done
         case $f in *.dxf) record "$n-auto" "$work/coarse.ini" preview "$f" --auto-zoom ;; esac
+        # The true-size reading of the same file (G-code is read so anyway).
+        case $f in *.nc | *.ngc | *.gcode | *.tap) ;; *)
+            for job in draw drill preview; do
+                record "$n-standard" "$work/coarse.ini" $job "$f" --standard
+            done ;;
+        esac
     done
 fi
 ls "$out" | wc -l
