@@ -206,6 +206,17 @@ void Picture::fill_convex_polygons(std::span<const QPointF> points, std::span<co
 
 namespace {
 
+// std::round without the library call, for the coordinates a picture has.
+double round_half_away(double v) {
+    if (!(std::fabs(v) < 0x1p52)) {
+        return std::round(v);  // whole already, or not a number
+    }
+    const auto whole = static_cast<double>(static_cast<std::int64_t>(v));
+    const double fraction = v - whole;
+    // Without branches: which way a corner's fraction goes is anybody's guess.
+    return whole + static_cast<double>(fraction >= 0.5) - static_cast<double>(fraction <= -0.5);
+}
+
 // Paints the pixels of image whose centres lie inside one convex polygon, as the painter's
 // aliased fill does: the corners snapped to 1/64 pixel first; a centre on a left or top side
 // outside, on a right or bottom side inside (boards drawn on a grid put many centres there). The
@@ -218,7 +229,8 @@ void fill_convex(QImage& image, std::span<const QPointF> polygon, QRgb colour,
     double top = std::numeric_limits<double>::infinity();
     double bottom = -top;
     for (const QPointF& p : polygon) {
-        snapped.emplace_back(std::round(p.x() * kGrid) / kGrid, std::round(p.y() * kGrid) / kGrid);
+        snapped.emplace_back(round_half_away(p.x() * kGrid) / kGrid,
+                             round_half_away(p.y() * kGrid) / kGrid);
         top = std::min(top, snapped.back().y());
         bottom = std::max(bottom, snapped.back().y());
     }

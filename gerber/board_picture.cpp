@@ -47,6 +47,14 @@ public:
         }
         convex_sizes_.push_back(static_cast<int>(polygon.size()));
     }
+    // The same, from points that to_pixel maps onto the picture.
+    template <typename ToPixel>
+    void add_convex_polygon(const std::vector<PointMm>& points, ToPixel to_pixel) {
+        for (const PointMm p : points) {
+            convex_points_.push_back(to_pixel(p));
+        }
+        convex_sizes_.push_back(static_cast<int>(points.size()));
+    }
     void done_one() {
         if (++count_ >= kBatch) {
             flush();
@@ -92,7 +100,7 @@ public:
             batch.done_one();
         }
         for (const Pad& p : level.pads) {
-            const QPointF at = transform_.map(QPointF(p.at.x, p.at.y));
+            const QPointF at = to_pixel(p.at);
             if (const std::vector<QPolygonF>& pieces = convex_pieces(p.aperture); !pieces.empty()) {
                 for (const QPolygonF& piece : pieces) {
                     batch.add_convex_polygon(piece, at);
@@ -124,18 +132,24 @@ private:
     enum class Shape { Convex, Any };
     void add_board_polygon(const std::vector<PointMm>& points, AreaBatch& batch,
                            Shape shape = Shape::Any) {
+        if (shape == Shape::Convex) {
+            batch.add_convex_polygon(points, [this](PointMm p) { return to_pixel(p); });
+            return;
+        }
         polygon_.clear();
         for (const PointMm p : points) {
-            polygon_.append(transform_.map(QPointF(p.x, p.y)));
-        }
-        if (shape == Shape::Convex) {
-            batch.add_convex_polygon(polygon_);
-            return;
+            polygon_.append(to_pixel(p));
         }
         if (!polygon_.isEmpty()) {
             polygon_.append(polygon_.front());
         }
         batch.add_polygon(polygon_);
+    }
+
+    // A board point on the picture: what the view's transform gives, which only scales and
+    // shifts, without its general case a point.
+    QPointF to_pixel(PointMm p) const {
+        return {transform_.m11() * p.x + transform_.dx(), transform_.m22() * p.y + transform_.dy()};
     }
 
     int sides(double radius_mm) const {
