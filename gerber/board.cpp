@@ -94,6 +94,23 @@ BoxMm Board::box_of(const Pad& pad) const {
     return box;
 }
 
+bool Board::arc_inside(const ArcTrack& arc, const BoxMm& box) const {
+    if (box.empty) {
+        return false;
+    }
+    // Every point box_of takes lies within the pen's reach of the larger radius, give or take
+    // the rounding of its arithmetic: far below a nanometre on any board.
+    const double r = std::max(std::hypot(arc.from.x - arc.centre.x, arc.from.y - arc.centre.y),
+                              std::hypot(arc.to.x - arc.centre.x, arc.to.y - arc.centre.y));
+    const double reach = r + apertures[arc.aperture].width / 2;
+    const double slack =
+        1e-9 * (std::fabs(arc.centre.x) + std::fabs(arc.centre.y) + std::fabs(reach)) + 1e-12;
+    const double out = reach + slack;
+    // Not a number fails every test: such an arc is never passed over.
+    return arc.centre.x - out > box.min_x && arc.centre.x + out < box.max_x &&
+           arc.centre.y - out > box.min_y && arc.centre.y + out < box.max_y;
+}
+
 BoxMm Board::extents() const {
     BoxMm box;
     for (const BoardLevel& level : levels) {
@@ -104,7 +121,9 @@ BoxMm Board::extents() const {
             box.include_box(box_of(t));
         }
         for (const ArcTrack& a : level.arcs) {
-            box.include_box(box_of(a));
+            if (!arc_inside(a, box)) {
+                box.include_box(box_of(a));
+            }
         }
         for (const Pad& p : level.pads) {
             box.include_box(box_of(p));

@@ -110,6 +110,10 @@ struct Board {
     BoxMm box_of(const ArcTrack& arc) const;
     BoxMm box_of(const Pad& pad) const;
     long long copper_objects() const;
+
+private:
+    // Whether the arc lies well inside box, so that its box, costly to work out, changes nothing.
+    bool arc_inside(const ArcTrack& arc, const BoxMm& box) const;
 };
 
 // An arc's points from its start to its end, so many that no chord strays more than tolerance

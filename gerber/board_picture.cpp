@@ -206,7 +206,8 @@ private:
 
     // A straight stroke of a round pen: both half circles and the sides between, one polygon.
     void capsule(PointMm a, PointMm b, double r, AreaBatch& batch) {
-        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        // Not hypot, whose care for lengths past 1e150 (no board has them) costs more.
+        const double length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
         if (!(r > 0)) {
             return;
         }
