@@ -252,14 +252,17 @@ BoardLevel& GerberReader::target() {
         return level_in(repeated_, clear_);
     }
     if (board_.levels.empty() && expected_bytes_ > 0) {
-        // As many objects as the file would hold in lines as CAD programs write them (about 20
-        // bytes a track or a flash, 40 an arc); a larger board grows from there.
+        // Tracks, which most of a board is: as many as the file would hold in lines as CAD
+        // programs write them, about 20 bytes a track; a larger board grows from there. Flashes
+        // and arcs are fewer: room for a quarter and an eighth as many. Room for all of them
+        // too, freed after each preview, would be handed back to the system and taken again
+        // every time.
         const auto bytes =
             static_cast<std::size_t>(std::min<std::int64_t>(expected_bytes_, 256 << 20));
         BoardLevel& first = board_.level(clear_);
         first.tracks.reserve(bytes / 20);
-        first.pads.reserve(bytes / 20);
-        first.arcs.reserve(bytes / 40);
+        first.pads.reserve(bytes / 80);
+        first.arcs.reserve(bytes / 160);
         return first;
     }
     return board_.level(clear_);

@@ -22,9 +22,9 @@ public:
 
     explicit GerberReader(Board& board) : board_(board) {}
 
-    // The file holds about this many bytes: the board's first level makes room for as many
-    // objects as that many bytes hold, so that a large board is not copied again and again as it
-    // grows. Room left unfilled costs address space, not memory.
+    // The file holds about this many bytes: the board's first level makes room for the objects
+    // that many bytes are likely to hold, so that a large board is not copied again and again as
+    // it grows. Room left unfilled costs address space, not memory.
     void expect_bytes(std::int64_t bytes) { expected_bytes_ = bytes; }
 
     // The next piece of text; path names the file in the message refusing a NUL byte.
