@@ -274,7 +274,11 @@ void ImagePicture::fill_convex_polygons(std::span<const QPointF> points, std::sp
     paint_pending();
     const QRgb colour = color.rgb();
     std::size_t first = 0;
-    QRectF bounds;
+    // Where the painted polygons lie, for whoever shows the picture.
+    double left = std::numeric_limits<double>::infinity();
+    double top = left;
+    double right = -left;
+    double bottom = -left;
     for (const int size : sizes) {
         const auto polygon = points.subspan(first, static_cast<std::size_t>(size));
         first += static_cast<std::size_t>(size);
@@ -283,11 +287,18 @@ void ImagePicture::fill_convex_polygons(std::span<const QPointF> points, std::sp
         }
         fill_convex(image_, polygon, colour, snapped_);
         if (listener_) {
-            bounds |= QPolygonF(QList<QPointF>(polygon.begin(), polygon.end())).boundingRect();
+            for (const QPointF& p : polygon) {
+                left = std::min(left, p.x());
+                right = std::max(right, p.x());
+                top = std::min(top, p.y());
+                bottom = std::max(bottom, p.y());
+            }
         }
     }
-    if (listener_ && !bounds.isEmpty()) {
-        changed(bounds.toAlignedRect().adjusted(-1, -1, 1, 1));
+    if (listener_ && left < right && top < bottom) {
+        changed(QRectF(QPointF(left, top), QPointF(right, bottom))
+                    .toAlignedRect()
+                    .adjusted(-1, -1, 1, 1));
     }
 }
 

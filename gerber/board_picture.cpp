@@ -40,17 +40,10 @@ public:
         path_.closeSubpath();
     }
     // Most objects are convex (a pen's stroke, a disc, a swept rectangle): the picture fills
-    // those row by row.
-    void add_convex_polygon(const QPolygonF& polygon, QPointF offset = {}) {
-        for (const QPointF& p : polygon) {
-            convex_points_.push_back(p + offset);
-        }
-        convex_sizes_.push_back(static_cast<int>(polygon.size()));
-    }
-    // The same, from points that to_pixel maps onto the picture.
-    template <typename ToPixel>
-    void add_convex_polygon(const std::vector<PointMm>& points, ToPixel to_pixel) {
-        for (const PointMm p : points) {
+    // those row by row. to_pixel maps each of the points onto the picture.
+    template <typename Points, typename ToPixel>
+    void add_convex_polygon(const Points& points, ToPixel to_pixel) {
+        for (const auto& p : points) {
             convex_points_.push_back(to_pixel(p));
         }
         convex_sizes_.push_back(static_cast<int>(points.size()));
@@ -103,7 +96,7 @@ public:
             const QPointF at = to_pixel(p.at);
             if (const std::vector<QPolygonF>& pieces = convex_pieces(p.aperture); !pieces.empty()) {
                 for (const QPolygonF& piece : pieces) {
-                    batch.add_convex_polygon(piece, at);
+                    batch.add_convex_polygon(piece, [at](QPointF p) { return p + at; });
                 }
             } else {
                 batch.path().addPath(aperture_path(p.aperture).translated(at));
@@ -290,13 +283,13 @@ private:
                 ? shape.width / 2
                 : std::min(shape.box.max_x - shape.box.min_x, shape.box.max_y - shape.box.min_y) /
                       2;
+        if (!(w > 0)) {
+            return;
+        }
         const double r0 = std::hypot(a.from.x - a.centre.x, a.from.y - a.centre.y);
         const double r1 = std::hypot(a.to.x - a.centre.x, a.to.y - a.centre.y);
         const std::vector<PointMm> line =
             arc_points(a.from, a.to, a.centre, a.sweep, kPixelTolerance / view_.scale);
-        if (!(w > 0)) {
-            return;
-        }
         if (std::min(r0, r1) <= w) {
             for (std::size_t k = 1; k < line.size(); ++k) {
                 capsule(line[k - 1], line[k], w, batch);

@@ -124,6 +124,11 @@ void append(BoardLevel& to, BoardLevel&& from) {
     }
 }
 
+// Powers of ten up to 10^22 are exact doubles: the table gives what pow gives.
+constexpr std::array<double, 23> kTens = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // The bytes that end a run of a block's characters: NUL, '%', '*' and white space.
 constexpr std::array<bool, 256> kEndsRun = [] {
     std::array<bool, 256> ends{};
@@ -235,10 +240,6 @@ double GerberReader::coordinate(std::string_view text, bool y_axis) {
         // Leading zeros omitted: the last digits are the decimals. Trailing zeros omitted: the
         // first digits are the integer part, however many decimals follow.
         const int shift = format_.trailing && length > 0 ? std::max(length - integer, 0) : decimals;
-        // Powers of ten up to 10^22 are exact doubles: the table gives what pow gives.
-        constexpr std::array<double, 23> kTens = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
         const bool in_table = shift >= 0 && shift < static_cast<int>(kTens.size());
         value =
             digits / (in_table ? kTens[static_cast<std::size_t>(shift)] : std::pow(10.0, shift));
